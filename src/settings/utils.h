@@ -1,0 +1,40 @@
+#pragma once
+// Small shared utilities: string arrays, directory clean-up, period codes, shipped-file lookup.
+#include <filesystem>
+#include <functional>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zz {
+
+// Progress report: range of the indicator, current position, text of the current step.
+using TProgressUpdate = std::function<void(int Min, int Max, int Curr, const std::string& Messag)>;
+
+int IndexOfFirstMatch(std::string_view text, const std::vector<std::string>& values);
+bool InStringArray(const std::vector<std::string>& values, std::string_view text);
+bool AnyInStringArray(const std::vector<std::string>& values, std::initializer_list<std::string_view> texts);
+
+// Deletes the regular files of the directory (not descending), then the directory when empty.
+// Failures are ignored.
+void ClearAndRemoveDirectory(const std::filesystem::path& directory);
+
+// Quarter (1-4) of an IS reporting-period code in the format of the given year, or -1.
+int QuarterOfPeriodCode(int year, int code);
+
+// Directory of the running executable.
+std::filesystem::path ExecutableDir();
+// A shipped file by bare name: the current directory, the executable's directory, then
+// <exe dir>/../share/zazoru. Returns the name as given (relative) when found nowhere.
+std::filesystem::path FindShippedFile(const std::string& name);
+
+// Regular files of the directory whose extension equals `extension` (".xml") case-insensitively,
+// sorted by name case-insensitively, then by bytes. Listing failures end the listing.
+std::vector<std::filesystem::path> ListFilesByExtension(const std::filesystem::path& directory,
+                                                        std::string_view extension);
+
+// Whole file into memory; throws std::runtime_error with the path on failure.
+std::string ReadFileBytes(const std::filesystem::path& path);
+
+}  // namespace zz
