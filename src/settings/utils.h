@@ -37,4 +37,10 @@ std::vector<std::filesystem::path> ListFilesByExtension(const std::filesystem::p
 // Whole file into memory; throws std::runtime_error with the path on failure.
 std::string ReadFileBytes(const std::filesystem::path& path);
 
+// Lines of a text file (a UTF-8 byte-order mark is skipped, CR LF and LF both end a line).
+// Throws std::runtime_error when the file cannot be read.
+std::vector<std::string> ReadTextLines(const std::filesystem::path& path);
+// Replaces the file with the lines, each ended by CR LF. Throws std::runtime_error on failure.
+void WriteTextLines(const std::filesystem::path& path, const std::vector<std::string>& lines);
+
 }  // namespace zz

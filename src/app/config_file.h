@@ -1,0 +1,28 @@
+#pragma once
+// The configuration file "ZazoruConfig.ini" and the two reference lists beside it in the data directory.
+#include <filesystem>
+#include <string>
+
+#include "settings/settings.h"
+
+namespace zz {
+
+inline constexpr const char* kConfigFileName = "ZazoruConfig.ini";
+inline constexpr const char* kRightListFileName = "RightList.txt";
+inline constexpr const char* kCrossListFileName = "CrossingList.txt";
+
+// The default directory of "Perech", "IS" and "Report": the user's home directory.
+std::string DefaultDirectory();
+
+// Copies each of the three files into the data directory when it is missing there but shipped
+// (current directory, executable directory, share/zazoru). Never overwrites; failures are ignored.
+void CopyDefaultFiles(const std::filesystem::path& dataDir);
+
+// Reads the configuration file and the two lists into the settings. A missing file or key gives
+// the defaults. A broken list file throws (the run cannot be prepared).
+void ReadConfiguration(TSettings& settings, const std::filesystem::path& dataDir);
+
+// Writes the configuration file and the two lists; false when anything failed.
+bool WriteConfiguration(const TSettings& settings, const std::filesystem::path& dataDir);
+
+}  // namespace zz

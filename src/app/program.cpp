@@ -1,0 +1,97 @@
+#include "app/program.h"
+
+#include <iostream>
+
+#include "app/command_line.h"
+#include "app/exit_code.h"
+#include "app/logger.h"
+#include "settings/settings.h"
+
+namespace zz {
+
+namespace {
+
+TFormManagerFactory& FormManagerFactory() {
+  static TFormManagerFactory factory;
+  return factory;
+}
+
+void ApplyCommandLine(const TCommandLine& line, TSettings& settings) {
+  if (line.RegNum) settings.FRegNum = *line.RegNum;
+  if (line.DirPD) settings.FDirPD = *line.DirPD;
+  if (line.DirReport) settings.FDirReport = *line.DirReport;
+}
+
+// The critical error: logged with its stack, and one line on standard error, which is the only
+// trace left when the logger is not initialised yet.
+void ReportCriticalFailure(const std::exception& e) {
+  std::cerr << "zazoru: критическая ошибка: " << e.what() << std::endl;
+  try {
+    TLogger& logger = TLogger::GetInstance();
+    logger.LogException(e);
+    logger.AddEntry("***критическая ошибка", true);
+  } catch (const std::exception& logFailure) {
+    std::cerr << "zazoru: не удалось записать журнал: " << logFailure.what() << std::endl;
+  }
+  SetRunExitCode(ecCritical);
+}
+
+}  // namespace
+
+void SetFormManagerFactory(TFormManagerFactory factory) { FormManagerFactory() = std::move(factory); }
+
+std::string UsageText() {
+  return "Использование:\n"
+         "  zazoru [p]                      оконный режим\n"
+         "  zazoru bpi <каталог ИС> [<каталог протокола>] [p]\n"
+         "                                  пакетный режим, рег. номер берётся из имён файлов *.xml\n"
+         "  zazoru /bpi <рег. номер> [p]    пакетный режим, каталоги из файла настроек\n"
+         "  zazoru --help | --version\n"
+         "p: файлы настроек и журналы хранятся в каталоге программы.\n"
+         "Коды завершения: 0 без замечаний, 1 предупреждения, 10, 11, 12, 21, 22, 23, 25 см. руководство,\n"
+         "29 критическая ошибка, 30 найдены ошибки.\n";
+}
+
+int RunProgram(const std::vector<std::string>& args) {
+  for (size_t i = 1; i < args.size(); ++i) {
+    if (args[i] == "--help") {
+      std::cout << UsageText();
+      return 0;
+    }
+    if (args[i] == "--version") {
+      TSettings& settings = TSettings::GetInstance();
+      std::cout << "zazoru " << settings.FullVersion() << " (" << settings.AppDate() << ")\n";
+      return 0;
+    }
+  }
+
+  TSettings& settings = TSettings::GetInstance();
+  TLogger& logger = TLogger::GetInstance();
+  TCommandLine line = ParseCommandLine(args);
+  ApplyCommandLine(line, settings);
+
+  std::unique_ptr<TWorkManager> manager;
+  try {
+    logger.AddEntry(line.Batch ? "***программа запущена в режиме БПИ" : "***программа запущена в оконном режиме", false);
+    if (line.Batch) {
+      manager = std::make_unique<TWorkManagerBPI>(line.Portable);
+    } else if (FormManagerFactory()) {
+      manager = FormManagerFactory()(line.Portable);
+    } else {
+      std::cerr << "zazoru: оконный режим в этой сборке недоступен; для пакетного режима укажите bpi.\n"
+                << UsageText();
+      return RunExitCode();
+    }
+    manager->Prepare();
+    manager.reset();
+  } catch (const std::exception& e) {
+    manager.reset();
+    ReportCriticalFailure(e);
+  } catch (...) {
+    manager.reset();
+    ReportCriticalFailure(std::runtime_error("неизвестная ошибка"));
+  }
+  return RunExitCode();
+}
+
+}  // namespace zz

@@ -1,0 +1,141 @@
+#include "app/work_manager.h"
+
+#include <cstdlib>
+
+#include "app/config_file.h"
+#include "app/exit_code.h"
+#include "settings/classifiers.h"
+#include "settings/utils.h"
+
+namespace zz {
+
+namespace fs = std::filesystem;
+
+fs::path TWorkManager::DataDirectory(bool PortableMode) {
+  if (PortableMode) return ExecutableDir();
+  const char* xdg = std::getenv("XDG_CONFIG_HOME");
+  fs::path base = xdg && *xdg ? fs::path(xdg) : fs::path(DefaultDirectory()) / ".config";
+  return base / "Zazoru";
+}
+
+TWorkManager::TWorkManager(bool PortableMode) : fSettings(TSettings::GetInstance()) {
+  WriteLogEntry("***инициализация");
+  FAppDataDir = DataDirectory(PortableMode);
+  Classifiers().clear();
+  WriteLogEntry("***инициализация завершена");
+}
+
+TWorkManager::~TWorkManager() { Classifiers().clear(); }
+
+void TWorkManager::ReadIni() { ReadConfiguration(fSettings, FAppDataDir); }
+
+bool TWorkManager::WriteIni() { return WriteConfiguration(fSettings, FAppDataDir); }
+
+bool TWorkManager::UpdateCrossList(std::string& reason) {
+  reason.clear();
+  return true;
+}
+
+void TWorkManager::Prepare() {
+  WriteLogEntry("***установка региональных стандартов");
+  WriteLogEntry("---разделитель даты: .");
+  WriteLogEntry("---формат даты: dd.mm.yyyy");
+  WriteLogEntry("---десятичный разделитель: .");
+  WriteLogEntry("***установка региональных стандартов завершено");
+
+  fs::path temp = FAppDataDir / "Temp";
+  WriteLogEntry("***удаление каталога " + temp.string());
+  ClearAndRemoveDirectory(temp);
+
+  WriteLogEntry("***чтение ini-файла");
+  ReadIni();
+  TLogger::GetInstance().Init((FAppDataDir / "logs").string() + "/", fSettings.FDebug, fSettings.AppDate());
+  WriteLogEntry("***чтение ini-файла завершено");
+
+  if (fSettings.FCrossAutoUpdate) {
+    std::string reason;
+    UpdateCrossList(reason);
+  }
+
+  WriteLogEntry("***заполнение классификаторов");
+  FillClassifiers();
+  WriteLogEntry("***заполнение классификаторов завершено");
+}
+
+std::vector<std::string> TWorkManager::CheckSettings() {
+  std::vector<std::string> messages;
+  const TSettings& s = fSettings;
+  std::error_code ec;
+  if (s.FRegNum.empty() || s.FRegNum.find(' ') != std::string::npos)
+    messages.push_back("Перед началом сверки укажите корректный регистрационный номер предприятия!");
+  if (s.FCompareWithList && s.UseUL()) {
+    if (s.FULMachine.empty())
+      messages.push_back("Перед началом сверки укажите IP-адрес или имя сервера ПК \"Ливерто\"!");
+    if (s.FULPort.empty()) messages.push_back("Перед началом сверки укажите порт сервера ПК \"Ливерто\"!");
+    if (s.FULAppName.empty()) messages.push_back("Перед началом сверки укажите имя приложения ПК \"Ливерто\"!");
+  }
+  if (!s.FCompareWithList && !s.fCompareTerrCodes)
+    messages.push_back(
+        "Хоть один из параметров должен быть включенным: \"Проверка правомерности проставления терр. кодов\" или "
+        "\"Делать сверку с Перечнем\"!");
+  if (s.FDirPD.empty())
+    messages.push_back("Перед началом сверки укажите путь к файлам Индивидуальных сведений!");
+  else if (!fs::is_directory(s.FDirPD, ec))
+    messages.push_back("Проверьте путь к файлам Индивидуальных сведений! Такого каталога не существует!");
+  if (s.FDirReport.empty())
+    messages.push_back("Перед началом сверки укажите каталог, где будет сохраняться протокол сверки!");
+  else if (!fs::is_directory(s.FDirReport, ec))
+    messages.push_back("Проверьте путь, где будет сохраняться протокол сверки! Такого каталога не существует!");
+  if (s.FCompareWithList && !s.FCompareWithListStaff && !s.FCompareWithListNameList)
+    messages.push_back(
+        "Выберите хотя бы одну из опций сверки (Сверка ИС с Перечнем по позициям штатного расписания и/или Сверка ИС "
+        "с поименным списком к Перечню)!");
+  if (!s.FHasXMLClassifiers)
+    messages.push_back("Невозможно найти файл perech-lmvt-additional.xml, переустановите ПО!");
+  return messages;
+}
+
+std::vector<std::string> TWorkManagerBPI::CheckSettings() {
+  std::vector<std::string> messages = TWorkManager::CheckSettings();
+  if (fSettings.FCompareWithList && !fSettings.UseUL())
+    messages.push_back(
+        "В режиме БПИ файл Перечня берется только из БД \"Ливерто\", поэтому при осуществлении сверки с Перечнем (в "
+        "конфигурационном файле параметр WithList=1) необходимо установить параметр Connect=1 и указать параметры "
+        "подключения к БД!");
+  if (fSettings.FAccumulateOption)
+    messages.push_back("В режиме БПИ опция \"Накопительным итогом\" не может быть использована!");
+  if (fSettings.FGetLastListFromUL)
+    messages.push_back("В режиме БПИ опция \"Брать последний актуальный Перечень\" не может быть использована!");
+  return messages;
+}
+
+void TWorkManagerBPI::ProgressBPI(int, int, int, const std::string&) {}
+
+void TWorkManagerBPI::Prepare() {
+  WriteLogEntry("//////////////////////////////////");
+  WriteLogEntry("***чтение и проверка параметров сверки");
+  TWorkManager::Prepare();
+  fSettings.FMode = mBPI;
+  if (fSettings.FRegNum.empty()) WriteLogEntry("Не найден рег. номер", true);
+  // A batch run takes every reporting period found.
+  fSettings.FYear = 0;
+  fSettings.FPeriod = 0;
+  WriteLogEntry("---установленный рег. номер " + fSettings.FRegNum);
+  WriteLogEntry("---установленая дата " + std::to_string(fSettings.FYear));
+  WriteLogEntry("---установленный период " + std::to_string(fSettings.FPeriod));
+  WriteLogEntry("***проверка параметров сверки");
+
+  std::vector<std::string> messages = CheckSettings();
+  if (messages.empty()) {
+    WriteLogEntry("***чтение и проверка параметров сверки завершено");
+    doWork();
+    return;
+  }
+  WriteLogEntry("***возникли ошибки в параметрах сверки", true);
+  WriteLogEntry("-------------------------------", true);
+  for (const std::string& m : messages) WriteLogEntry(m, true);
+  WriteLogEntry("-------------------------------", true);
+  SetRunExitCode(ecSettingsOrServer);
+}
+
+}  // namespace zz

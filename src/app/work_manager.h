@@ -1,0 +1,51 @@
+#pragma once
+// The work manager drives a run: preparation (temporary directory, configuration, logger,
+// classifiers), the settings check, and the run itself. One variant per run mode.
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/logger.h"
+#include "settings/settings.h"
+
+namespace zz {
+
+class TWorkManager : public TLoggingObject {
+ public:
+  explicit TWorkManager(bool PortableMode);
+  ~TWorkManager() override;
+
+  virtual std::vector<std::string> CheckSettings();
+  virtual void Prepare();
+
+  // One run over the settings; sets the run exit code and fReportFile.
+  void doWork();
+
+  void ReadIni();
+  bool WriteIni();
+  // Refresh of the re-registration list; nothing to refresh from, always succeeds.
+  bool UpdateCrossList(std::string& reason);
+
+  const std::filesystem::path& AppDataDir() const { return FAppDataDir; }
+  const std::string& ReportFile() const { return fReportFile; }
+
+  // The data directory: the executable's directory in portable mode, otherwise
+  // ${XDG_CONFIG_HOME:-$HOME/.config}/Zazoru.
+  static std::filesystem::path DataDirectory(bool PortableMode);
+
+ protected:
+  TSettings& fSettings;
+  std::filesystem::path FAppDataDir;
+  std::string fReportFile;
+};
+
+class TWorkManagerBPI : public TWorkManager {
+ public:
+  using TWorkManager::TWorkManager;
+  std::vector<std::string> CheckSettings() override;
+  void Prepare() override;
+  void ProgressBPI(int Min, int Max, int Curr, const std::string& Messag);
+};
+
+}  // namespace zz

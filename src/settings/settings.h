@@ -1,0 +1,122 @@
+#pragma once
+// The run settings: directories, registration number, reporting period, options, server data,
+// the two reference lists and the program's version data.
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/singleton.h"
+#include "settings/dates.h"
+
+namespace zz {
+
+enum TMode { mWindow, mBPI };
+
+// Version strings of the program (filled from the build's version data).
+struct TExeData {
+  std::string CompanyName, FileDescription, FileVersion, InternalName, LegalCopyright, LegalTrademarks,
+      OriginalFileName, ProductName, ProductVersion, Comments, PrivateBuild, SpecialBuild;
+};
+
+// One entry of the territory-code rights list.
+class TTerritoryCode {
+ public:
+  TTerritoryCode(std::string Num, bool MKS, bool RKS, bool CZ1, bool CZ3, bool CZ4, bool CZ5, bool CZ6,
+                 bool Country, std::string DateBegin, std::string DateEnd);
+  bool FMKS, FRKS, FCZ1, FCZ3, FCZ4, FCZ5, FCZ6, FCountry;
+  std::string FNum;
+  std::string FDateBegin;
+  std::string FDateEnd;
+
+  // One line of the rights file; nullopt for an empty line.
+  static std::optional<TTerritoryCode> FromLine(const std::string& line);
+  std::string ToLine() const;
+};
+
+// One re-registration: the organisation's number changed from FSRegNum to FERegNum.
+class TCrossRec {
+ public:
+  TCrossRec(std::string SRegNum, std::string ERegNum, int CrossY, int CrossP)
+      : FSRegNum(std::move(SRegNum)), FERegNum(std::move(ERegNum)), FCrossYear(CrossY), FCrossPeriod(CrossP) {}
+  std::string FSRegNum;
+  std::string FERegNum;
+  int FCrossYear;
+  int FCrossPeriod;
+};
+
+class TSettings : public TSingleton {
+ public:
+  static TSettings& GetInstance() { return TSingleton::GetInstance<TSettings>(); }
+
+  bool UseUL() const { return FUseUL; }
+  void SetUseUL(bool value) { FUseUL = value; }
+  std::string FullVersion() const { return FExeData.FileVersion; }
+  std::string Version() const { return FExeData.FileVersion.substr(0, 5); }
+  std::string AppDate() const { return FExeData.Comments; }
+  const TExeData& ExeData() const { return FExeData; }
+
+  int periodAsSZV() const;
+  int periodBegin() const { return periodBegin(FYear, FPeriod); }
+  static int periodBegin(int year, int period);
+
+  // Query of the list server; login, password and number are percent-encoded.
+  std::string GetULQueryURL(const std::string& RegNum, int Year, int Period) const;
+
+  // Territory-code rights list.
+  void TerrCodeRightListLoadFromFile(const std::string& FileName);
+  void TerrCodeRightListSaveToFile(const std::string& FileName) const;
+  std::vector<std::string> TerrCodeRightListGetList() const;
+  // Throws std::runtime_error when a date of a consulted entry is not a valid date (dated calls).
+  bool hasNordRight(const std::string& parTerrCode, TDate workPeriodBeginDate, TDate workPeriodEndDate, int year,
+                    int period) const;
+
+  // Re-registration list.
+  void CrossListLoadFromFile(const std::string& FileName);
+  void CrossListSaveToFile(const std::string& FileName) const;
+  void CrossListAddElement(const std::string& SRegNum, const std::string& ERegNum, int Year, int Period);
+  std::string GetActualRegNum(int year, int period) const;
+
+  int FNumSettingsWin = 0;
+  std::string FDirList;
+  std::string FDirPD;
+  std::string FDirReport;
+  std::string FULMachine;
+  std::string FULPort;
+  std::string FULAppName;
+  std::string FULLogin;
+  std::string FULPass;
+  bool FGetLastListFromUL = false;
+  bool FSaveULPass = false;
+  TMode FMode = mWindow;
+  std::string FRegNum;
+  std::string FOrgName;
+  int FPeriod = 0;
+  int FYear = 0;
+  bool FDebug = false;
+  bool FCheckPerFormat = false;
+  bool fPensOption = false;
+  bool FAccumulateOption = false;
+  std::vector<TTerritoryCode> FTerrCodeRightList;
+  bool FCompareWithList = false;
+  bool fCompareTerrCodes = false;
+  bool FCompareTerrCodesExtMode = false;
+  bool FCompareWithListStaff = false;
+  bool FCompareWithListNameList = false;
+  std::vector<TCrossRec> FCrossList;
+  std::string FCrossUserDB, FCrossPasswordDB, FCrossServerName, FCrossServerBase, FCrossServerPort;
+  std::optional<TDate> FCrossDateLastUpdate;
+  bool FCrossAutoUpdate = false;
+  bool FCrossSavePass = false;
+  bool FHasXMLClassifiers = false;
+
+ protected:
+  friend class TSingleton;
+  TSettings();
+
+ private:
+  bool FUseUL = false;
+  TExeData FExeData;
+};
+
+}  // namespace zz

@@ -1,0 +1,129 @@
+// The territory-code rights list: file format and the right check.
+#include <stdexcept>
+
+#include "settings/settings.h"
+#include "settings/strings.h"
+#include "settings/utils.h"
+
+namespace zz {
+
+namespace {
+
+const TDate kFarPast = MakeDate(1900, 1, 1);
+const TDate kFarFuture = MakeDate(2099, 12, 31);
+constexpr int kDateWidth = 10;
+
+bool FlagAt(const std::string& flags, size_t i) {
+  return i < flags.size() && flags[i] >= '1' && flags[i] <= '9';
+}
+
+TDate EntryDate(const std::string& text, TDate whenEmpty) {
+  std::string t = Trim(text);
+  if (t.empty()) return whenEmpty;
+  return ParseDate(t);
+}
+
+}  // namespace
+
+TTerritoryCode::TTerritoryCode(std::string Num, bool MKS, bool RKS, bool CZ1, bool CZ3, bool CZ4, bool CZ5, bool CZ6,
+                               bool Country, std::string DateBegin, std::string DateEnd)
+    : FMKS(MKS), FRKS(RKS), FCZ1(CZ1), FCZ3(CZ3), FCZ4(CZ4), FCZ5(CZ5), FCZ6(CZ6), FCountry(Country),
+      FNum(std::move(Num)), FDateBegin(std::move(DateBegin)), FDateEnd(std::move(DateEnd)) {}
+
+std::optional<TTerritoryCode> TTerritoryCode::FromLine(const std::string& line) {
+  if (Trim(line).empty()) return std::nullopt;
+  size_t slash = line.find('/');
+  if (slash == std::string::npos) return TTerritoryCode(Trim(line), true, true, true, true, true, true, true, true, "", "");
+
+  std::string num = Trim(line.substr(0, slash));
+  // The flags run from the slash to the first blank; the rest holds the dates.
+  size_t flagsEnd = line.find_first_of(" \t", slash);
+  std::string flags = line.substr(slash + 1, flagsEnd == std::string::npos ? std::string::npos : flagsEnd - slash - 1);
+  std::string rest = flagsEnd == std::string::npos ? std::string() : line.substr(flagsEnd);
+
+  // Dates are written as " begin end" with ten blanks for an unset one; a single date is the
+  // end date when it stands after the begin date's placeholder.
+  std::string begin, end;
+  std::vector<std::pair<size_t, std::string>> tokens;
+  for (size_t i = 0; i < rest.size();) {
+    while (i < rest.size() && (rest[i] == ' ' || rest[i] == '\t')) ++i;
+    size_t start = i;
+    while (i < rest.size() && rest[i] != ' ' && rest[i] != '\t') ++i;
+    if (i > start) tokens.emplace_back(start, rest.substr(start, i - start));
+  }
+  if (tokens.size() >= 2) {
+    begin = tokens[0].second;
+    end = tokens[1].second;
+  } else if (tokens.size() == 1) {
+    (tokens[0].first > kDateWidth ? end : begin) = tokens[0].second;
+  }
+  return TTerritoryCode(num, FlagAt(flags, 0), FlagAt(flags, 1), FlagAt(flags, 2), FlagAt(flags, 3), FlagAt(flags, 4),
+                        FlagAt(flags, 5), FlagAt(flags, 6), FlagAt(flags, 7), Trim(begin), Trim(end));
+}
+
+std::string TTerritoryCode::ToLine() const {
+  std::string line = FNum + "/";
+  for (bool f : {FMKS, FRKS, FCZ1, FCZ3, FCZ4, FCZ5, FCZ6, FCountry}) line += f ? '1' : '0';
+  if (!FDateBegin.empty() || !FDateEnd.empty()) {
+    const std::string blank(kDateWidth, ' ');
+    line += " " + (FDateBegin.empty() ? blank : FDateBegin) + " " + (FDateEnd.empty() ? blank : FDateEnd);
+  }
+  return line;
+}
+
+void TSettings::TerrCodeRightListLoadFromFile(const std::string& FileName) {
+  for (const std::string& line : ReadTextLines(FileName))
+    if (auto entry = TTerritoryCode::FromLine(line)) FTerrCodeRightList.push_back(*entry);
+}
+
+void TSettings::TerrCodeRightListSaveToFile(const std::string& FileName) const {
+  std::vector<std::string> lines;
+  for (const TTerritoryCode& e : FTerrCodeRightList) lines.push_back(e.ToLine());
+  WriteTextLines(FileName, lines);
+}
+
+std::vector<std::string> TSettings::TerrCodeRightListGetList() const {
+  std::vector<std::string> nums;
+  for (const TTerritoryCode& e : FTerrCodeRightList) nums.push_back(e.FNum);
+  return nums;
+}
+
+bool TSettings::hasNordRight(const std::string& parTerrCode, TDate workPeriodBeginDate, TDate workPeriodEndDate,
+                             int year, int period) const {
+  if (parTerrCode == "all") {
+    workPeriodBeginDate = kFarPast;
+    workPeriodEndDate = kFarFuture;
+  }
+  TDate windowStart = kFarPast, windowEnd = kFarFuture;
+  const bool yearGiven = year != -1 && year != 0;
+  if (yearGiven && period != 0 && period != -1) {
+    windowStart = MakeDate(year, static_cast<unsigned>(3 * period - 2), 1);
+    windowEnd = LastDayOfMonth(year, static_cast<unsigned>(3 * period));
+  } else if (yearGiven) {
+    windowStart = MakeDate(year, 1, 1);
+    windowEnd = MakeDate(year, 12, 31);
+  }
+  const bool dated = year != -1 && period != -1;
+  const std::string code = UpperLatin(parTerrCode);
+
+  for (const TTerritoryCode& e : FTerrCodeRightList) {
+    if (e.FNum.empty() || !FRegNum.starts_with(e.FNum)) continue;
+    TDate entryBegin = kFarPast, entryEnd = kFarFuture;
+    if (dated) {
+      entryBegin = EntryDate(e.FDateBegin, kFarPast);
+      entryEnd = EntryDate(e.FDateEnd, kFarFuture);
+      bool meets = (windowStart <= entryBegin || windowStart <= entryEnd) &&
+                   (windowEnd >= entryBegin || windowEnd >= entryEnd);
+      if (!meets) continue;
+    }
+    if (!FCompareTerrCodesExtMode) return true;
+    if (dated && !(entryBegin <= workPeriodBeginDate && entryEnd >= workPeriodEndDate)) continue;
+    bool granted = code == "ALL" || (code == "МКС" && e.FMKS) || (code == "РКС" && e.FRKS) ||
+                   (code == "Ч31" && e.FCZ1) || (code == "Ч33" && e.FCZ3) || (code == "Ч34" && e.FCZ4) ||
+                   (code == "Ч35" && e.FCZ5) || (code == "Ч36" && e.FCZ6) || (code == "СЕЛО" && e.FCountry);
+    if (granted) return true;
+  }
+  return false;
+}
+
+}  // namespace zz
