@@ -1,0 +1,13 @@
+#include "isdata/node_data.h"
+
+#include "xml/my_node.h"
+
+namespace zz {
+
+TNodeData::TNodeData(const TMyNode* node) {
+  if (!node) return;
+  fLine = node->LineNumber();
+  fXPath = node->GetXPath();
+}
+
+}  // namespace zz
