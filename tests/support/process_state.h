@@ -1,0 +1,24 @@
+#pragma once
+// Resets the process-wide objects so that each test starts from a fresh program state.
+#include <gtest/gtest.h>
+
+#include "app/exit_code.h"
+#include "app/singleton.h"
+#include "settings/classifiers.h"
+
+namespace zz::test {
+
+inline void ResetProcessState() {
+  TSingleton::DestroyAll();
+  Classifiers().clear();
+  SetRunExitCode(0);
+}
+
+// Resets in the constructor, so that members of derived fixtures may already hold the fresh singletons.
+class FreshProcessTest : public ::testing::Test {
+ protected:
+  FreshProcessTest() { ResetProcessState(); }
+  ~FreshProcessTest() override { ResetProcessState(); }
+};
+
+}  // namespace zz::test
