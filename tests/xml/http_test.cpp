@@ -1,0 +1,158 @@
+// Documents fetched over HTTP from a server on 127.0.0.1 that the test runs itself.
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "xml/my_parser.h"
+
+namespace zz {
+namespace {
+
+struct TReply {
+  int status = 200;
+  std::string body;
+  bool silent = false;  // accept the request and never answer
+};
+
+// One request per connection, answered from a fixed table of paths.
+class TTestHttpServer {
+ public:
+  explicit TTestHttpServer(std::map<std::string, TReply> replies) : fReplies(std::move(replies)) {
+    fListen = socket(AF_INET, SOCK_STREAM, 0);
+    int on = 1;
+    setsockopt(fListen, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (bind(fListen, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || listen(fListen, 16) != 0)
+      throw std::runtime_error("test server cannot listen");
+    socklen_t len = sizeof addr;
+    getsockname(fListen, reinterpret_cast<sockaddr*>(&addr), &len);
+    fPort = ntohs(addr.sin_port);
+    fThread = std::thread([this] { Serve(); });
+  }
+  ~TTestHttpServer() {
+    fStop = true;
+    fThread.join();
+    close(fListen);
+  }
+  std::string Url(const std::string& path) const { return "http://127.0.0.1:" + std::to_string(fPort) + path; }
+  int Requests() const { return fRequests; }
+
+ private:
+  void Serve() {
+    std::vector<int> held;  // connections of silent replies stay open until the server stops
+    while (!fStop) {
+      pollfd p{fListen, POLLIN, 0};
+      if (poll(&p, 1, 50) <= 0) continue;
+      int c = accept(fListen, nullptr, nullptr);
+      if (c < 0) continue;
+      std::string request;
+      char buf[4096];
+      while (request.find("\r\n\r\n") == std::string::npos) {
+        pollfd q{c, POLLIN, 0};
+        if (poll(&q, 1, 2000) <= 0) break;
+        ssize_t n = recv(c, buf, sizeof buf, 0);
+        if (n <= 0) break;
+        request.append(buf, static_cast<size_t>(n));
+      }
+      ++fRequests;
+      std::string path = request.substr(4, request.find(' ', 4) - 4);
+      auto it = fReplies.find(path);
+      TReply reply = it != fReplies.end() ? it->second : TReply{404, "not found", false};
+      if (reply.silent) {
+        held.push_back(c);
+        continue;
+      }
+      std::string out = "HTTP/1.1 " + std::to_string(reply.status) + " X\r\nContent-Type: text/xml\r\n" +
+                        "Content-Length: " + std::to_string(reply.body.size()) + "\r\nConnection: close\r\n\r\n" +
+                        reply.body;
+      for (size_t sent = 0; sent < out.size();) {
+        ssize_t n = send(c, out.data() + sent, out.size() - sent, MSG_NOSIGNAL);
+        if (n <= 0) break;
+        sent += static_cast<size_t>(n);
+      }
+      close(c);
+    }
+    for (int c : held) close(c);
+  }
+
+  std::map<std::string, TReply> fReplies;
+  int fListen = -1;
+  int fPort = 0;
+  std::atomic<bool> fStop{false};
+  std::atomic<int> fRequests{0};
+  std::thread fThread;
+};
+
+const std::string kReply =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+    "<Ответ><Перечень РегНомер=\"087-001-000001\"><Должность>Сварщик</Должность></Перечень></Ответ>";
+
+class XmlHttp : public ::testing::Test {
+ protected:
+  // A proxy from the environment must not stand between the test and its own server.
+  void SetUp() override { setenv("no_proxy", "127.0.0.1", 1); }
+
+  TMyParser QuickParser() {
+    TMyParser p;
+    p.HttpLimits.ConnectTimeoutMs = 2000;
+    p.HttpLimits.TotalTimeoutMs = 1500;
+    return p;
+  }
+};
+
+TEST_F(XmlHttp, ReadsADocumentFromAServer) {
+  TTestHttpServer server({{"/GetList?regNum=087-001-000001", {200, kReply}}});
+  auto r = ReadXmlTree(server.Url("/GetList?regNum=087-001-000001"));
+  ASSERT_TRUE(r);
+  EXPECT_EQ(r->NodeName(), "Ответ");
+  EXPECT_EQ(r->GetElementsByTagName("Должность")[0]->text(), "Сварщик");
+  EXPECT_EQ(r->SelectSingleNode("Перечень")->Attributes().getNamedItem("РегНомер")->text(), "087-001-000001");
+  EXPECT_EQ(server.Requests(), 1);
+}
+
+TEST_F(XmlHttp, FailedRequestsGiveNoTree) {
+  TTestHttpServer server({{"/error", {500, kReply}}, {"/silent", {200, "", true}}});
+  TMyParser p = QuickParser();
+  // An error status gives no tree even when its body is a readable document.
+  EXPECT_FALSE(p.parse(server.Url("/error")));
+  EXPECT_FALSE(p.parse(server.Url("/absent")));
+  // A server that accepts and never answers is given up after the total timeout.
+  EXPECT_FALSE(p.parse(server.Url("/silent")));
+
+  // A port where nothing listens.
+  int s = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ASSERT_EQ(bind(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+  socklen_t len = sizeof addr;
+  getsockname(s, reinterpret_cast<sockaddr*>(&addr), &len);
+  close(s);
+  EXPECT_FALSE(p.parse("http://127.0.0.1:" + std::to_string(ntohs(addr.sin_port)) + "/GetList"));
+}
+
+TEST_F(XmlHttp, TheParserItselfNeverGoesToTheNetwork) {
+  TTestHttpServer server({{"/types.dtd", {200, "<!ENTITY leak \"LEAKED\">"}}, {"/part", {200, "LEAKED"}}});
+  const std::string doc = "<?xml version=\"1.0\"?>\n<!DOCTYPE r SYSTEM \"" + server.Url("/types.dtd") +
+                          "\" [<!ENTITY part SYSTEM \"" + server.Url("/part") + "\">]>\n<r>a&part;b</r>";
+  auto r = TMyParser().parseBytes(doc);
+  ASSERT_TRUE(r);
+  EXPECT_EQ(r->text().find("LEAKED"), std::string_view::npos);
+  EXPECT_EQ(server.Requests(), 0);
+}
+
+}  // namespace
+}  // namespace zz
