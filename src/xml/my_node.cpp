@@ -62,11 +62,12 @@ TMyNodeList TMyNode::GetElementsByTagName(std::string_view name) const {
   if (fEnd <= fIndex + 1) return {};
   uint32_t id = fTree->FindName(name);
   if (id == TMyTree::kNoName) return {};
-  TMyNodeList all = fTree->Named(id);
-  uint32_t self = fIndex, end = fEnd;
-  auto lo = std::partition_point(all.begin(), all.end(), [self](TMyNode* n) { return n->fIndex <= self; });
-  auto hi = std::partition_point(lo, all.end(), [end](TMyNode* n) { return n->fIndex < end; });
-  return TMyNodeList(lo, hi);
+  const uint32_t* index = fTree->fByNameIndex.data();
+  const uint32_t* first = index + fTree->fNameStart[id];
+  const uint32_t* last = index + fTree->fNameStart[id + 1];
+  const uint32_t* lo = std::upper_bound(first, last, fIndex);
+  const uint32_t* hi = std::lower_bound(lo, last, fEnd);
+  return TMyNodeList(fTree->fByName.data() + (lo - index), static_cast<size_t>(hi - lo));
 }
 
 std::string TMyNode::GetXPath() const {
@@ -90,10 +91,6 @@ std::string TMyNode::GetXPath() const {
 uint32_t TMyTree::FindName(std::string_view name) const {
   auto it = fNameIds.find(name);
   return it == fNameIds.end() ? kNoName : it->second;
-}
-
-TMyNodeList TMyTree::Named(uint32_t id) const {
-  return TMyNodeList(fByName.data() + fNameStart[id], fNameStart[id + 1] - fNameStart[id]);
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -227,9 +224,14 @@ TMyTreePtr TMyTreeBuilder::Finish() {
   forEachNode([&](TMyNode& n) { ++t.fNameStart[n.fName + 1]; });
   for (size_t i = 1; i <= names; ++i) t.fNameStart[i] += t.fNameStart[i - 1];
   t.fByName.resize(count);
+  t.fByNameIndex.resize(count);
   {
     std::vector<uint32_t> fill(t.fNameStart.begin(), t.fNameStart.end() - 1);
-    forEachNode([&](TMyNode& n) { t.fByName[fill[n.fName]++] = &n; });
+    forEachNode([&](TMyNode& n) {
+      uint32_t at = fill[n.fName]++;
+      t.fByName[at] = &n;
+      t.fByNameIndex[at] = n.fIndex;
+    });
   }
 
   // Children slices, filled in by-name order so that each slice comes out grouped by name id.

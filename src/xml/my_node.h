@@ -112,7 +112,6 @@ class TMyTree {
   static constexpr uint32_t kNoName = UINT32_MAX;
 
   uint32_t FindName(std::string_view name) const;
-  TMyNodeList Named(uint32_t id) const;
 
   // Nodes live in blocks that never move, so pointers handed out while building stay valid.
   std::vector<std::vector<TMyNode>> fBlocks;
@@ -123,6 +122,7 @@ class TMyTree {
   std::unordered_map<std::string_view, uint32_t> fNameIds;
   std::vector<uint32_t> fNameStart;  // per name id: its slice of fByName (size = names + 1)
   std::vector<TMyNode*> fByName;     // all nodes grouped by name, document order within a name
+  std::vector<uint32_t> fByNameIndex;  // their document positions: binary search without touching nodes
   std::vector<TMyNode*> fChildren;   // per node its children, grouped by name id
   std::vector<TMyAttrib> fAttribs;
 
