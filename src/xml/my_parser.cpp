@@ -6,6 +6,7 @@
 #include <libxml/entities.h>
 #include <libxml/xmlerror.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <memory>
@@ -139,7 +140,8 @@ xmlSAXHandler MakeHandler() {
 }
 
 // For the duration of one parse: no message reaches standard error or a handler installed by
-// someone else, and no external entity is loaded whatever asks for it.
+// someone else, and no external entity is loaded whatever asks for it. The entity loader is
+// process-wide in libxml2, so parses must not run on several threads at once (the program has one).
 class TQuietScope {
  public:
   TQuietScope()

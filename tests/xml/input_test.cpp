@@ -1,6 +1,8 @@
 // Reading real files: encodings, unreadable inputs and hostile documents.
 #include <gtest/gtest.h>
 
+#include <iconv.h>
+
 #include <cstdint>
 #include <string>
 
@@ -28,44 +30,23 @@ void ExpectDoc(const TMyTreePtr& r) {
   EXPECT_EQ(r->SelectSingleNode("СНИЛС")->LineNumber(), 4);
 }
 
-std::u32string Decode(const std::string& utf8) {
-  std::u32string out;
-  for (size_t i = 0; i < utf8.size();) {
-    auto c = static_cast<unsigned char>(utf8[i]);
-    if (c < 0x80) {
-      out += c;
-      i += 1;
-    } else {
-      // The test documents hold only one- and two-byte sequences.
-      out += static_cast<char32_t>(((c & 0x1F) << 6) | (static_cast<unsigned char>(utf8[i + 1]) & 0x3F));
-      i += 2;
-    }
-  }
+// Test data in other encodings, converted with the C library's iconv.
+std::string Convert(const std::string& utf8, const char* to) {
+  iconv_t cd = iconv_open(to, "UTF-8");
+  EXPECT_NE(cd, reinterpret_cast<iconv_t>(-1)) << to;
+  std::string out(utf8.size() * 4 + 4, '\0');
+  char* in = const_cast<char*>(utf8.data());
+  char* o = out.data();
+  size_t inLeft = utf8.size(), outLeft = out.size();
+  EXPECT_NE(iconv(cd, &in, &inLeft, &o, &outLeft), static_cast<size_t>(-1)) << to;
+  iconv_close(cd);
+  out.resize(out.size() - outLeft);
   return out;
 }
-
 std::string Utf16(const std::string& utf8, bool bigEndian) {
-  std::string out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
-  for (char32_t c : Decode(utf8)) {
-    char hi = static_cast<char>(c >> 8), lo = static_cast<char>(c & 0xFF);
-    out += bigEndian ? hi : lo;
-    out += bigEndian ? lo : hi;
-  }
-  return out;
+  return (bigEndian ? "\xFE\xFF" : "\xFF\xFE") + Convert(utf8, bigEndian ? "UTF-16BE" : "UTF-16LE");
 }
-
-// Cyrillic letters and ASCII only.
-std::string Cp1251(const std::string& utf8) {
-  std::string out;
-  for (char32_t c : Decode(utf8)) {
-    if (c < 0x80) out += static_cast<char>(c);
-    else if (c >= 0x410 && c <= 0x44F) out += static_cast<char>(0xC0 + (c - 0x410));
-    else if (c == 0x401) out += '\xA8';
-    else if (c == 0x451) out += '\xB8';
-    else ADD_FAILURE() << "no code page 1251 byte for U+" << std::hex << static_cast<uint32_t>(c);
-  }
-  return out;
-}
+std::string Cp1251(const std::string& utf8) { return Convert(utf8, "CP1251"); }
 
 TEST(XmlInput, EncodingsComeFromTheDeclarationOrTheByteOrderMark) {
   TempDir dir;
