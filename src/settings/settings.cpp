@@ -1,5 +1,7 @@
 #include "settings/settings.h"
 
+#include <filesystem>
+
 #include "settings/scramble.h"
 #include "settings/strings.h"
 #include "version.h"
@@ -29,6 +31,13 @@ std::string TSettings::GetULQueryURL(const std::string& RegNum, int Year, int Pe
          "/GetList?user=" + PercentEncode(UnscrambleText(FULLogin, kLoginKey)) +
          "&pass=" + PercentEncode(UnscrambleText(FULPass, kPasswordKey)) + "&regNum=" + PercentEncode(RegNum) +
          "&year=" + std::to_string(Year) + "&quarter=" + std::to_string(Period);
+}
+
+std::string TSettings::getProtokolFileName() const {
+  int quarter = FYear == 2010 ? (FPeriod >= 3 ? 2 : 1) : FPeriod;
+  std::string name = "ZAZORU-" + std::to_string(FYear) + "-" + std::to_string(quarter) +
+                     (FAccumulateOption ? "A" : "") + "-REGNO-" + FRegNum;
+  return (std::filesystem::path(FDirReport) / name).string();
 }
 
 }  // namespace zz

@@ -71,6 +71,9 @@ class TSettings : public TSingleton {
   bool hasNordRight(const std::string& parTerrCode, TDate workPeriodBeginDate, TDate workPeriodEndDate, int year,
                     int period) const;
 
+  // "<report dir>/ZAZORU-<year>-<quarter>[A]-REGNO-<number>", without the extension.
+  std::string getProtokolFileName() const;
+
   // Re-registration list.
   void CrossListLoadFromFile(const std::string& FileName);
   void CrossListSaveToFile(const std::string& FileName) const;

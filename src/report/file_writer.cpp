@@ -1,0 +1,30 @@
+#include "report/file_writer.h"
+
+#include <stdexcept>
+
+#include "settings/strings.h"
+
+namespace zz {
+
+TCp1251FileWriter::TCp1251FileWriter(const std::filesystem::path& path, bool append) : fPath(path) {
+  fStream.open(path, std::ios::binary | (append ? std::ios::app : std::ios::trunc));
+  if (!fStream) throw std::runtime_error("Не удалось открыть файл " + path.string() + " для записи");
+}
+
+void TCp1251FileWriter::Check() {
+  if (!fStream) throw std::runtime_error("Не удалось записать в файл " + fPath.string());
+}
+
+void TCp1251FileWriter::WriteLine(std::string_view line) {
+  fStream << Utf8ToCp1251Html(line) << "\r\n";
+  fStream.flush();
+  Check();
+}
+
+void TCp1251FileWriter::WriteRaw(const std::string& bytes) {
+  fStream.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  fStream.flush();
+  Check();
+}
+
+}  // namespace zz

@@ -1,0 +1,253 @@
+#include "report/protocol_former.h"
+
+#include "app/exit_code.h"
+#include "settings/dates.h"
+#include "settings/strings.h"
+#include "settings/utils.h"
+
+namespace zz {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kBodyPart = "body.part";
+constexpr const char* kInitPart = "init.part";
+constexpr const char* kCorrPart = "corr.part";
+constexpr const char* kFooterPart = "footer.part";
+
+const char* QuarterName(int year, int quarter, bool accumulate) {
+  if (accumulate) {
+    switch (quarter) {
+      case 1: return "первый квартал";
+      case 2: return "первое полугодие";
+      case 3: return "9 месяцев";
+      case 4: return "год";
+    }
+    return "";
+  }
+  switch (quarter) {
+    case 1: return "первый квартал";
+    case 2: return year == 2010 ? "первое полугодие" : "второй квартал";
+    case 3: return "третий квартал";
+    case 4: return year == 2010 ? "второе полугодие" : "четвертый квартал";
+  }
+  return "";
+}
+
+void WritePackHeaderCells(TStreamWriter& w, const char* periodCell) {
+  w.WriteLine("  <tr>");
+  for (const char* cell : {"№ Пачки", "Формат", "Дата", periodCell, "Категория ЗЛ", "Кол-во ЗЛ", "Из них льготников",
+                           "Организация", "Краткое название", "Путь"})
+    w.WriteLine(std::string("    <td>") + cell + "</td>");
+  w.WriteLine("  </tr>");
+}
+
+}  // namespace
+
+TProtocolFormer::TProtocolFormer(TMessageList& searchErrors)
+    : fSettings(TSettings::GetInstance()), fSearchErrors(searchErrors) {}
+
+fs::path TProtocolFormer::ReportPath(const std::string& name) const { return fs::path(fSettings.FDirReport) / name; }
+
+void TProtocolFormer::Print(TResult& result, TStreamWriter& w) { result.PrintResult(w, fNumChapter, fNumTable, fName); }
+
+void TProtocolFormer::formProtocolPart(TVerificationResults& v) {
+  const int year = v.fYear, quarter = v.fPeriod;
+  {
+    TCp1251FileWriter body(ReportPath(kBodyPart), true);
+    writePeriodHeading(body, year, quarter);
+    for (auto& message : fSearchErrors) {
+      auto* listError = dynamic_cast<TListError*>(message.get());
+      if (!listError || (listError->FYear == year && listError->FPeriod == quarter)) Print(*message, body);
+    }
+    if (v.fPreZazoruResult) Print(*v.fPreZazoruResult, body);
+    for (auto& result : v.FErrorResults) Print(*result, body);
+    for (auto& message : fSearchErrors) Print(*message, body);
+    if (!v.fWarningResults.empty()) {
+      body.WriteLine("<div class=\"warn\">");
+      for (auto& result : v.fWarningResults) Print(*result, body);
+      body.WriteLine("</div>");
+    }
+    if (v.FErrorResults.empty() && !fSearchErrors.empty()) body.WriteLine("<h3>Ошибок нет</h3>");
+  }
+  writePackRows(v);
+
+  TCp1251FileWriter footer(ReportPath(kFooterPart), true);
+  if (v.fListData) {
+    footer.WriteLine("<b>Для сверки ИС за " + std::to_string(year) + " год " + std::to_string(quarter) +
+                     " период, использовался файл Перечня: " + HtmlEscape(v.fListData->fFileName) + " (" +
+                     HtmlEscape(v.fListData->fOrgName) + ")</b><br/>");
+    if (v.fVerListErrors)
+      for (auto& message : *v.fVerListErrors) Print(*message, footer);
+  }
+}
+
+void TProtocolFormer::writePeriodHeading(TStreamWriter& w, int year, int quarter) {
+  w.WriteLine("<hr><h3 style=\"color:black;\">Отчетный период: <b>");
+  if (fSettings.FAccumulateOption) w.WriteLine("накопительным итогом за ");
+  w.WriteLine(QuarterName(year, quarter, fSettings.FAccumulateOption));
+  w.WriteLine(", " + std::to_string(year) + " год </b></h3>");
+}
+
+void TProtocolFormer::writePackRows(TVerificationResults& v) {
+  auto writeRows = [&](const char* part, const std::vector<TPDPackData>& packs, const std::string& periodCell) {
+    TCp1251FileWriter w(ReportPath(part), true);
+    for (const TPDPackData& p : packs) {
+      w.WriteLine("  <tr>");
+      for (const std::string& value : {HtmlEscape(p.fNum), HtmlEscape(p.fISType), HtmlEscape(p.fDatePack), periodCell,
+                                       HtmlEscape(p.fCategoryCode), HtmlEscape(p.fWorkers),
+                                       std::to_string(p.fLgotWorkers), HtmlEscape(p.fOrgName),
+                                       HtmlEscape(p.fShortOrgName), HtmlEscape(p.fFileName)})
+        w.WriteLine("    <td>" + value + "</td>");
+      w.WriteLine("  </tr>");
+    }
+  };
+  const std::string y = std::to_string(v.fYear), q = std::to_string(v.fPeriod);
+  fInitCount += static_cast<int>(v.fPDData.FInitPacks.size());
+  writeRows(kInitPart, v.fPDData.FInitPacks, q + "," + y);
+  fCorrCount += static_cast<int>(v.fPDData.FCorrPacks.size());
+  writeRows(kCorrPart, v.fPDData.FCorrPacks, y + ", " + q);
+}
+
+void TProtocolFormer::appendPartFile(TCp1251FileWriter& w, const std::string& name) {
+  fs::path part = ReportPath(name);
+  std::error_code ec;
+  if (!fs::exists(part, ec)) return;
+  w.WriteRaw(ReadFileBytes(part));
+  fs::remove(part, ec);
+}
+
+void TProtocolFormer::writeSourceTables(TCp1251FileWriter& w, int count) {
+  if (count != 0) {
+    w.WriteLine("<b>Исходные пачки:</b><br/>");
+    w.WriteLine("<table border=\"1\">");
+    WritePackHeaderCells(w, "Период");
+  }
+  appendPartFile(w, kInitPart);
+  w.WriteLine("</table>");
+  w.WriteLine("<b>Всего исходных: " + std::to_string(fInitCount) + "</b><br/>");
+  w.WriteLine("<br/>");
+  if (fCorrCount <= 0) {
+    std::error_code ec;
+    fs::remove(ReportPath(kCorrPart), ec);
+  } else {
+    w.WriteLine("<b>Корректирующие пачки:</b><br/>");
+    w.WriteLine("<table border=\"1\">");
+    WritePackHeaderCells(w, "Период, в котором предоставлены корр. сведения");
+    appendPartFile(w, kCorrPart);
+    w.WriteLine("</table>");
+  }
+  w.WriteLine("<b>Всего корректирующих: " + std::to_string(fCorrCount) + "</b><br/>");
+  w.WriteLine("<br>");
+}
+
+void TProtocolFormer::writeCheckDate(TStreamWriter& w) {
+  w.WriteLine("<h4>Дата проверки: " + FormatDate(Today()) + "</h4>");
+  w.WriteLine("<br/>");
+}
+
+void TProtocolFormer::writeHeader(TStreamWriter& w, int exitCode, const std::string& orgName) {
+  const TSettings& s = fSettings;
+  const std::string regNum = HtmlEscape(s.FRegNum);
+  w.WriteLine("<!DOCTYPE html>");
+  w.WriteLine("<!-- saved from url=(0016)http://localhost -->");
+  w.WriteLine("<html>");
+  w.WriteLine("<head>");
+  w.WriteLine(" <meta http-equiv=\"Content-Type\" content=\"text/html; charset=Windows-1251\" />");
+  w.WriteLine(" <style type=\"text/css\">@page {size:landscape;}table {border-collapse: collapse;}</style>");
+  w.WriteLine(" <title>");
+  w.WriteLine("   Протокол сверки ИС и Перечня ЛП для " + regNum + " за " + std::to_string(s.FYear) + " год.");
+  w.WriteLine("   Программа \"Тальвир\" версия " + s.Version() + " от " + s.AppDate());
+  w.WriteLine(" </title>");
+  w.WriteLine("</head>");
+  w.WriteLine("<body>");
+  w.WriteLine("<div style=\"font-size:smaller; text-align:left; width:100%\">");
+  w.WriteLine("Код завершения программы: " + std::to_string(exitCode) + "</div>");
+  w.WriteLine("<div style=\"color:blue; font-size:smaller; text-align:right; width:100%\">");
+  w.WriteLine("Протокол подготовлен программой \"Тальвир\" версии " + s.Version() + " от " + s.AppDate());
+  w.WriteLine(s.FMode == mBPI ? " в режиме БПИ" : " в оконном режиме");
+  w.WriteLine("</div><br/>");
+  w.WriteLine(
+      "<h2 style=\"text-align:center\">ПРОТОКОЛ<br>сверки сведений о стаже ЗЛ на соответствующих видах работ с "
+      "Перечнем</h2>");
+  w.WriteLine("<h3 style=\"text-align:left\">Организация:<br/>" + HtmlEscape(orgName) + "</h3>");
+  w.WriteLine("<b>Параметры сверки:</b>");
+  w.WriteLine("<br/>Регистрационный номер: <b>" + regNum + "</b>");
+  w.WriteLine("<br/><br/><b>Опции сверки:</b>");
+  w.WriteLine("<ul>");
+  if (s.FCompareWithList) w.WriteLine("<li>Сверка по фактическим периодам.</li>");
+  if (s.FYear < 2010)
+    w.WriteLine(s.fPensOption ? "<li>Сверка КОРРЕКТИРУЮЩИХ и/или ПЕНСИОННЫХ сведений.</li>"
+                              : "<li>Сверка ИСХОДНЫХ сведений.</li>");
+  if (s.FMode == mWindow) {
+    if (!fYearChoice.empty()) w.WriteLine("<li>Год: " + HtmlEscape(fYearChoice) + "</li>");
+    if (!fPeriodChoice.empty()) w.WriteLine("<li>Период: " + HtmlEscape(fPeriodChoice) + "</li>");
+  }
+  w.WriteLine("</ul>");
+  auto checkbox = [&](bool on, const std::string& text) {
+    w.WriteLine(std::string(on ? "<br/><input type=\"checkbox\" checked disabled>" : "<br/><input type=\"checkbox\" disabled>") +
+                text);
+  };
+  if (s.FCompareWithList) {
+    checkbox(s.FCompareWithListStaff, " Сверка ИС с Перечнем по позициям штатного расписания");
+    checkbox(s.FCompareWithListNameList, " Сверка ИС с поименным списком к Перечню");
+  }
+  if (s.fCompareTerrCodes) {
+    bool right = s.hasNordRight("all", TDate{}, TDate{}, -1, -1);
+    checkbox(true, std::string(" Проверка правомерности проставления кодов МКС, РКС") +
+                       (right ? " (право есть)" : " (права нет)"));
+  } else {
+    checkbox(false, " Проверка правомерности проставления кодов МКС, РКС");
+  }
+  w.WriteLine("<br/><br/>");
+}
+
+std::string TProtocolFormer::printProtocol(int verificationCount) {
+  std::string path = fSettings.getProtokolFileName() + ".html";
+  TCp1251FileWriter w(path, false);
+  writeHeader(w, RunExitCode(), fSettings.FOrgName);
+  w.WriteLine(
+      "<script type=\"text/javascript\">function change() {var elements = document.querySelectorAll('.warn');for(var "
+      "i=0;i<elements.length;i++) {if (elements[i].style.display =='none') {elements[i].style.display ='';} else "
+      "{elements[i].style.display ='none';}}}</script><input onclick=change() type=\"checkbox\" "
+      "checked><b>Показывать предупреждения</b>");
+  appendPartFile(w, kBodyPart);
+  w.WriteLine("<hr><h3>Исходная информация:</h3>");
+  writeSourceTables(w, verificationCount);
+  appendPartFile(w, kFooterPart);
+  w.WriteLine("<br/><hr><br/>");
+  writeCheckDate(w);
+  w.WriteLine("</body>");
+  w.WriteLine("</html>");
+  return path;
+}
+
+std::string TProtocolFormer::printBadProtocol(TMessageList& ListErrors, int eCode) {
+  std::string path = fSettings.getProtokolFileName() + ".html";
+  TCp1251FileWriter w(path, false);
+  WriteLogEntry("---путь формирования bad протокола " + path);
+  writeHeader(w, eCode, "");
+  if (eCode == 10)
+    w.WriteLine("<div style =\"color:blue\"><h3>Не было найдено файлов индивидуальных сведений в формате .xml</h3></div>");
+  if (eCode == 11) {
+    if (fSettings.fCompareTerrCodes && fSettings.hasNordRight("all", TDate{}, TDate{}, -1, -1))
+      w.WriteLine("<h3 style =\"color:blue\">Необходимо уточнить право организации на проставление кодов РКС, МКС</h3>");
+    w.WriteLine(
+        "<div style =\"color:blue\"><h3>Не было найдено файлов индивидуальных сведений со льготами с подходящими для "
+        "сверки заданными условиями (РегНомер,Год,Период,Тип), перечней не найдено. Сверка не требуется. "
+        "</h3></div>");
+  }
+  if (eCode == 21 || eCode == 11)
+    for (auto& message : ListErrors) Print(*message, w);
+  if (eCode == 25)
+    w.WriteLine(
+        "<div style =\"color:red\"><h3>Не было найдено файлов индивидуальных сведений со льготами с подходящими для "
+        "сверки заданными условиями (РегНомер,Год,Период,Тип), но найден перечень.</h3></div>");
+  writeCheckDate(w);
+  w.WriteLine("</body>");
+  w.WriteLine("</html>");
+  return path;
+}
+
+}  // namespace zz
