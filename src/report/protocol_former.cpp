@@ -78,8 +78,7 @@ void TProtocolFormer::formProtocolPart(TVerificationResults& v) {
     footer.WriteLine("<b>Для сверки ИС за " + std::to_string(year) + " год " + std::to_string(quarter) +
                      " период, использовался файл Перечня: " + HtmlEscape(v.fListData->fFileName) + " (" +
                      HtmlEscape(v.fListData->fOrgName) + ")</b><br/>");
-    if (v.fVerListErrors)
-      for (auto& message : *v.fVerListErrors) Print(*message, footer);
+    for (auto& message : v.fVerListErrors) Print(*message, footer);
   }
 }
 

@@ -47,7 +47,7 @@ class TVerificationResults {
   std::vector<std::unique_ptr<TResult>> fWarningResults;
   std::unique_ptr<TPreZazoruResult> fPreZazoruResult;
   // The Perechen's own messages once taken over; owned here from then on.
-  std::shared_ptr<TMessageList> fVerListErrors;
+  TMessageList fVerListErrors;
   std::optional<TListData> fListData;
   TPDData fPDData;
 };

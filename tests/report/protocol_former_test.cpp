@@ -63,8 +63,7 @@ TEST_F(ProtocolFormerTest, TwoSetsMakeOneProtocolWithBothPeriodsAndAllPacks) {
   second.fPDData.FInitPacks = {Pack("7")};
   second.fPDData.FCorrPacks = {Pack("8")};
   second.fListData = TListData{"/lists/p.xml", "ООО <Ромашка>", 5};
-  second.fVerListErrors = std::make_shared<TMessageList>();
-  second.fVerListErrors->push_back(std::make_unique<TProtocolMessage>("Замечание к Перечню", false));
+  second.fVerListErrors.push_back(std::make_unique<TProtocolMessage>("Замечание к Перечню", false));
   former.formProtocolPart(second);
 
   TVerificationResults first;
