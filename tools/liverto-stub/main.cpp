@@ -1,0 +1,296 @@
+// liverto-stub: a small stand-in for the consolidated-list server "Ливерто".
+//
+// Answers GET /<app>/GetList?user=&pass=&regNum=&year=&quarter=[&collect=] from a directory of
+// Perechen files. A "Перечень" element matches a query when its "Предприятие"/"РегНомер" equals
+// regNum, its "ОтчетныйГод" equals year and its "ОтчетныйПериод" (absent, empty or "0" = 12)
+// divided by 3 equals quarter; the first match in file-name order (and document order within a
+// file) is sent back inside a reply document together with "ВерсияПК". "collect" is logged and
+// otherwise not used. No match gives the "nothing found" reply; wrong credentials or parameters
+// give an error reply. The directory is read again for every query.
+//
+// Every query is logged to standard output as one line "GET <path>?<query>" before it is answered.
+// The first line of output is "listening on 127.0.0.1:<port>".
+#include <httplib.h>
+#include <libxml/parser.h>
+#include <libxml/tree.h>
+#include <libxml/xmlsave.h>
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <mutex>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char kNothingFound[] = "По запрашиваемым параметрам ничего найдено не было";
+
+struct TOptions {
+  fs::path Dir;
+  int Port = 0;
+  std::string App;   // empty: any application name
+  std::optional<std::string> User;
+  std::optional<std::string> Pass;
+  std::string Version = "stub-1.0";
+  int FailStatus = 0;  // answer every query with this HTTP status
+  bool Close = false;  // close the connection in the middle of every reply
+  int DelayMs = 0;     // wait before answering
+  std::optional<std::string> ErrorMessage;  // answer every query with an error reply
+  std::optional<std::string> ErrorExplanation;
+};
+
+void Usage() {
+  std::cerr << "usage: liverto-stub --dir DIR [--port N] [--app NAME] [--user U] [--pass P] [--version V]\n"
+               "                    [--fail-status CODE] [--close] [--delay-ms N]\n"
+               "                    [--error-message TEXT [--error-explanation TEXT]]\n"
+               "  --port 0 (the default) picks a free port; the first output line names it.\n";
+}
+
+bool ParseInt(const std::string& text, int& value) {
+  try {
+    size_t used = 0;
+    value = std::stoi(text, &used);
+    return used == text.size();
+  } catch (...) {
+    return false;
+  }
+}
+
+std::optional<TOptions> ParseOptions(int argc, char** argv) {
+  TOptions o;
+  bool haveDir = false;
+  for (int i = 1; i < argc; ++i) {
+    std::string a = argv[i];
+    auto value = [&](std::string& out) {
+      if (i + 1 >= argc) return false;
+      out = argv[++i];
+      return true;
+    };
+    std::string v;
+    if (a == "--dir" && value(v)) {
+      o.Dir = v;
+      haveDir = true;
+    } else if (a == "--port" && value(v) && ParseInt(v, o.Port) && o.Port >= 0 && o.Port < 65536) {
+    } else if (a == "--app" && value(v)) {
+      o.App = v;
+    } else if (a == "--user" && value(v)) {
+      o.User = v;
+    } else if (a == "--pass" && value(v)) {
+      o.Pass = v;
+    } else if (a == "--version" && value(v)) {
+      o.Version = v;
+    } else if (a == "--fail-status" && value(v) && ParseInt(v, o.FailStatus) && o.FailStatus >= 100 &&
+               o.FailStatus < 600) {
+    } else if (a == "--close") {
+      o.Close = true;
+    } else if (a == "--delay-ms" && value(v) && ParseInt(v, o.DelayMs) && o.DelayMs >= 0) {
+    } else if (a == "--error-message" && value(v)) {
+      o.ErrorMessage = v;
+    } else if (a == "--error-explanation" && value(v)) {
+      o.ErrorExplanation = v;
+    } else {
+      std::cerr << "liverto-stub: bad argument " << a << "\n";
+      return std::nullopt;
+    }
+  }
+  if (!haveDir) return std::nullopt;
+  return o;
+}
+
+std::mutex gOutput;
+
+void Log(const std::string& line) {
+  std::lock_guard<std::mutex> lock(gOutput);
+  std::cout << line << std::endl;  // flushed: tests read the lines while the stub runs
+}
+
+std::string Escape(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '"': out += "&quot;"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
+std::string Reply(const std::string& inner) {
+  return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<ОтветЛиверто>\n" + inner + "</ОтветЛиверто>\n";
+}
+
+std::string MessageReply(const std::string& version, const std::string& message,
+                         const std::optional<std::string>& explanation) {
+  std::string inner = "<ОсновноеСообщение>" + Escape(message) + "</ОсновноеСообщение>\n<ВерсияПК>" +
+                      Escape(version) + "</ВерсияПК>\n";
+  if (explanation) inner += "<Пояснение>" + Escape(*explanation) + "</Пояснение>\n";
+  return Reply(inner);
+}
+
+std::string Attr(xmlNode* node, const char* name) {
+  xmlChar* v = xmlGetProp(node, reinterpret_cast<const xmlChar*>(name));
+  std::string s = v ? reinterpret_cast<const char*>(v) : "";
+  xmlFree(v);
+  return s;
+}
+
+bool IsElement(const xmlNode* n, const char* name) {
+  return n->type == XML_ELEMENT_NODE && n->name && std::strcmp(reinterpret_cast<const char*>(n->name), name) == 0;
+}
+
+void CollectLists(xmlNode* node, std::vector<xmlNode*>& out) {
+  for (xmlNode* n = node; n; n = n->next) {
+    if (n->type != XML_ELEMENT_NODE) continue;
+    if (IsElement(n, "Перечень"))
+      out.push_back(n);
+    else
+      CollectLists(n->children, out);
+  }
+}
+
+bool Matches(xmlNode* list, const std::string& regNum, int year, int quarter) {
+  xmlNode* enterprise = nullptr;
+  for (xmlNode* c = list->children; c; c = c->next)
+    if (IsElement(c, "Предприятие")) {
+      enterprise = c;
+      break;
+    }
+  if (!enterprise || Attr(enterprise, "РегНомер") != regNum) return false;
+  int listYear = 0;
+  if (!ParseInt(Attr(list, "ОтчетныйГод"), listYear) || listYear != year) return false;
+  std::string months = Attr(list, "ОтчетныйПериод");
+  if (months.empty() || months == "0") months = "12";
+  int m = 0;
+  return ParseInt(months, m) && m / 3 == quarter;
+}
+
+std::string Serialize(xmlDoc* doc, xmlNode* node) {
+  xmlBuffer* buffer = xmlBufferCreate();
+  xmlOutputBuffer* out = xmlOutputBufferCreateBuffer(buffer, nullptr);
+  xmlNodeDumpOutput(out, doc, node, 0, 0, "UTF-8");
+  xmlOutputBufferClose(out);
+  std::string text(reinterpret_cast<const char*>(xmlBufferContent(buffer)), xmlBufferLength(buffer));
+  xmlBufferFree(buffer);
+  return text;
+}
+
+std::string Lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+// The first matching Perechen of the directory, serialized; empty when there is none.
+std::string FindList(const fs::path& dir, const std::string& regNum, int year, int quarter) {
+  std::vector<fs::path> files;
+  std::error_code ec;
+  for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec))
+    if (it->is_regular_file(ec) && Lower(it->path().extension().string()) == ".xml") files.push_back(it->path());
+  std::sort(files.begin(), files.end());
+  for (const fs::path& file : files) {
+    std::ifstream in(file, std::ios::binary);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    std::string data = bytes.str();
+    xmlDoc* doc = xmlReadMemory(data.data(), static_cast<int>(data.size()), file.string().c_str(), nullptr,
+                                XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
+    if (!doc) continue;
+    std::vector<xmlNode*> lists;
+    CollectLists(xmlDocGetRootElement(doc), lists);
+    std::string found;
+    for (xmlNode* list : lists)
+      if (Matches(list, regNum, year, quarter)) {
+        found = Serialize(doc, list);
+        break;
+      }
+    xmlFreeDoc(doc);
+    if (!found.empty()) return found;
+  }
+  return {};
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::optional<TOptions> parsed = ParseOptions(argc, argv);
+  if (!parsed) {
+    Usage();
+    return 2;
+  }
+  const TOptions options = *parsed;
+  std::signal(SIGPIPE, SIG_IGN);
+  xmlInitParser();
+
+  httplib::Server server;
+  server.Get(R"(/([^/?]+)/GetList)", [&options](const httplib::Request& req, httplib::Response& res) {
+    Log("GET " + req.target);
+    if (!options.App.empty() && req.matches[1] != options.App) {
+      res.status = 404;
+      return;
+    }
+    if (options.DelayMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(options.DelayMs));
+    if (options.FailStatus != 0) {
+      res.status = options.FailStatus;
+      res.set_content("failure on request", "text/plain");
+      return;
+    }
+    if (options.Close) {
+      // Headers go out, then the connection closes before any content.
+      res.set_chunked_content_provider("text/xml", [](size_t, httplib::DataSink&) { return false; });
+      return;
+    }
+    const std::string contentType = "text/xml; charset=utf-8";
+    if (options.ErrorMessage) {
+      res.set_content(MessageReply(options.Version, *options.ErrorMessage, options.ErrorExplanation), contentType);
+      return;
+    }
+    if ((options.User && req.get_param_value("user") != *options.User) ||
+        (options.Pass && req.get_param_value("pass") != *options.Pass)) {
+      res.set_content(MessageReply(options.Version, "Доступ запрещен", std::string("Неверное имя пользователя или пароль")),
+                      contentType);
+      return;
+    }
+    int year = 0, quarter = 0;
+    std::string regNum = req.get_param_value("regNum");
+    if (regNum.empty() || !ParseInt(req.get_param_value("year"), year) ||
+        !ParseInt(req.get_param_value("quarter"), quarter)) {
+      res.set_content(MessageReply(options.Version, "Неверные параметры запроса",
+                                   std::string("Нужны параметры regNum, year и quarter")),
+                      contentType);
+      return;
+    }
+    std::string list = FindList(options.Dir, regNum, year, quarter);
+    if (list.empty()) {
+      res.set_content(MessageReply(options.Version, "Перечень не найден", std::string(kNothingFound)), contentType);
+      return;
+    }
+    res.set_content(Reply("<ВерсияПК>" + Escape(options.Version) + "</ВерсияПК>\n" + list + "\n"), contentType);
+  });
+
+  int port = options.Port;
+  if (port == 0) {
+    port = server.bind_to_any_port("127.0.0.1");
+    if (port <= 0) {
+      std::cerr << "liverto-stub: cannot bind 127.0.0.1\n";
+      return 1;
+    }
+  } else if (!server.bind_to_port("127.0.0.1", port)) {
+    std::cerr << "liverto-stub: cannot bind 127.0.0.1:" << port << "\n";
+    return 1;
+  }
+  Log("listening on 127.0.0.1:" + std::to_string(port));
+  return server.listen_after_bind() ? 0 : 1;
+}
