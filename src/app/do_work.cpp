@@ -1,21 +1,177 @@
-// One reconciliation run.
-#include <stdexcept>
+// One reconciliation run: the search, then every set verified and written into the protocol.
+#include <algorithm>
 
+#include "app/exit_code.h"
 #include "app/work_manager.h"
+#include "isdata/pd_type_names.h"
+#include "report/protocol_former.h"
+#include "search/searcher.h"
+#include "verify/verification.h"
 
 namespace zz {
 
 namespace fs = std::filesystem;
 
+namespace {
+
+TPDPackData PackSummary(const TPack& pack) {
+  TPDPackData data;
+  data.fNum = pack.PackNum();
+  data.fISType = PDTypeDisplayName(pack.BaseData.PDType());
+  data.fDatePack = pack.PackDate();
+  data.fCategoryCode = pack.BaseData.CategoryCode();
+  data.fOrgName = pack.OrgName();
+  data.fShortOrgName = pack.OrgName();
+  data.fWorkers = std::to_string(pack.Workers.size());
+  data.fLgotWorkers = pack.LgotWorkerCount();
+  data.fFileName = pack.FileName;
+  return data;
+}
+
+// The result code of a verified set from its verdict and its result blocks.
+int SetResultCode(const TVerification& v) {
+  int code = v.fECode;
+  if (!v.FErrorResults.empty()) {
+    const bool keepsVerdict = (code == 12 || code == 22 || code == 23) && v.FErrorResults.size() == 1;
+    if (!keepsVerdict) code = ecErrors;
+  }
+  if (code == 0 && !v.fWarningResults.empty()) code = ecWarnings;
+  return code;
+}
+
+}  // namespace
+
 void TWorkManager::doWork() {
-  // A run always starts without the part files of an earlier one.
+  TSearcher& searcher = *fSearcher;
+  auto progress = [&](int min, int max, int curr, const std::string& text) {
+    if (searcher.managerProgress) searcher.managerProgress(min, max, curr, text);
+  };
   for (const char* part : {"body.part", "footer.part", "corr.part", "init.part"}) {
     std::error_code ec;
     fs::remove(fs::path(fSettings.FDirReport) / part, ec);
   }
-  // The search, the verification and the protocol are not part of this build yet: say so
-  // rather than report a run that did not happen.
-  throw std::runtime_error("Сверка в этой версии программы ещё недоступна: поиск ИС и формирование протокола не собраны");
+
+  searcher.Run();
+  auto former = std::make_unique<TProtocolFormer>(searcher.fSearchErrors);
+  if (!searcher.fSets.empty()) {
+    fSettings.FYear = searcher.fSets.front()->FYear;
+    fSettings.FPeriod = searcher.fSets.front()->FPeriod;
+  } else if (!searcher.fSearchErrors.empty() && RunExitCode() == ecOk) {
+    // A directory without usable files keeps its 10; "no set" only explains an otherwise clean search.
+    SetRunExitCode(ecNoSetFormed);
+  }
+
+  if (RunExitCode() != ecOk) {
+    const std::string code = std::to_string(RunExitCode());
+    WriteLogEntry("---до запуска основного алгоритма анализа возникли проблемы ExitCode=" + code);
+    WriteLogEntry("***сформировать bad протокол");
+    fReportFile = former->printBadProtocol(searcher.fSearchErrors, RunExitCode());
+    WriteLogEntry("***сформирован bad протокол, exitCode=" + code);
+    former.reset();
+    fSearcher.reset();
+    return;
+  }
+
+  WriteLogEntry("//////////////////////////////////");
+  WriteLogEntry("***запуск основного алгоритма анализа");
+  const int N = static_cast<int>(searcher.fSets.size());
+  WriteLogEntry("***перебираем сформированные периоды, всего их: " + std::to_string(N));
+  const bool hasAtLeastOneInitPack =
+      std::any_of(searcher.fSets.begin(), searcher.fSets.end(), [](const auto& s) { return !s->FInitPacks.empty(); });
+  progress(0, N, 0, "Ход сверки");
+  int processed = 0;
+
+  for (int i = N - 1; i >= 0; --i) {
+    TSet& set = *searcher.fSets[static_cast<size_t>(i)];
+    if (!set.FInitPacks.empty()) set.FHasInitPacks = true;
+    auto verification = std::make_unique<TVerification>(set.Arena());
+    TVerification& v = *verification;
+    v.fWithPositions = fSettings.FCompareWithListStaff;
+    v.fWithNameList = fSettings.FCompareWithListNameList;
+    v.fYear = set.FYear;
+    v.fPeriod = set.FPeriod;
+
+    for (const auto& pack : set.FInitPacks) v.fPDData.FInitPacks.push_back(PackSummary(*pack));
+    std::stable_sort(set.FCorrPacks.begin(), set.FCorrPacks.end(),
+                     [](const auto& a, const auto& b) { return a->PackDateAsDate() < b->PackDateAsDate(); });
+    for (const auto& pack : set.FCorrPacks) v.fPDData.FCorrPacks.push_back(PackSummary(*pack));
+
+    if (!set.FInitPacks.empty()) {
+      for (const auto& pack : set.FInitPacks) v.fFileNames.push_back(pack->FileName);
+      for (const auto& pack : set.FCorrPacks) v.fFileNames.push_back(pack->FileName);
+    }
+
+    if (fSettings.fCompareTerrCodes) {
+      WriteLogEntry("***проверка права проставления терр кодов");
+      for (auto* packs : {&set.FInitPacks, &set.FCorrPacks})
+        for (auto& pack : *packs) {
+          for (auto& record : pack->TerrCodes()) v.fTerrCodes.push_back(std::move(record));
+          pack->TerrCodes().clear();
+        }
+      v.verifyTerrCodes(set.FYear, set.FPeriod);
+      WriteLogEntry("***проверка права проставления территориальных кодов завершена");
+    }
+
+    WriteLogEntry("***сборка данных об ошибках заполнения ИС");
+    for (auto* packs : {&set.FInitPacks, &set.FCorrPacks})
+      for (auto& pack : *packs) v.getParseErrorsAndWarnings(*pack, set.FList.get());
+    WriteLogEntry("***сборка данных об ошибках заполнения ИС завершена");
+
+    if (fSettings.FCompareWithList) {
+      WriteLogEntry("***анализируем сэт");
+      int verdict = set.IsVerificationPossible(hasAtLeastOneInitPack);
+      if (verdict != 0) {
+        v.fECode = verdict;
+        v.fPreZazoruResult = std::make_unique<TPreZazoruResult>(verdict);
+      }
+      WriteLogEntry("***анализ сэта завершен");
+      WriteLogEntry("***подготавливаем сэт для сверки");
+      if (set.IsVerificationPossible(hasAtLeastOneInitPack) != ecNoMatchingIS) {
+        std::vector<TWorker*> workers = set.UnionISWorkers(v.FErrorResults, v.fWarningResults);
+        v.fCorrPacksOnly = (set.FInitPacks.empty() && !set.FCorrPacks.empty()) || set.FHasSPV1;
+        WriteLogEntry("***подготовка сэта для сверки завершена");
+        WriteLogEntry("***выполнение сверки");
+        v.verify(set.FList.get(), workers, set.FYear, set.FPeriod);
+        WriteLogEntry("***выполнение сверки завершено");
+      }
+      WriteLogEntry("***анализ результата сверки сэта");
+      v.fECode = SetResultCode(v);
+      WriteLogEntry("---результат по сэту ,eCode=" + std::to_string(v.fECode));
+      WriteLogEntry("***анализ результата сверки сэта завершен");
+      WriteLogEntry("***работа с сэтом №" + std::to_string(i) + " завершена");
+    }
+
+    for (auto* results : {&v.FErrorResults, &v.fWarningResults})
+      for (auto& result : *results)
+        if (auto* table = dynamic_cast<TTableResult*>(result.get())) table->TagRecords();
+    if (set.FList)
+      v.fListData = TListData{set.FList->fFileName, set.FList->fOrgName, static_cast<int>(set.FList->fWorkers.size())};
+    former->fVerifiedPeople += set.CountVerifiedpeople();
+
+    set.UniteList();
+    set.UniteIS();
+    set.FlushResults(true);
+    WriteLogEntry("***анализ результатов сверок сэтов");
+    RaiseRunExitCode(v.fECode);
+    WriteLogEntry("***анализ результатов сверок сэтов завершен");
+    WriteLogEntry("***формирование части протокола");
+    former->formProtocolPart(v);
+    WriteLogEntry("***часть протокола сформирована");
+    // The verification's records point into the set's data: they go before it.
+    verification.reset();
+    set.FlushResults(false);
+    searcher.fSets.erase(searcher.fSets.begin() + i);
+    ++processed;
+    progress(0, N, N - i, "Ход сверки");
+  }
+
+  WriteLogEntry("***перебор сформированных периодов окончен");
+  progress(0, 1, 1, "Ход сверки");
+  progress(0, 1, 0, "Сохранение протокола");
+  fReportFile = former->printProtocol(processed);
+  former.reset();
+  progress(0, 1, 1, "Сохранение протокола");
+  fSearcher.reset();
 }
 
 }  // namespace zz

@@ -4,6 +4,7 @@
 
 #include "app/config_file.h"
 #include "app/exit_code.h"
+#include "search/searcher.h"
 #include "settings/classifiers.h"
 #include "settings/utils.h"
 
@@ -25,7 +26,14 @@ TWorkManager::TWorkManager(bool PortableMode) : fSettings(TSettings::GetInstance
   WriteLogEntry("***инициализация завершена");
 }
 
-TWorkManager::~TWorkManager() { Classifiers().clear(); }
+TWorkManager::~TWorkManager() {
+  fSearcher.reset();
+  Classifiers().clear();
+}
+
+void TWorkManager::createSearcher() {
+  if (!fSearcher) fSearcher = std::make_unique<TSearcher>(FAppDataDir / "Temp");
+}
 
 void TWorkManager::ReadIni() { ReadConfiguration(fSettings, FAppDataDir); }
 
@@ -112,6 +120,7 @@ std::vector<std::string> TWorkManagerBPI::CheckSettings() {
 void TWorkManagerBPI::ProgressBPI(int, int, int, const std::string&) {}
 
 void TWorkManagerBPI::Prepare() {
+  createSearcher();
   WriteLogEntry("//////////////////////////////////");
   WriteLogEntry("***чтение и проверка параметров сверки");
   TWorkManager::Prepare();
@@ -128,6 +137,9 @@ void TWorkManagerBPI::Prepare() {
   std::vector<std::string> messages = CheckSettings();
   if (messages.empty()) {
     WriteLogEntry("***чтение и проверка параметров сверки завершено");
+    fSearcher->managerProgress = [this](int Min, int Max, int Curr, const std::string& Messag) {
+      ProgressBPI(Min, Max, Curr, Messag);
+    };
     doWork();
     return;
   }

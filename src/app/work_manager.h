@@ -8,8 +8,11 @@
 
 #include "app/logger.h"
 #include "settings/settings.h"
+#include "settings/utils.h"
 
 namespace zz {
+
+class TSearcher;
 
 class TWorkManager : public TLoggingObject {
  public:
@@ -19,7 +22,10 @@ class TWorkManager : public TLoggingObject {
   virtual std::vector<std::string> CheckSettings();
   virtual void Prepare();
 
-  // One run over the settings; sets the run exit code and fReportFile.
+  // Creates the searcher of the next run when there is none.
+  void createSearcher();
+  TSearcher* Searcher() const { return fSearcher.get(); }
+  // One run over the settings; sets the run exit code and fReportFile. The searcher must exist.
   void doWork();
 
   void ReadIni();
@@ -38,6 +44,7 @@ class TWorkManager : public TLoggingObject {
   TSettings& fSettings;
   std::filesystem::path FAppDataDir;
   std::string fReportFile;
+  std::unique_ptr<TSearcher> fSearcher;
 };
 
 class TWorkManagerBPI : public TWorkManager {

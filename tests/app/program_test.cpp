@@ -75,17 +75,18 @@ TEST_F(ProgramTest, FailureAfterTheLoggerIsReadyLeavesATraceFile) {
   test::TempDir is;
   WriteConfig("[Options]\nWithList=0\nTerritoryControl=1\n[Directories]\nReport=" + is.path().string() + "\n");
   test::WriteFile(is / "init.part", "old");
-  test::WriteFile(is / "szv_123-456-789012.xml", "<a/>");
+  test::WriteFile(is / "szv_123-456-789012.xml", "<not-an-is-file/>");
+  // The protocol cannot be created where a directory of its name stands.
+  std::filesystem::create_directories(is / "ZAZORU-0-0-REGNO-123-456-789012.html");
   testing::internal::CaptureStderr();
-  // Everything checks out, so the run itself starts; it is not available in this build yet.
   EXPECT_EQ(RunProgram({"zazoru", "bpi", is.path().string()}), 29);
   EXPECT_NE(testing::internal::GetCapturedStderr().find("критическая ошибка"), std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(is / "init.part"));
   auto traces = ListFilesByExtension(dataDir / "logs", ".trace");
   ASSERT_EQ(traces.size(), 1u);
-  EXPECT_EQ(test::ReadFile(traces[0]).rfind("\xEF\xBB\xBFСообщение об ошибке: Сверка", 0), 0u);
+  EXPECT_EQ(test::ReadFile(traces[0]).rfind("\xEF\xBB\xBFСообщение об ошибке: Не удалось открыть файл", 0), 0u);
   std::string log = LogText();
-  EXPECT_NE(log.find("Произошла ошибка: Сверка"), std::string::npos);
+  EXPECT_NE(log.find("Произошла ошибка: Не удалось открыть файл"), std::string::npos);
   EXPECT_NE(log.find("Стек ошибки сохранён в файл " + traces[0].string() + ", направьте его разработчику."),
             std::string::npos);
   EXPECT_NE(log.find("***критическая ошибка"), std::string::npos);

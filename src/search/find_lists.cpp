@@ -1,0 +1,118 @@
+// The list acquisition: a Perechen for every set, from the list server or from local files.
+#include "app/exit_code.h"
+#include "search/list_acquisition.h"
+#include "search/searcher.h"
+#include "xml/my_parser.h"
+
+namespace zz {
+
+void TSearcher::FindLists() {
+  Progress(0, 0, "Поиск файла Перечня...");
+  if (fSets.empty()) return;
+  WriteLogEntry("***перебираем сэты и к каждому периоду ищем перечень. Всего сэтов " + std::to_string(fSets.size()));
+  if (fSettings.UseUL() || fSettings.FMode == mBPI) {
+    FindListsOnServer();
+    if (RunExitCode() == ecSettingsOrServer) return;
+  } else {
+    FindListsInFiles();
+  }
+  WriteLogEntry("***подбор перечней к сэтам завершен");
+}
+
+void TSearcher::FindListsOnServer() {
+  TListAcquisition acquisition(fSettings, [this](std::unique_ptr<TListError> e) { AddMessage(std::move(e)); });
+  for (auto& set : fSets) {
+    const int year = set->FYear;
+    const TServerQuarterRange range = ServerQuarterRange(year, set->FPeriod);
+    WriteLogEntry("***выполняем запрос к Ливерто");
+    TListReply found;
+    std::string foundDescription;
+    for (int p = range.High; p >= range.Low && !found; --p) {
+      const std::string reg = fSettings.GetActualRegNum(year, p);
+      WriteLogEntry("***запрос к Ливерто на поиск перечня для организации (" + reg + ") период " + std::to_string(p) +
+                    "." + std::to_string(year));
+      const int collect = ServerCollect(p, range.Low);
+      TListReply reply = acquisition.QueryListServer(fSettings.GetULQueryURL(reg, year, p), year, collect, p);
+      WriteLogEntry("***запрос к Ливерто завершен");
+      if (RunExitCode() == ecSettingsOrServer) {
+        WriteLogEntry("---возникли проблемы при запросе к Ливерто, код завершения программы " +
+                          std::to_string(ecSettingsOrServer),
+                      true);
+        return;
+      }
+      if (!reply) continue;
+      set->FOrganizationHasLists = true;
+      WriteLogEntry("***проверяем, подходит ли нам данный перечень");
+      std::string description;
+      bool correcting = false;
+      // The number is mapped for the quarter that was asked for.
+      if (acquisition.CheckListHeader(reply.List, year, 0, p, description, correcting)) {
+        if (ListElementQuarter(reply.List) == range.Low) {
+          found = std::move(reply);
+          foundDescription = description;
+        }
+      } else {
+        WriteLogEntry("***проверка завершена, не подходит");
+      }
+    }
+    if (!set->FHasLgot) {
+      WriteLogEntry("--в сэте отсутствуют льготники, проверяем предоставляла ли организация перечни когда либо");
+      WriteLogEntry(set->FOrganizationHasLists ? "---организация ранее предоставляла перечни"
+                                               : "---организация ранее предоставляла не перечни");
+    }
+    if (!found) continue;
+    WriteLogEntry("***проверка завершена, подходит");
+    WriteLogEntry("***чтение и обработка перечня");
+    set->FList = ReadListElement(found.List, year, ServerListPeriod(year, range.Low),
+                                 ServerListFileName(foundDescription));
+    found = TListReply{};
+    WriteLogEntry("***чтение и обработка перечня завершено");
+    WriteLogEntry("---перечень подключен к сэту");
+  }
+}
+
+void TSearcher::FindListsInFiles() {
+  TListAcquisition acquisition(fSettings, [this](std::unique_ptr<TListError> e) { AddMessage(std::move(e)); });
+  const std::vector<std::string> candidates = fAllXMLFiles[xftList];
+  if (!candidates.empty()) Progress(0, 0, "Найдены xml-файлы");
+  const int n = static_cast<int>(candidates.size());
+  for (int i = 0; i < n; ++i) {
+    const std::string& path = candidates[static_cast<size_t>(i)];
+    try {
+      Progress(n, i, "Поиск Перечня: " + path);
+      TMyTreePtr tree = ReadXmlTree(path);
+      if (!tree) continue;
+      std::vector<const TMyNode*> elements;
+      if (tree->NodeName() == "Перечень") elements.push_back(tree.get());
+      for (const TMyNode* e : tree->GetElementsByTagName("Перечень")) elements.push_back(e);
+      for (const TMyNode* element : elements) {
+        std::string description;
+        bool correcting = false;
+        const int year = ListElementYear(element);
+        const int q = ListElementQuarter(element);
+        if (!acquisition.CheckListHeader(element, year, q, q, description, correcting)) continue;
+        if (fSettings.FCheckPerFormat) {
+          std::vector<std::string> lines = acquisition.CheckListFormat(path);
+          if (!lines.empty()) {
+            for (const std::string& line : lines) {
+              AddMessage(std::make_unique<TListError>("Проверка формата Перечня: " + line, year, q, nullptr, true));
+              WriteLogEntry("Проверка формата Перечня: " + line);
+            }
+            continue;
+          }
+        }
+        std::unique_ptr<TTheList> list = ReadListElement(element, year, q, path);
+        for (auto& set : fSets) {
+          if (set->FYear == year && (set->FPeriod == q || list->Accumulate())) {
+            set->FList = std::move(list);
+            break;
+          }
+        }
+      }
+    } catch (const std::exception&) {
+      // An unreadable candidate is simply not a Perechen of this run.
+    }
+  }
+}
+
+}  // namespace zz

@@ -1,0 +1,223 @@
+#include "search/searcher.h"
+
+#include <algorithm>
+
+#include "app/exit_code.h"
+#include "search/list_acquisition.h"
+#include "settings/classifiers.h"
+#include "settings/strings.h"
+#include "xml/my_parser.h"
+
+namespace zz {
+
+namespace fs = std::filesystem;
+
+TSearcher::TSearcher(fs::path tempDir) : fSettings(TSettings::GetInstance()), fTempDir(std::move(tempDir)) {
+  fAllXMLFiles[xftPD];
+  fAllXMLFiles[xftList];
+}
+
+void TSearcher::Progress(int max, int curr, const std::string& text) {
+  if (managerProgress) managerProgress(0, max, curr, text);
+}
+
+void TSearcher::Run() {
+  Progress(0, 0, "Поиск файлов...");
+  // Files unpacked by an earlier run must not become candidates of this one.
+  ClearAndRemoveDirectory(fTempDir);
+  FindFiles();
+  WriteLogEntry("//////////////////////////////////");
+  WriteLogEntry("***разбор ИСов");
+  ParseISFiles();
+  WriteLogEntry("***разбор ИСов завершен");
+  if (RunExitCode() == ecNoISFiles) return;
+  WriteLogEntry("//////////////////////////////////");
+  WriteLogEntry("***поиск Перечня");
+  FindLists();
+  WriteLogEntry("***поиск Перечня завершен");
+}
+
+void TSearcher::FindFiles() {
+  WriteLogEntry("***поиск файлов ИС");
+  ScanDirectory(fSettings.FDirPD, xftPD);
+  if (!(fSettings.UseUL() || fSettings.FMode == mBPI)) {
+    WriteLogEntry("***поиск файлов Переченей");
+    ScanDirectory(fSettings.FDirList, xftList);
+  }
+}
+
+void TSearcher::ScanDirectory(const std::string& dir, TXMLFileType kind) {
+  WriteLogEntry("***поиск xml-файлов в каталоге " + dir);
+  auto& list = fAllXMLFiles[kind];
+  for (const fs::path& file : ListFilesByExtension(dir, ".xml")) list.push_back(file.string());
+  for (const fs::path& archive : ListFilesByExtension(dir, ".zip")) {
+    TUnpackResult unpacked = UnpackZipFlat(archive, fTempDir, fUnpackLimits);
+    if (!unpacked.Ok) WriteLogEntry("---архив " + archive.string() + " не распакован: " + unpacked.Error, true);
+  }
+  for (const fs::path& file : ListFilesByExtension(fTempDir, ".xml")) list.push_back(file.string());
+  WriteLogEntry("***поиск xml-файлов завершен");
+  WriteLogEntry("---найдено " + std::to_string(list.size()) + " xml-файлов");
+}
+
+void TSearcher::RemoveListCandidate(const std::string& path) {
+  auto& list = fAllXMLFiles[xftList];
+  auto it = std::find(list.begin(), list.end(), path);
+  if (it != list.end()) list.erase(it);
+}
+
+void TSearcher::ParseISFiles() {
+  const std::vector<std::string> candidates = fAllXMLFiles[xftPD];
+  fFoundIS = false;
+  if (candidates.empty()) {
+    Progress(0, 0, "Xml-файлы не найдены");
+    AddMessage(std::make_unique<TProtocolMessage>("Xml-файлы не найдены", false));
+    SetRunExitCode(ecNoISFiles);
+  }
+  Progress(0, 0, "Найдены xml-файлы");
+  WriteLogEntry("***перебираем найденные xml-файлы ");
+  const int n = static_cast<int>(candidates.size());
+  for (int i = n - 1; i >= 0; --i) {
+    try {
+      ParseISFile(candidates[static_cast<size_t>(i)], i, n);
+    } catch (const std::exception& e) {
+      WriteLogEntry("---Критическая ошибка при обработке xml-файлов во время поиска ИСов", true);
+      WriteLogException(e);
+      AddMessage(std::make_unique<TProtocolMessage>("Неизвестная ошибка (поиск СЗВ в режиме БПИ)", true));
+    }
+  }
+  WriteLogEntry("***перебор найденныx xml-файлов завершен");
+  if (!fFoundIS) {
+    AddMessage(std::make_unique<TProtocolMessage>("Необходимые Xml-файлы не найдены", false));
+    WriteLogEntry("---Необходимые Xml-файлы не найдены", true);
+    SetRunExitCode(ecNoISFiles);
+  }
+}
+
+void TSearcher::ParseISFile(const std::string& path, int index, int count) {
+  WriteLogEntry("***отрабатываем " + path);
+  Progress(count, count - index, "Поиск ИС: " + path);
+  TMyTreePtr tree = ReadXmlTree(path);
+  WriteLogEntry("***первоначальный разбор xml-файл");
+  std::optional<TBaseData> base =
+      tree ? TBaseData::TryGetBaseData(fSettings.FRegNum, tree.get(), 0, 0) : std::nullopt;
+  WriteLogEntry("***первоначальный разбор xml-файл завершен");
+
+  bool accepted = false;
+  if (!base) {
+    WriteLogEntry("***xml-файл не удовлетворяет требованиям");
+  } else if (!(fSettings.FYear == 0 || base->IsEFS1() || (!base->Correction() && base->Year() == fSettings.FYear) ||
+               (base->Correction() && base->CorrYear() == fSettings.FYear))) {
+    WriteLogEntry("***год пачки не совпадает с выбранным в настройках годом (" + std::to_string(base->Year()) + ")");
+  } else if (fSettings.FPeriod != 0 && fSettings.FPeriod != base->Period()) {
+    WriteLogEntry("***период пачки не совпадает с выбранным в настройках периодом (" +
+                  std::to_string(PeriodStepMonths(base->Year()) * base->Period()) + " месяцев)");
+  } else {
+    accepted = true;
+  }
+
+  if (!accepted) {
+    if (Contains(path, "FZJ-") || Contains(path, "ФЗЖ_")) RemoveListCandidate(path);
+    return;
+  }
+  WriteLogEntry("***xml-файл удовлетворяет требованиям");
+  RemoveListCandidate(path);
+  fFoundIS = true;
+  WriteLogEntry("***дополнительный разбор xml-файл");
+  std::unique_ptr<TPack> pack = TPack::TryGetPackData(tree.get(), base->PDType(), fSearchErrors, *base, path);
+  WriteLogEntry("***дополнительный разбор xml-файл завершен");
+  if (!pack) {
+    AddMessage(std::make_unique<TProtocolMessage>("Ошибка при разборе пачки: " + path, true));
+    WriteLogEntry("---возникли ошибки при дополнительном разборе пачки");
+    return;
+  }
+  WriteLogEntry("***чтение льготников");
+  pack->ReadWorkers(tree.get(), fSettings.FYear);
+  WriteLogEntry("***чтение льготников завершено");
+  if (!pack->OrgName().empty()) fSettings.FOrgName = pack->OrgName();
+  WriteLogEntry("***формирование пачки завершено");
+  for (auto& message : pack->PackErrors()) fSearchErrors.push_back(std::move(message));
+  pack->PackErrors().clear();
+
+  if (pack->BaseData.IsEFS1()) {
+    for (auto& part : SplitPackByYears(*pack)) PlacePack(std::move(part));
+  } else {
+    PlacePack(std::move(pack));
+  }
+  WriteLogEntry("***добавление пачки к сету (по периодам) завершено");
+}
+
+void TSearcher::PlacePack(std::unique_ptr<TPack> pack) {
+  WriteLogEntry("***добавление пачки к сету(по периодам)");
+  const int year = pack->BaseData.CorrYear(), quarter = pack->BaseData.CorrPeriod();
+  const std::string where = std::to_string(quarter) + "." + std::to_string(year);
+  std::vector<TTableResultWithPeriod*> tables = pack->Tables();
+  auto it = std::find_if(fSets.begin(), fSets.end(),
+                         [&](const auto& s) { return s->FYear == year && s->FPeriod == quarter; });
+  if (it != fSets.end()) {
+    (*it)->AddPack(std::move(pack));
+    WriteLogEntry("---пачка добавлена к уже имеющемуся сету: " + where);
+  } else {
+    auto set = std::make_unique<TSet>();
+    set->FYear = year;
+    set->FPeriod = quarter;
+    set->AddPack(std::move(pack));
+    fSets.push_back(std::move(set));
+    WriteLogEntry("---пачка добавлена в новый сет: " + where);
+  }
+  for (TTableResultWithPeriod* table : tables)
+    if (table) table->TagRecords();
+}
+
+std::vector<std::unique_ptr<TPack>> TSearcher::SplitPackByYears(TPack& pack) {
+  std::vector<std::unique_ptr<TPack>> parts;
+  std::map<std::pair<int, int>, TPack*> byYears;
+  std::map<TPack*, std::map<std::string, TWorker*>> workersOf;
+  auto partFor = [&](const TWorkPeriod& period) {
+    auto key = std::make_pair(period.Year, period.CorrYear);
+    auto found = byYears.find(key);
+    if (found != byYears.end()) return found->second;
+    parts.push_back(std::make_unique<TPack>(pack, period));
+    return byYears[key] = parts.back().get();
+  };
+
+  for (TWorker* worker : pack.Workers) {
+    for (TWorkPeriod* period : worker->WorkPeriods) {
+      TPack* part = partFor(*period);
+      auto& workers = workersOf[part];
+      auto [it, isNew] = workers.emplace(worker->SN, nullptr);
+      if (isNew) {
+        TWorker* copy = part->Arena->Make<TWorker>(*worker);
+        copy->HasLgotBasis = period->Bases.Count() > 0 || InClassifier(ctAddStag, period->AddPdData.ToString()) ||
+                             period->TerritoryCondition == "СЕЛО";
+        part->Workers.push_back(copy);
+        it->second = copy;
+      }
+      it->second->WorkPeriods.push_back(period);
+    }
+  }
+
+  // Every record follows its period, whether the period was added to a person or not.
+  for (auto& record : pack.TerrCodes()) {
+    TWorkPeriod* period = record->FWorkPeriod_PD;
+    if (period) partFor(*period)->TerrCodes().push_back(std::move(record));
+  }
+  std::erase_if(pack.TerrCodes(), [](const auto& r) { return r == nullptr; });
+  std::vector<TTableResultWithPeriod*> sourceTables = pack.Tables();
+  for (size_t t = 0; t < sourceTables.size(); ++t) {
+    TTableResultWithPeriod* source = sourceTables[t];
+    if (!source) continue;
+    std::vector<const TResultRecord*> records;
+    for (size_t i = 0; i < source->Count(); ++i) records.push_back(source->Record(i));
+    for (const TResultRecord* record : records) {
+      auto* withPeriod = dynamic_cast<const TResultRecordWithPeriod*>(record);
+      TWorkPeriod* period = withPeriod && withPeriod->FPeriod ? withPeriod->FPeriod : record->FWorkPeriod_PD;
+      if (!period) continue;
+      TPack* part = partFor(*period);
+      part->Tables()[t]->AddRecord(source->TakeRecord(record));
+    }
+  }
+  for (auto& part : parts) part->CountLgotWorkers();
+  return parts;
+}
+
+}  // namespace zz

@@ -1,0 +1,177 @@
+#include "search/set.h"
+
+#include <unordered_map>
+
+#include "report/result_tables.h"
+
+namespace zz {
+
+namespace {
+
+// Takes the records of one insurance number out of every table of the list.
+void RemoveWorkerRecords(std::vector<std::unique_ptr<TResult>>& results, const std::string& SN) {
+  for (auto& result : results) {
+    auto* table = dynamic_cast<TTableResult*>(result.get());
+    if (!table) continue;
+    std::vector<const TResultRecord*> victims;
+    for (size_t i = 0; i < table->Count(); ++i) {
+      const TResultRecord* record = table->Record(i);
+      if (record->FWorker_PD && record->FWorker_PD->SN == SN) victims.push_back(record);
+    }
+    for (const TResultRecord* record : victims) table->DeleteRecord(record);
+  }
+}
+
+}  // namespace
+
+TSet::TSet() : fArena(std::make_shared<TDataArena>()) {}
+
+// The Perechen first, then the packs; the arenas go with their last holder.
+TSet::~TSet() {
+  FList.reset();
+  FInitPacks.clear();
+  FCorrPacks.clear();
+}
+
+void TSet::AddPack(std::unique_ptr<TPack> pack) {
+  if (pack->HasLgot) FHasLgot = true;
+  (pack->BaseData.Correction() ? FCorrPacks : FInitPacks).push_back(std::move(pack));
+}
+
+bool TSet::IsSPV2() {
+  if (!fIsSPV2 && !FInitPacks.empty() && FInitPacks[0]->BaseData.PDType() == pdtSPV2) fIsSPV2 = true;
+  return fIsSPV2;
+}
+
+int TSet::CountVerifiedpeople() const {
+  int count = 0;
+  for (const auto& p : FInitPacks) count += p->LgotWorkerCount();
+  for (const auto& p : FCorrPacks) count += p->LgotWorkerCount();
+  return count;
+}
+
+std::vector<TWorker*> TSet::UnionISWorkers(std::vector<std::unique_ptr<TResult>>& ErrorResults,
+                                           std::vector<std::unique_ptr<TResult>>& WarningResults) {
+  FHasSPV1 = false;
+  std::unordered_map<std::string, TWorker*> bySN;
+  std::vector<std::string> order;  // first-seen order of the insurance numbers
+  for (size_t i = 0; i < FInitPacks.size(); ++i) {
+    TPack& pack = *FInitPacks[i];
+    if (i == 0 && pack.BaseData.PDType() == pdtSPV1) FHasSPV1 = true;
+    for (TWorker* worker : pack.Workers) {
+      auto [it, inserted] = bySN.emplace(worker->SN, worker);
+      if (inserted) {
+        order.push_back(worker->SN);
+        continue;
+      }
+      TWorker* entered = it->second;
+      for (TWorkPeriod* period : worker->WorkPeriods) entered->WorkPeriods.push_back(period->Clone(*fArena));
+      if (!worker->WorkPeriods.empty() && worker->HasLgotBasis) entered->HasLgotBasis = true;
+      for (TAddTariffPayment* payment : worker->AddTariffPayments)
+        if (payment->Sum > 0) entered->AddTariffPayments.push_back(payment->Clone(*fArena));
+    }
+  }
+  for (auto& pack : FCorrPacks) {
+    for (TWorker* worker : pack->Workers) {
+      auto it = bySN.find(worker->SN);
+      if (it != bySN.end()) {
+        RemoveWorkerRecords(ErrorResults, worker->SN);
+        RemoveWorkerRecords(WarningResults, worker->SN);
+        it->second = worker;
+      } else {
+        bySN.emplace(worker->SN, worker);
+        order.push_back(worker->SN);
+      }
+    }
+  }
+  std::vector<TWorker*> united;
+  united.reserve(order.size());
+  for (const std::string& sn : order) united.push_back(bySN[sn]);
+  return united;
+}
+
+int TSet::IsVerificationPossible(bool hasAtLeastOneInitPack) {
+  const bool hasList = FList != nullptr;
+  const bool hasCorr = !FCorrPacks.empty();
+  int code = 0;
+  std::string line;
+  if (hasList && hasCorr && !hasAtLeastOneInitPack && FHasLgot) {
+    code = 22;
+    line = "---Найдены только корректирующие ИС, необходимо уточнить отсутствие ИС со льготниками за отчетный период";
+  } else if (!hasList && !IsSPV2() && (FHasInitPacks || hasCorr) && FHasLgot) {
+    code = 23;
+    line = "---Найдены ИС с льготниками (Исхд, либо Исхд и Корр, либо Корр), перечень не найден";
+  } else if (hasList && !FHasLgot && !hasCorr && !FHasInitPacks && !FList->fWorkers.empty()) {
+    code = 25;
+    line = "---Не было найдено файлов индивидуальных сведений со льготами с подходящими для сверки заданными "
+           "условиями (РегНомер,Год,Период,Тип), но найден перечень";
+  } else if (!hasList && !FHasLgot && FOrganizationHasLists) {
+    code = 12;
+    line = "---Необходимо уточнить отсутствие ИС со льготниками и Перечня (организация ранее предоставляла перечни)";
+  } else if (!hasList && !FHasLgot) {
+    code = 11;
+    line = "---Необходимо уточнить отсутствие ИС со льготниками и Перечня (организация ранее не предоставляла перечни)";
+  }
+  if (code != 0) FLogger.WriteLogEntry(line);
+  FLogger.WriteLogEntry("---eCode=" + std::to_string(code));
+  return code;
+}
+
+void TSet::UniteIS() {
+  FIsWorkers = {};
+  FIsPeriods = {};
+  FIsPayments = {};
+  for (auto* packs : {&FInitPacks, &FCorrPacks})
+    for (auto& pack : *packs)
+      for (TWorker* worker : pack->Workers) {
+        FIsWorkers.Add(worker);
+        for (TWorkPeriod* period : worker->MergedWorkPeriods) FIsPeriods.Add(period);
+        for (TAddTariffPayment* payment : worker->AddTariffPayments) FIsPayments.Add(payment);
+      }
+  fCollected = true;
+}
+
+void TSet::UniteList() {
+  FListWorkers = {};
+  FistPeriods = {};
+  FListPositions = {};
+  if (FList) {
+    for (TWorker* worker : FList->fWorkers) {
+      FListWorkers.Add(worker);
+      for (TWorkPeriod* period : worker->MergedWorkPeriods) FistPeriods.Add(period);
+    }
+    for (TPosition* position : FList->fPositions) FListPositions.Add(position);
+  }
+  fCollected = true;
+}
+
+// Releasing an arena object means entering it in the register: the memory itself goes with the
+// arenas when the set is destroyed, so a record can never be left pointing at freed data.
+template <class T>
+void TSet::Release(TIdentitySet<T>& collection, bool notResultData) {
+  for (T* object : collection.items) {
+    if (notResultData && object->IsResultData) continue;
+    FDeletedObjects.insert(object);
+  }
+}
+
+void TSet::FlushResults(bool notResultData) {
+  if (!fCollected) return;
+  Release(FistPeriods, notResultData);
+  Release(FListPositions, notResultData);
+  Release(FListWorkers, notResultData);
+  Release(FIsPeriods, notResultData);
+  Release(FIsPayments, notResultData);
+  Release(FIsWorkers, notResultData);
+  if (!notResultData) {
+    FListWorkers = {};
+    FIsWorkers = {};
+    FistPeriods = {};
+    FIsPeriods = {};
+    FListPositions = {};
+    FIsPayments = {};
+    fCollected = false;
+  }
+}
+
+}  // namespace zz
