@@ -1,5 +1,6 @@
 #include "list/the_list.h"
 
+#include <cmath>
 #include <stdexcept>
 
 #include "settings/strings.h"
@@ -76,7 +77,10 @@ std::string BasesAsLines(const TBases& bases) {
 bool TryParseListNumber(std::string_view text, double& value) {
   std::string trimmed = Trim(text);
   if (trimmed.find(',') != std::string::npos) return false;
-  return TryParseDouble(trimmed, value);
+  double parsed = 0;
+  if (!TryParseDouble(trimmed, parsed) || !std::isfinite(parsed)) return false;
+  value = parsed;
+  return true;
 }
 
 TTheList::TTheList() : fOwnArena(std::make_unique<TDataArena>()), fArena(fOwnArena.get()) {}

@@ -70,13 +70,32 @@ void KeepFirstError(void* ctx, xmlError* e) {
   }
 }
 
-// Installs a structured error handler for the lifetime of the object (parse errors go there).
+void SilentGeneric(void*, const char*, ...) {}
+
+// For the lifetime of the object every libxml2 error goes to `first` and nothing to standard
+// error; the handlers installed before are restored afterwards.
 class TErrorCapture {
  public:
-  explicit TErrorCapture(TFirstError* first) { xmlSetStructuredErrorFunc(first, KeepFirstError); }
-  ~TErrorCapture() { xmlSetStructuredErrorFunc(nullptr, nullptr); }
+  explicit TErrorCapture(TFirstError* first)
+      : fGeneric(xmlGenericError),
+        fGenericCtx(xmlGenericErrorContext),
+        fStructured(xmlStructuredError),
+        fStructuredCtx(xmlStructuredErrorContext) {
+    xmlSetGenericErrorFunc(nullptr, &SilentGeneric);
+    xmlSetStructuredErrorFunc(first, KeepFirstError);
+  }
+  ~TErrorCapture() {
+    xmlSetStructuredErrorFunc(fStructuredCtx, fStructured);
+    xmlSetGenericErrorFunc(fGenericCtx, fGeneric);
+  }
   TErrorCapture(const TErrorCapture&) = delete;
   TErrorCapture& operator=(const TErrorCapture&) = delete;
+
+ private:
+  xmlGenericErrorFunc fGeneric;
+  void* fGenericCtx;
+  xmlStructuredErrorFunc fStructured;
+  void* fStructuredCtx;
 };
 
 // Character position (1-based) of the node's name within its line; 1 when it cannot be found.

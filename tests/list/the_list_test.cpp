@@ -376,6 +376,8 @@ TEST(ListNumberTest, PointOnly) {
   EXPECT_FALSE(TryParseListNumber("0,5", v));
   EXPECT_FALSE(TryParseListNumber("", v));
   EXPECT_FALSE(TryParseListNumber("полставки", v));
+  EXPECT_FALSE(TryParseListNumber("nan", v));
+  EXPECT_FALSE(TryParseListNumber("inf", v));
 }
 
 }  // namespace
