@@ -1,0 +1,169 @@
+// Staff-position check: the IS merged periods against the staff positions of the Perechen.
+#include "verify/staff_positions.h"
+
+#include <algorithm>
+#include <exception>
+#include <memory>
+#include <stdexcept>
+
+#include "isdata/position.h"
+#include "isdata/work_period.h"
+#include "isdata/worker.h"
+#include "list/the_list.h"
+#include "report/result_records.h"
+#include "report/result_tables.h"
+#include "settings/classifiers.h"
+#include "settings/strings.h"
+#include "verify/verification.h"
+
+namespace zz {
+
+const std::vector<std::string> PositionForbiddenAddPdData = {
+    "НЕОПЛ", "КВАЛИФОЦ", "ДИСПР",  "ВОЕНСЛ",   "ДЕТИ",   "ОБЩЕСТ",  "СДКРОВ",
+    "ОТСТРАН", "ПРОСТОЙ", "УЧОТПУСК", "ДЛДЕТИ", "ДЕТИПРЛ", "ЧАЭС", "ДОПВЫХ"};
+
+namespace {
+
+// A period with one of these codes also belongs to a position matched with its own additional data.
+const std::vector<std::string> kIncapacityCodes = {"ВРНЕТРУД", "МЕСЯЦ", "МЕДНЕТРУД"};
+
+// The heating-season position, whose excess over its days is only a warning for 27-2.
+constexpr std::string_view kHeatingPosition = "23200000-13786";
+
+bool IsOneOf(const std::vector<std::string>& codes, const std::string& code) {
+  return std::find(codes.begin(), codes.end(), code) != codes.end();
+}
+
+// A number as the protocol prints it, read back: the comparison must agree with the printed row.
+double AsPrinted(double value) {
+  double printed = value;
+  TryParseDouble(FormatNumber(value), printed);
+  return printed;
+}
+
+// Validity window of the additional-data codes, looked up by the code's place in ctAddPdData.
+class TCodeValidity {
+ public:
+  explicit TCodeValidity(TDate reference)
+      : fReference(reference),
+        fCodes(ClassifierList(ctAddPdData)),
+        fStarts(ClassifierList(ctAddPdDataStartDates)),
+        fEnds(ClassifierList(ctAddPdDataEndDates)) {}
+
+  // Fills the texts of a start after the reference date and of an end before it. Throws when the
+  // code or its dates cannot be looked up, or a date text is not a date.
+  void Explain(const std::string& code, std::string& early, std::string& late) const {
+    early.clear();
+    late.clear();
+    if (code.empty()) return;
+    auto it = std::find(fCodes.begin(), fCodes.end(), code);
+    if (it == fCodes.end()) throw std::runtime_error("код " + code + " не найден в классификаторе");
+    size_t index = static_cast<size_t>(it - fCodes.begin());
+    std::string start = Trim(fStarts.at(index));
+    std::string end = Trim(fEnds.at(index));
+    if (!start.empty() && ParseDate(start) > fReference) early = start;
+    if (!end.empty() && ParseDate(end) < fReference) late = end;
+  }
+
+ private:
+  TDate fReference;
+  const std::vector<std::string>& fCodes;
+  const std::vector<std::string>& fStarts;
+  const std::vector<std::string>& fEnds;
+};
+
+}  // namespace
+
+TDate StaffReferenceDate(int year, int period) {
+  if (year < 1 || year > 9999 || period < 1 || period > 4)
+    throw std::runtime_error("отчетный период " + std::to_string(period) + " " + std::to_string(year) +
+                             " не задает дату начала");
+  int quarter = period;
+  if (year == 2010) quarter = period >= 3 ? 3 : 1;  // 2010 counts in half-years
+  return MakeDate(year, static_cast<unsigned>(quarter * 3 - 2), 1);
+}
+
+void TVerification::CheckStaffPositions(TTheList& list, const std::vector<TWorker*>& workers_IS) {
+  std::unique_ptr<TTableResult> daysErrors;
+  std::unique_ptr<TTableResult> daysWarnings;
+  std::unique_ptr<TTableResult> addPdDataErrors;
+  try {
+    const TCodeValidity validity(StaffReferenceDate(list.fYear, list.fPeriod));
+    std::string early, late;
+
+    for (TPosition* position : list.fPositions) {
+      if (!position) continue;
+      double fullDays = 0;
+      double lgotDays = 0;
+      int workerCount = 0;
+
+      for (TWorker* worker : workers_IS) {
+        if (!worker) continue;
+        bool used = false;
+        for (TWorkPeriod* period : worker->MergedWorkPeriods) {
+          if (!period) continue;
+          bool incapacity = false;
+          for (const std::string& code : period->AddPdData.ToArray()) {
+            validity.Explain(code, early, late);
+            if ((IsOneOf(PositionForbiddenAddPdData, code) && position->Matches(*period)) || !early.empty() ||
+                !late.empty()) {
+              if (!addPdDataErrors) addPdDataErrors = std::make_unique<TAddPdDataErrors>();
+              addPdDataErrors->AddRecord(std::make_unique<TAddPdDataError>(worker, period, early, late, code));
+            }
+            if (IsOneOf(kIncapacityCodes, code)) incapacity = true;
+          }
+
+          bool belongs = position->Matches(*period) ||
+                         (incapacity && period->Matches(position->Bases, position->fProfessionCode,
+                                                        position->fTerrCond, period->AddPdData)) ||
+                         period->HasLgotSideDataOnly();
+          if (!belongs) continue;
+          double days = period->WorkingDays();
+          fullDays += days;
+          if (!period->AddPdData.HasData()) lgotDays += days;
+          used = true;
+          period->FoundInListPositions = true;
+        }
+        if (used) ++workerCount;
+      }
+
+      if (fCorrPacksOnly) continue;
+
+      // Excess days that lie on periods with additional data are accepted.
+      double allowed = AsPrinted(position->fWorkingDays);
+      if (allowed < AsPrinted(fullDays) && AsPrinted(lgotDays) > allowed) {
+        if (position->fProfessionCode == kHeatingPosition && position->Bases.HasBases("27-2")) {
+          if (!daysWarnings) daysWarnings = std::make_unique<TWorkingDaysWarnings>();
+          daysWarnings->AddRecord(
+              std::make_unique<TWorkingDaysResultRecord>(position, fullDays, lgotDays, workerCount));
+        } else {
+          if (!daysErrors) daysErrors = std::make_unique<TWorkingDaysErrors>();
+          daysErrors->AddRecord(std::make_unique<TWorkingDaysError>(position, fullDays, lgotDays, workerCount));
+        }
+      }
+    }
+  } catch (const std::exception& e) {
+    // The check ends without findings; the flags set so far stay for ReportPositionsNotFound.
+    WriteLogEntry(std::string("Сверка со штатными позициями прервана: ") + e.what(), true);
+    return;
+  }
+
+  if (daysErrors) AddIfNotEmpty(std::move(daysErrors));
+  if (daysWarnings) AddIfNotEmpty(std::move(daysWarnings));
+  if (addPdDataErrors) AddIfNotEmpty(std::move(addPdDataErrors));
+}
+
+void TVerification::ReportPositionsNotFound(TTheList& /*list*/, const std::vector<TWorker*>& workers_IS) {
+  std::unique_ptr<TTableResult> table;
+  for (TWorker* worker : workers_IS) {
+    if (!worker) continue;
+    for (TWorkPeriod* period : worker->MergedWorkPeriods) {
+      if (!period || period->FoundInListPositions) continue;
+      if (!table) table = std::make_unique<TPositionErrors>();
+      table->AddRecord(std::make_unique<TPositionError>(worker, period));
+    }
+  }
+  if (table) AddIfNotEmpty(std::move(table));
+}
+
+}  // namespace zz
