@@ -10,6 +10,7 @@
 
 #include "app/logger.h"
 #include "isdata/base_data.h"
+#include "isdata/lgot_codes.h"
 #include "isdata/pack.h"
 #include "settings/classifiers.h"
 #include "settings/strings.h"
