@@ -15,11 +15,13 @@ const char* const kEmptyNameList =
     "для сверки!";
 
 // Moves a pack's table into the result list when it holds a record; an empty one stays with the pack.
+// The pack is left with an empty table of the kind, so that it never holds a table it lost.
 template <class Table>
 Table* TakeIfNotEmpty(std::unique_ptr<Table>& table, std::vector<std::unique_ptr<TResult>>& results) {
   if (!table || table->Count() == 0) return nullptr;
   Table* raw = table.get();
   results.push_back(std::move(table));
+  table = std::make_unique<Table>();
   return raw;
 }
 

@@ -67,9 +67,13 @@ TEST_F(VerificationDriverTest, PackTablesAreTakenOverInTheirOrderWhenNotEmpty) {
   EXPECT_EQ(Blocks(v->fWarningResults),
             (Strings{"TPDRKWarnings", "TFlightWarnings", "TPartTimeWarnings", "TAddPdDataWarnings"}));
   EXPECT_EQ(Blocks(v->FErrorResults), (Strings{"TPartTimeErrors"}));
-  // The empty jump table stays with the pack; the others now belong to the verification.
-  ASSERT_TRUE(pack.JumpWarnings);
-  EXPECT_FALSE(pack.PDRKWarnings);
+  // The pack keeps only empty tables; the filled ones now belong to the verification.
+  for (TTableResultWithPeriod* table : pack.Tables()) {
+    ASSERT_TRUE(table);
+    EXPECT_EQ(table->Count(), 0u);
+  }
+  v->getParseErrorsAndWarnings(pack, nullptr);
+  EXPECT_EQ(v->fWarningResults.size(), 4u);
 
   // A second pack appends behind the first one's blocks.
   TPack second;
@@ -192,22 +196,6 @@ TEST_F(VerificationDriverTest, CorrectionOnlySetsSkipThePeriodComparison) {
     // The named-list worker unknown in the IS is reported by the period comparison only.
     EXPECT_EQ(Count(Blocks(ver->FErrorResults), "TSNErrors_List"), corrOnly ? 0u : 1u) << corrOnly;
   }
-}
-
-TEST_F(VerificationDriverTest, AddIfNotEmptySortsTablesByKind) {
-  v->AddIfNotEmpty(std::make_unique<TCrossingPDPeriodsErrors>());
-  v->AddIfNotEmpty(nullptr);
-  EXPECT_TRUE(v->FErrorResults.empty());
-  TWorker* w = Worker();
-  TWorkPeriod* p = Add(w, "01.01.2023", "31.03.2023");
-  auto warnings = std::make_unique<TJumpWarnings>();
-  warnings->AddRecord(std::make_unique<TJumpWarning>(w, p, "РЕАКТИВН"));
-  v->AddIfNotEmpty(std::move(warnings));
-  auto errors = std::make_unique<TCrossingPDPeriodsErrors>();
-  errors->AddRecord(std::make_unique<TCrossingPDPeriodError>(p, p, w));
-  v->AddIfNotEmpty(std::move(errors));
-  EXPECT_EQ(Blocks(v->fWarningResults), (Strings{"TJumpWarnings"}));
-  EXPECT_EQ(Blocks(v->FErrorResults), (Strings{"TCrossingPDPeriodsErrors"}));
 }
 
 }  // namespace
