@@ -69,7 +69,7 @@ std::vector<std::string> PaymentClasses(const TWorker& worker) {
   std::vector<std::string> classes;
   std::vector<std::string> rowCodes;
   for (const TAddTariffPayment* payment : worker.AddTariffPayments) {
-    if (!payment || payment->Sum <= 0) continue;
+    if (!payment || !(payment->Sum > 0)) continue;
     if (Holds(classes, payment->WC) || Holds(rowCodes, payment->StringNumber)) continue;
     classes.push_back(ClassText(payment->WC));
     rowCodes.push_back(payment->StringNumber);
@@ -122,7 +122,7 @@ void TVerification::CheckAddTariff(TTheList& list, const std::vector<TWorker*>& 
     if (worker->HasAT) break;
     const bool anyBenefit = AnyAddTariffPeriod(*worker);
     for (TAddTariffPayment* payment : worker->AddTariffPayments) {
-      if (!payment || payment->Sum <= 0 || anyBenefit) continue;
+      if (!payment || !(payment->Sum > 0) || anyBenefit) continue;
       AddTo<TAddTariffWarnings>(warnings, std::make_unique<TAddTariffWarning>(worker, rtNoLgot, nullptr, payment));
     }
     if (worker->IsEFS1 || HasPayment(*worker)) continue;
@@ -183,7 +183,7 @@ void TVerification::CheckAddTariff(TTheList& list, const std::vector<TWorker*>& 
           } else {
             if (worker->AddTariffPayments.empty() && listPeriod->WC.empty()) classMatch = true;
             for (const TAddTariffPayment* payment : worker->AddTariffPayments) {
-              if (!payment || payment->Sum <= 0) continue;
+              if (!payment || !(payment->Sum > 0)) continue;
               if (HasAddTariffBase(*listPeriod)) paid = true;
               if (ClassFits(payment->WC, listPeriod->WC)) classMatch = true;
             }

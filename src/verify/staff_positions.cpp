@@ -41,6 +41,36 @@ double AsPrinted(double value) {
   return printed;
 }
 
+// An IS merged period with what the check needs of it, whatever the position.
+struct TPeriodFacts {
+  explicit TPeriodFacts(TWorkPeriod& period)
+      : Period(&period),
+        Codes(period.Bases.DelimitedText()),
+        AddPdData(period.AddPdData.ToArray()),
+        HasData(period.AddPdData.HasData()),
+        NoCodes(period.HasLgotSideDataOnly()),
+        Days(period.WorkingDays()) {
+    for (const std::string& code : AddPdData) {
+      if (IsOneOf(kIncapacityCodes, code)) Incapacity = true;
+      Forbidden.push_back(IsOneOf(PositionForbiddenAddPdData, code));
+    }
+  }
+
+  TWorkPeriod* Period;
+  std::string Codes;
+  std::vector<std::string> AddPdData;
+  bool HasData;
+  bool NoCodes;
+  double Days;
+  bool Incapacity = false;
+  // Whether each code of AddPdData may not stand on a benefit position.
+  std::vector<bool> Forbidden;
+  // Validity explanations of the codes of AddPdData, at the same places; made on first use.
+  bool Explained = false;
+  std::vector<std::string> Early;
+  std::vector<std::string> Late;
+};
+
 // Validity window of the additional-data codes, looked up by the code's place in ctAddPdData.
 class TCodeValidity {
  public:
@@ -63,6 +93,14 @@ class TCodeValidity {
     std::string end = Trim(fEnds.at(index));
     if (!start.empty() && ParseDate(start) > fReference) early = start;
     if (!end.empty() && ParseDate(end) < fReference) late = end;
+  }
+
+  void ExplainOnce(TPeriodFacts& facts) const {
+    if (facts.Explained) return;
+    facts.Early.assign(facts.AddPdData.size(), std::string());
+    facts.Late.assign(facts.AddPdData.size(), std::string());
+    for (size_t i = 0; i < facts.AddPdData.size(); ++i) Explain(facts.AddPdData[i], facts.Early[i], facts.Late[i]);
+    facts.Explained = true;
   }
 
  private:
@@ -89,38 +127,53 @@ void TVerification::CheckStaffPositions(TTheList& list, const std::vector<TWorke
   std::unique_ptr<TTableResult> addPdDataErrors;
   try {
     const TCodeValidity validity(StaffReferenceDate(list.fYear, list.fPeriod));
-    std::string early, late;
+
+    // What does not depend on the position is worked out once per period.
+    std::vector<std::vector<TPeriodFacts>> facts;
+    facts.reserve(workers_IS.size());
+    for (TWorker* worker : workers_IS) {
+      facts.emplace_back();
+      if (!worker) continue;
+      for (TWorkPeriod* period : worker->MergedWorkPeriods)
+        if (period) facts.back().emplace_back(*period);
+    }
 
     for (TPosition* position : list.fPositions) {
       if (!position) continue;
+      const std::string positionCodes = position->Bases.DelimitedText();
       double fullDays = 0;
       double lgotDays = 0;
       int workerCount = 0;
 
-      for (TWorker* worker : workers_IS) {
-        if (!worker) continue;
+      for (size_t w = 0; w < workers_IS.size(); ++w) {
+        TWorker* worker = workers_IS[w];
         bool used = false;
-        for (TWorkPeriod* period : worker->MergedWorkPeriods) {
-          if (!period) continue;
-          bool incapacity = false;
-          for (const std::string& code : period->AddPdData.ToArray()) {
-            validity.Explain(code, early, late);
-            if ((IsOneOf(PositionForbiddenAddPdData, code) && position->Matches(*period)) || !early.empty() ||
-                !late.empty()) {
-              if (!addPdDataErrors) addPdDataErrors = std::make_unique<TAddPdDataErrors>();
-              addPdDataErrors->AddRecord(std::make_unique<TAddPdDataError>(worker, period, early, late, code));
+        for (TPeriodFacts& x : facts[w]) {
+          TWorkPeriod* period = x.Period;
+          // Codes and position code equal are the first two conditions of any match.
+          const bool mayMatch = x.Codes == positionCodes && period->ProfessionCode == position->fProfessionCode;
+          const bool matches = mayMatch && position->Matches(*period);
+          if (!x.AddPdData.empty()) {
+            validity.ExplainOnce(x);  // in the order of the first position, so a failure stops where it is met
+            for (size_t i = 0; i < x.AddPdData.size(); ++i) {
+              const std::string& code = x.AddPdData[i];
+              const std::string& early = x.Early[i];
+              const std::string& late = x.Late[i];
+              if ((matches && x.Forbidden[i]) || !early.empty() || !late.empty()) {
+                if (!addPdDataErrors) addPdDataErrors = std::make_unique<TAddPdDataErrors>();
+                addPdDataErrors->AddRecord(std::make_unique<TAddPdDataError>(worker, period, early, late, code));
+              }
             }
-            if (IsOneOf(kIncapacityCodes, code)) incapacity = true;
           }
 
-          bool belongs = position->Matches(*period) ||
-                         (incapacity && period->Matches(position->Bases, position->fProfessionCode,
-                                                        position->fTerrCond, period->AddPdData)) ||
-                         period->HasLgotSideDataOnly();
+          bool belongs = matches ||
+                         (x.Incapacity && mayMatch &&
+                          period->Matches(position->Bases, position->fProfessionCode, position->fTerrCond,
+                                          period->AddPdData)) ||
+                         x.NoCodes;
           if (!belongs) continue;
-          double days = period->WorkingDays();
-          fullDays += days;
-          if (!period->AddPdData.HasData()) lgotDays += days;
+          fullDays += x.Days;
+          if (!x.HasData) lgotDays += x.Days;
           used = true;
           period->FoundInListPositions = true;
         }
