@@ -131,7 +131,15 @@ void TWorkManager::doWork() {
         v.fCorrPacksOnly = (set.FInitPacks.empty() && !set.FCorrPacks.empty()) || set.FHasSPV1;
         WriteLogEntry("***подготовка сэта для сверки завершена");
         WriteLogEntry("***выполнение сверки");
-        v.verify(set.FList.get(), workers, set.FYear, set.FPeriod);
+        try {
+          v.verify(set.FList.get(), workers, set.FYear, set.FPeriod);
+        } catch (const std::exception& e) {
+          // Data that cannot be compared ends this period's comparison, not the run.
+          WriteLogEntry("---сверка периода прервана", true);
+          WriteLogException(e);
+          v.FErrorResults.push_back(std::make_unique<TProtocolMessage>(
+              std::string("Сверка за период прервана из-за ошибки в данных: ") + e.what(), true));
+        }
         WriteLogEntry("***выполнение сверки завершено");
       }
       WriteLogEntry("***анализ результата сверки сэта");
