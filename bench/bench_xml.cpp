@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "is_file_gen.h"
 #include "xml/my_parser.h"
 
 namespace {
@@ -26,77 +27,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 double Ms(Clock::time_point from) { return std::chrono::duration<double, std::milli>(Clock::now() - from).count(); }
-
-// ------------------------------------------------------------------------------------------------
-// The input: the shape of a 2017-generation IS file, written as it streams out.
-
-const char* const kSurnames[] = {"ИВАНОВ", "ПЕТРОВА", "СИДОРЕНКО", "КУЗНЕЦОВ", "ЁЛКИНА", "СМИРНОВ", "ВАСИЛЬЕВ"};
-const char* const kNames[] = {"ИВАН", "МАРИЯ", "ПЁТР", "АННА", "СЕРГЕЙ", "ОЛЬГА", "НИКОЛАЙ"};
-const char* const kPatronymics[] = {"ИВАНОВИЧ", "ПЕТРОВНА", "СЕРГЕЕВИЧ", "НИКОЛАЕВНА", "АЛЕКСАНДРОВИЧ"};
-const char* const kGrounds[] = {"27-1", "27-2", "27-5", "27-ПД", "27-ГД", "27-СМХР"};
-const char* const kPositions[] = {"1010100а-11443", "2290000а-18455", "23200000-19756", "1080А010-17541"};
-const char* const kTerritory[] = {"РКС", "МКС", "СЕЛО"};
-
-struct TRandom {
-  uint64_t s = 88172645463325252ull;
-  unsigned Next(unsigned n) {
-    s ^= s << 13;
-    s ^= s >> 7;
-    s ^= s << 17;
-    return static_cast<unsigned>(s % n);
-  }
-};
-
-std::string Snils(int i) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%03d-%03d-%03d %02d", 100 + i / 1000000 % 900, i / 1000 % 1000, i % 1000, i % 97);
-  return buf;
-}
-
-void Generate(const std::string& path, int persons) {
-  std::ofstream out(path, std::ios::binary);
-  TRandom rnd;
-  const char* nl = "\r\n";
-  out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>" << nl
-      << "<ЭДПФР xmlns=\"http://пф.рф/СЗВ-СТАЖ/2017-01-09\" xmlns:АФ5=\"http://пф.рф/АФ/2017-08-21\""
-         " xmlns:УТ2=\"http://пф.рф/УТ/2017-08-21\" xmlns:ВС2=\"http://пф.рф/ВС/типы/2017-10-23\">"
-      << nl << "  <СЗВ-СТАЖ>" << nl << "    <Страхователь>" << nl
-      << "      <РегНомер>087-001-000001</РегНомер>" << nl << "      <ИНН>7701234567</ИНН>" << nl
-      << "      <КПП>770101001</КПП>" << nl << "      <Наименование>ООО &quot;РОМАШКА&quot;</Наименование>" << nl
-      << "    </Страхователь>" << nl << "    <ОтчетныйГод>2017</ОтчетныйГод>" << nl
-      << "    <ТипСведений>ИСХОДНАЯ</ТипСведений>" << nl;
-  for (int i = 0; i < persons; ++i) {
-    out << "    <СведенияОЗЛ>" << nl << "      <НомерПП>" << i + 1 << "</НомерПП>" << nl << "      <ФИО>" << nl
-        << "        <УТ2:Фамилия>" << kSurnames[rnd.Next(7)] << "</УТ2:Фамилия>" << nl << "        <УТ2:Имя>"
-        << kNames[rnd.Next(7)] << "</УТ2:Имя>" << nl << "        <УТ2:Отчество>" << kPatronymics[rnd.Next(5)]
-        << "</УТ2:Отчество>" << nl << "      </ФИО>" << nl << "      <СНИЛС>" << Snils(i) << "</СНИЛС>" << nl;
-    int periods = 2 + static_cast<int>(rnd.Next(3));
-    for (int p = 0; p < periods; ++p) {
-      int m = 1 + p * 3;
-      out << "      <СтажевыйПериод>" << nl << "        <НомерСтроки>" << p + 1 << "</НомерСтроки>" << nl
-          << "        <ДатаНачалаПериода>2017-" << (m < 10 ? "0" : "") << m << "-01</ДатаНачалаПериода>" << nl
-          << "        <ДатаКонцаПериода>2017-" << (m + 2 < 10 ? "0" : "") << m + 2 << "-28</ДатаКонцаПериода>" << nl;
-      int privileged = 1 + static_cast<int>(rnd.Next(2));
-      for (int l = 0; l < privileged; ++l) {
-        out << "        <ЛьготныйСтаж>" << nl << "          <НомерСтроки>" << l + 1 << "</НомерСтроки>" << nl;
-        if (rnd.Next(2) == 0)
-          out << "          <ТерриториальныеУсловия>" << nl << "            <ОснованиеТУ>" << kTerritory[rnd.Next(3)]
-              << "</ОснованиеТУ>" << nl << "            <Коэффициент>1.50</Коэффициент>" << nl
-              << "          </ТерриториальныеУсловия>" << nl;
-        out << "          <ОсобыеУсловияТруда>" << nl << "            <ОснованиеОУТ>" << kGrounds[rnd.Next(6)]
-            << "</ОснованиеОУТ>" << nl << "            <ПозицияСписка>" << kPositions[rnd.Next(4)]
-            << "</ПозицияСписка>" << nl << "          </ОсобыеУсловияТруда>" << nl;
-        if (rnd.Next(3) == 0)
-          out << "          <ИсчисляемыйСтаж>" << nl << "            <ИВЛ>ВОДОЛАЗ</ИВЛ>" << nl
-              << "          </ИсчисляемыйСтаж>" << nl;
-        out << "        </ЛьготныйСтаж>" << nl;
-      }
-      out << "      </СтажевыйПериод>" << nl;
-    }
-    out << "    </СведенияОЗЛ>" << nl;
-  }
-  out << "  </СЗВ-СТАЖ>" << nl << "</ЭДПФР>" << nl;
-}
 
 // ------------------------------------------------------------------------------------------------
 // The baseline: libxml2 set up as the tree reader sets it up, with handlers that only count.
@@ -177,20 +107,6 @@ TWalk Walk(zz::TMyNode* root) {
 
 // ------------------------------------------------------------------------------------------------
 
-long StatusKb(const char* key) {
-  std::ifstream in("/proc/self/status");
-  std::string line;
-  while (std::getline(in, line))
-    if (line.rfind(key, 0) == 0) return std::atol(line.c_str() + std::strlen(key));
-  return -1;
-}
-
-bool ResetPeak() {
-  std::ofstream f("/proc/self/clear_refs");
-  f << "5";
-  return static_cast<bool>(f);
-}
-
 double Median(std::vector<double> v) {
   std::sort(v.begin(), v.end());
   return v[v.size() / 2];
@@ -216,14 +132,14 @@ int main(int argc, char** argv) {
   if (file.empty()) file = (std::filesystem::temp_directory_path() / "zazoru-bench-is.xml").string();
   xmlInitParser();
 
-  Generate(file, persons);
+  bench::GenerateIsFile(file, persons, bench::TShape::XmlTree);
   const auto size = static_cast<double>(std::filesystem::file_size(file));
   const double mib = 1024.0 * 1024.0;
 
   // Memory first, while the process is still small: reading the file into a tree and walking it.
   malloc_trim(0);
-  const long baseKb = StatusKb("VmRSS:");
-  const bool reset = ResetPeak();
+  const long baseKb = bench::StatusKb("VmRSS:");
+  const bool reset = bench::ResetPeak();
   const size_t heapBefore = mallinfo2().uordblks + mallinfo2().hblkhd;
   size_t nodes = 0, heapTree = 0;
   {
@@ -236,7 +152,7 @@ int main(int argc, char** argv) {
     Walk(tree.get());
     heapTree = mallinfo2().uordblks + mallinfo2().hblkhd - heapBefore;
   }
-  const long peakKb = StatusKb("VmHWM:");
+  const long peakKb = bench::StatusKb("VmHWM:");
   const double peakDelta = static_cast<double>(peakKb - (reset ? baseKb : 0)) * 1024.0;
 
   std::string bytes;
