@@ -74,11 +74,7 @@ struct TPeriodFacts {
 // Validity window of the additional-data codes, looked up by the code's place in ctAddPdData.
 class TCodeValidity {
  public:
-  explicit TCodeValidity(TDate reference)
-      : fReference(reference),
-        fCodes(ClassifierList(ctAddPdData)),
-        fStarts(ClassifierList(ctAddPdDataStartDates)),
-        fEnds(ClassifierList(ctAddPdDataEndDates)) {}
+  explicit TCodeValidity(TDate reference) : fReference(reference) {}
 
   // Fills the texts of a start after the reference date and of an end before it. Throws when the
   // code or its dates cannot be looked up, or a date text is not a date.
@@ -86,11 +82,12 @@ class TCodeValidity {
     early.clear();
     late.clear();
     if (code.empty()) return;
-    auto it = std::find(fCodes.begin(), fCodes.end(), code);
-    if (it == fCodes.end()) throw std::runtime_error("код " + code + " не найден в классификаторе");
-    size_t index = static_cast<size_t>(it - fCodes.begin());
-    std::string start = Trim(fStarts.at(index));
-    std::string end = Trim(fEnds.at(index));
+    const std::vector<std::string>& codes = ClassifierList(ctAddPdData);
+    auto it = std::find(codes.begin(), codes.end(), code);
+    if (it == codes.end()) throw std::runtime_error("код " + code + " не найден в классификаторе");
+    size_t index = static_cast<size_t>(it - codes.begin());
+    std::string start = Trim(ClassifierList(ctAddPdDataStartDates).at(index));
+    std::string end = Trim(ClassifierList(ctAddPdDataEndDates).at(index));
     if (!start.empty() && ParseDate(start) > fReference) early = start;
     if (!end.empty() && ParseDate(end) < fReference) late = end;
   }
@@ -105,9 +102,6 @@ class TCodeValidity {
 
  private:
   TDate fReference;
-  const std::vector<std::string>& fCodes;
-  const std::vector<std::string>& fStarts;
-  const std::vector<std::string>& fEnds;
 };
 
 }  // namespace

@@ -199,6 +199,23 @@ TEST_F(StaffPositionsTest, MissingValidityListsOrReferenceDateEndTheCheck) {
   EXPECT_THAT(Errors(), ElementsAre("TPositionErrors"));
 }
 
+TEST_F(StaffPositionsTest, DateListsAreLookedUpOnlyForPeriodsWithCodes) {
+  Classifiers().erase(ctAddPdDataStartDates);
+  Classifiers().erase(ctAddPdDataEndDates);
+  Position({"27-1"}, "1010100А", 1);
+  TWorker* w = IsWorker("111-111-111 11");
+  Period(w, "01.10.2019", "31.10.2019", {"27-1"}, "1010100А");
+  Run();
+  EXPECT_THAT(Errors(), ElementsAre("TWorkingDaysErrors"));
+
+  // A period with a code needs them: the check ends there, before that period is placed.
+  v = std::make_unique<TVerification>(arena);
+  TWorkPeriod* coded = Period(w, "01.11.2019", "30.11.2019", {"27-1"}, "1010100А", {"ДЕКРЕТ"});
+  Run();
+  EXPECT_THAT(Errors(), ElementsAre("TPositionErrors"));
+  EXPECT_EQ(Table("TPositionErrors")->Record(0)->FWorkPeriod_PD, coded);
+}
+
 TEST_F(StaffPositionsTest, CorrectionOnlySetHasNoWorkingDaysRows) {
   v->fCorrPacksOnly = true;
   Position({"27-1"}, "1010100А", 1);
