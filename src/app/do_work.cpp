@@ -3,7 +3,7 @@
 
 #include "app/exit_code.h"
 #include "app/work_manager.h"
-#include "isdata/pd_type_names.h"
+#include "isdata/base_data.h"
 #include "report/protocol_former.h"
 #include "search/searcher.h"
 #include "verify/verification.h"
@@ -17,7 +17,7 @@ namespace {
 TPDPackData PackSummary(const TPack& pack) {
   TPDPackData data;
   data.fNum = pack.PackNum();
-  data.fISType = PDTypeDisplayName(pack.BaseData.PDType());
+  data.fISType = PDTypeName(pack.BaseData.PDType());
   data.fDatePack = pack.PackDate();
   data.fCategoryCode = pack.BaseData.CategoryCode();
   data.fOrgName = pack.OrgName();
