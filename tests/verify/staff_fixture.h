@@ -1,23 +1,17 @@
 #pragma once
 // A verification with hand-made IS workers and a hand-made Perechen, for the checks that compare
 // them. Classifier lists are our own small ones and are emptied again after each test.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "isdata/add_tariff_payment.h"
-#include "isdata/data_arena.h"
-#include "isdata/position.h"
-#include "isdata/work_period.h"
-#include "isdata/worker.h"
 #include "list/the_list.h"
 #include "report/result_records.h"
 #include "report/result_tables.h"
 #include "settings/classifiers.h"
-#include "settings/dates.h"
 #include "support/process_state.h"
 #include "verify/verification.h"
 
@@ -31,11 +25,8 @@ class CheckFixture : public FreshProcessTest {
     c[ctAddPdData] = {"НЕОПЛ", "ВРНЕТРУД", "ДЕКРЕТ", "ДЕТИ", "ДОГОВОР", "НОВЫЙ", "СТАРЫЙ", "ПОЗДНИЙ"};
     c[ctAddPdDataStartDates] = {"", "", "", "", "", "01.07.2019", "", "01.01.2020"};
     c[ctAddPdDataEndDates] = {"", "", "", "", "", "", "30.06.2019", ""};
-    c[ctAddTariff] = {"27-1", "27-2"};
+    c[ctAddTariff] = {"27-1", "27-2", ""};
     c[ctAddStag] = {"СЕЗОН"};
-    c[ctAddPdDataRsv] = {};
-    c[ctReplaceFrom] = {};
-    c[ctReplaceTo] = {};
     list = std::make_unique<TTheList>(arena);
     list->fYear = 2019;
     list->fPeriod = 4;
@@ -46,35 +37,33 @@ class CheckFixture : public FreshProcessTest {
     list.reset();
   }
 
-  // An IS worker, appended to `is`.
-  TWorker* IsWorker(const std::string& sn, const std::string& surname = "ИВАНОВ") {
+  TWorker* Worker(const std::string& sn, const std::string& surname) {
     TWorker* w = arena.Make<TWorker>();
     w->SN = sn;
     w->Surname = surname;
     w->Name = "ИВАН";
+    return w;
+  }
+  // An IS worker of pack 7, appended to `is`.
+  TWorker* IsWorker(const std::string& sn, const std::string& surname = "ИВАНОВ") {
+    TWorker* w = Worker(sn, surname);
     w->PackNum = "7";
     w->NumInPack = std::to_string(is.size() + 1);
-    w->CategoryCode = "НР";
     is.push_back(w);
     return w;
   }
-
-  // A named-list worker of the Perechen.
+  // A named-list worker of subdivision 1.
   TWorker* ListWorker(const std::string& sn, const std::string& surname = "ИВАНОВ") {
-    TWorker* w = arena.Make<TWorker>();
-    w->SN = sn;
-    w->Surname = surname;
-    w->Name = "ИВАН";
+    TWorker* w = Worker(sn, surname);
     w->SubNum = "1";
     list->fWorkers.push_back(w);
     return w;
   }
 
-  // A period of the worker ("dd.mm.yyyy" dates, empty text = no date) with its codes and additional
-  // data; it is also one of the worker's merged periods, as the driver leaves them.
-  TWorkPeriod* Period(TWorker* w, const char* start, const char* finish, std::initializer_list<const char*> bases,
-                      const std::string& code = "", std::initializer_list<const char*> addData = {},
-                      double rate = 1.0) {
+  // A period ("dd.mm.yyyy" dates, empty text = no date) that is also one of the worker's merged
+  // periods, as the driver leaves them.
+  TWorkPeriod* Period(TWorker* w, const char* start, const char* finish, std::vector<const char*> bases,
+                      const std::string& code = "", std::vector<const char*> addData = {}, double rate = 1.0) {
     TWorkPeriod* p = arena.Make<TWorkPeriod>();
     if (*start) p->Start = ParseDate(start);
     if (*finish) p->Finish = ParseDate(finish);
@@ -82,15 +71,13 @@ class CheckFixture : public FreshProcessTest {
     p->ProfessionCode = code;
     for (const char* d : addData) EXPECT_TRUE(p->AddPdData._Set(d)) << d;
     p->Rate = rate;
-    p->PackNum = w->PackNum;
-    p->NumInPack = w->NumInPack;
     w->WorkPeriods.push_back(p);
     w->MergedWorkPeriods.push_back(p);
     return p;
   }
 
-  TPosition* Position(std::initializer_list<const char*> bases, const std::string& code, double days,
-                      double units = 1, const std::string& terrCond = "") {
+  TPosition* Position(std::vector<const char*> bases, const std::string& code, double days, double units = 1,
+                      const std::string& terrCond = "") {
     TPosition* q = arena.Make<TPosition>();
     for (const char* b : bases) q->Bases.Add(b);
     q->fProfessionCode = code;
@@ -101,9 +88,8 @@ class CheckFixture : public FreshProcessTest {
     return q;
   }
 
-  TAddTariffPayment* Payment(TWorker* w, double sum, const std::string& wc = "", const std::string& row = "",
-                             TAddTariffBase base = atb1) {
-    TAddTariffPayment* p = arena.Make<TAddTariffPayment>(base, wc, sum, row);
+  TAddTariffPayment* Payment(TWorker* w, double sum, const std::string& wc = "", const std::string& row = "") {
+    TAddTariffPayment* p = arena.Make<TAddTariffPayment>(atb1, wc, sum, row);
     w->AddTariffPayments.push_back(p);
     return p;
   }
@@ -111,10 +97,7 @@ class CheckFixture : public FreshProcessTest {
   // Class names of the blocks of one result list, in order.
   static std::vector<std::string> Names(const std::vector<std::unique_ptr<TResult>>& results) {
     std::vector<std::string> names;
-    for (const auto& r : results) {
-      auto* t = dynamic_cast<const TTableResult*>(r.get());
-      names.push_back(t ? t->ClassName() : "message");
-    }
+    for (const auto& r : results) names.push_back(dynamic_cast<const TTableResult&>(*r).ClassName());
     return names;
   }
   std::vector<std::string> Errors() const { return Names(v->FErrorResults); }
@@ -127,14 +110,10 @@ class CheckFixture : public FreshProcessTest {
         if (auto* t = dynamic_cast<TTableResult*>(r.get()); t && t->ClassName() == className) return t;
     return nullptr;
   }
-  size_t Rows(const std::string& className) const {
-    TTableResult* t = Table(className);
-    return t ? t->Count() : 0;
-  }
+  size_t Rows(const std::string& className) const { return Table(className) ? Table(className)->Count() : 0; }
   std::vector<std::string> Cells(const std::string& className, size_t row) const {
     TTableResult* t = Table(className);
-    if (!t || row >= t->Count()) return {};
-    return t->Record(row)->Cells();
+    return t && row < t->Count() ? t->Record(row)->Cells() : std::vector<std::string>{};
   }
 
   TDataArena arena;
