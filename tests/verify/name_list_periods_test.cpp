@@ -229,5 +229,21 @@ TEST_F(NameListPeriodsTest, ManyPersonsAndAbsentEntries) {
   EXPECT_EQ(Rows("TBasisErrors"), 20u);
 }
 
+// Through the driver: periods as read are merged before the comparison sees them.
+TEST_F(NameListPeriodsTest, DriverComparesMergedPeriods) {
+  Period(w, "01.01", "31.01", {"27-1"});
+  Period(w, "01.02", "28.02", {"27-1"});
+  Period(l, "01.01", "28.02", {"27-1"});
+  Period(Listed("999-999-999 99"), "01.01", "31.01", {"27-5"});
+  for (TWorker* worker : list.fWorkers) std::swap(worker->WorkPeriods, worker->MergedWorkPeriods);
+  std::swap(w->WorkPeriods, w->MergedWorkPeriods);
+  ver.fWithNameList = true;
+  ver.verify(&list, is, 2023, 1);
+  EXPECT_EQ(Rows("TSNErrors_List"), 1u);
+  EXPECT_EQ(Rows("TPeriodErrors_IS") + Rows("TPeriodErrors_List") + Rows("TBasisErrors"), 0u);
+  ASSERT_EQ(w->MergedWorkPeriods.size(), 1u);
+  EXPECT_TRUE(w->MergedWorkPeriods[0]->Compared);
+}
+
 }  // namespace
 }  // namespace zz
