@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "app/exit_code.h"
+#include "app/report_dir_lock.h"
 #include "app/work_manager.h"
 #include "isdata/base_data.h"
 #include "report/protocol_former.h"
@@ -46,6 +47,9 @@ void TWorkManager::doWork() {
   auto progress = [&](int min, int max, int curr, const std::string& text) {
     if (searcher.managerProgress) searcher.managerProgress(min, max, curr, text);
   };
+  TReportDirLock lock(fSettings.FDirReport, [this] {
+    WriteLogEntry("---каталог протокола занят другой сверкой, ожидаем её завершения");
+  });
   for (const char* part : {"body.part", "footer.part", "corr.part", "init.part"}) {
     std::error_code ec;
     fs::remove(fs::path(fSettings.FDirReport) / part, ec);

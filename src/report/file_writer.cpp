@@ -7,7 +7,11 @@
 namespace zz {
 
 TCp1251FileWriter::TCp1251FileWriter(const std::filesystem::path& path, bool append) : fPath(path) {
-  fStream.open(path, std::ios::binary | (append ? std::ios::app : std::ios::trunc));
+  if (!append) {
+    fAtomic = std::make_unique<TAtomicFile>(path);
+    return;
+  }
+  fStream.open(path, std::ios::binary | std::ios::app);
   if (!fStream) throw std::runtime_error("Не удалось открыть файл " + path.string() + " для записи");
 }
 
@@ -15,16 +19,20 @@ void TCp1251FileWriter::Check() {
   if (!fStream) throw std::runtime_error("Не удалось записать в файл " + fPath.string());
 }
 
-void TCp1251FileWriter::WriteLine(std::string_view line) {
-  fStream << Utf8ToCp1251Html(line) << "\r\n";
+void TCp1251FileWriter::WriteLine(std::string_view line) { WriteRaw(Utf8ToCp1251Html(line) + "\r\n"); }
+
+void TCp1251FileWriter::WriteRaw(const std::string& bytes) {
+  if (fAtomic) {
+    fAtomic->Write(bytes);
+    return;
+  }
+  fStream.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   fStream.flush();
   Check();
 }
 
-void TCp1251FileWriter::WriteRaw(const std::string& bytes) {
-  fStream.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  fStream.flush();
-  Check();
+void TCp1251FileWriter::Commit() {
+  if (fAtomic) fAtomic->Commit();
 }
 
 }  // namespace zz

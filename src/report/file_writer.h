@@ -1,25 +1,32 @@
 #pragma once
-// Protocol files: code page 1251 without a byte-order mark, CR LF line ends, flushed after each write.
+// Protocol files: code page 1251 without a byte-order mark, CR LF line ends. Part files are
+// appended to and flushed after each write; the protocol itself is written beside its name and
+// renamed into place by Commit, so an interrupted run never leaves half a protocol over a whole one.
 #include <filesystem>
 #include <fstream>
+#include <memory>
 
 #include "report/stream_writer.h"
+#include "settings/utils.h"
 
 namespace zz {
 
 class TCp1251FileWriter : public TStreamWriter {
  public:
-  // Creates the file afresh, or appends to it; throws std::runtime_error when it cannot be opened.
+  // Appends to the file, or creates it afresh; throws std::runtime_error when it cannot be opened.
   TCp1251FileWriter(const std::filesystem::path& path, bool append);
   void WriteLine(std::string_view line) override;
   // Copies bytes unchanged (an already encoded part file).
   void WriteRaw(const std::string& bytes);
+  // A file created afresh replaces the previous one only now.
+  void Commit();
   const std::filesystem::path& Path() const { return fPath; }
 
  private:
   void Check();
   std::filesystem::path fPath;
-  std::ofstream fStream;
+  std::ofstream fStream;                  // part files
+  std::unique_ptr<TAtomicFile> fAtomic;   // the protocol
 };
 
 }  // namespace zz

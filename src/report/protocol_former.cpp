@@ -219,6 +219,7 @@ std::string TProtocolFormer::printProtocol(int verificationCount) {
   writeCheckDate(w);
   w.WriteLine("</body>");
   w.WriteLine("</html>");
+  w.Commit();
   return path;
 }
 
@@ -246,6 +247,7 @@ std::string TProtocolFormer::printBadProtocol(TMessageList& ListErrors, int eCod
   writeCheckDate(w);
   w.WriteLine("</body>");
   w.WriteLine("</html>");
+  w.Commit();
   return path;
 }
 

@@ -1,6 +1,10 @@
 #include "settings/utils.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 
 #include <algorithm>
 #include <fstream>
@@ -111,11 +115,60 @@ std::vector<std::string> ReadTextLines(const fs::path& path) {
 }
 
 void WriteTextLines(const fs::path& path, const std::vector<std::string>& lines) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (!out) throw std::runtime_error("Не удалось записать файл " + path.string());
-  for (const std::string& l : lines) out << l << "\r\n";
-  out.close();
-  if (!out) throw std::runtime_error("Не удалось записать файл " + path.string());
+  std::string bytes;
+  for (const std::string& l : lines) bytes += l + "\r\n";
+  WriteFileAtomically(path, bytes);
+}
+
+TAtomicFile::TAtomicFile(fs::path path) : fPath(std::move(path)) {
+  std::string tmpl = fPath.string() + ".tmp-XXXXXX";
+  fFd = mkstemp(tmpl.data());
+  if (fFd < 0) throw std::runtime_error("Не удалось записать файл " + fPath.string() + ": " + std::strerror(errno));
+  fTempPath = tmpl;
+}
+
+TAtomicFile::~TAtomicFile() {
+  if (fFd >= 0) {
+    close(fFd);
+    std::error_code ec;
+    fs::remove(fTempPath, ec);
+  }
+}
+
+void TAtomicFile::Write(std::string_view bytes) {
+  while (!bytes.empty()) {
+    ssize_t n = write(fFd, bytes.data(), bytes.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      throw std::runtime_error("Не удалось записать файл " + fPath.string() + ": " + std::strerror(errno));
+    }
+    bytes.remove_prefix(static_cast<size_t>(n));
+  }
+}
+
+void TAtomicFile::Commit() {
+  // Files written by the user's own tools keep their permissions; new ones get the usual ones.
+  struct stat old {};
+  fchmod(fFd, stat(fPath.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644);
+  if (fsync(fFd) != 0 || close(fFd) != 0) {
+    fFd = -1;
+    std::error_code ec;
+    fs::remove(fTempPath, ec);
+    throw std::runtime_error("Не удалось записать файл " + fPath.string() + ": " + std::strerror(errno));
+  }
+  fFd = -1;
+  if (rename(fTempPath.c_str(), fPath.c_str()) != 0) {
+    std::string why = std::strerror(errno);
+    std::error_code ec;
+    fs::remove(fTempPath, ec);
+    throw std::runtime_error("Не удалось записать файл " + fPath.string() + ": " + why);
+  }
+}
+
+void WriteFileAtomically(const fs::path& path, const std::string& bytes) {
+  TAtomicFile file(path);
+  file.Write(bytes);
+  file.Commit();
 }
 
 }  // namespace zz

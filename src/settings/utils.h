@@ -40,7 +40,31 @@ std::string ReadFileBytes(const std::filesystem::path& path);
 // Lines of a text file (a UTF-8 byte-order mark is skipped, CR LF and LF both end a line).
 // Throws std::runtime_error when the file cannot be read.
 std::vector<std::string> ReadTextLines(const std::filesystem::path& path);
-// Replaces the file with the lines, each ended by CR LF. Throws std::runtime_error on failure.
+// Replaces the file with the lines, each ended by CR LF, atomically. Throws std::runtime_error on failure.
 void WriteTextLines(const std::filesystem::path& path, const std::vector<std::string>& lines);
+
+// Replaces the file with the bytes: they go to a temporary file beside it, which is flushed to
+// disk and renamed into place, so a failure or a kill midway leaves the previous file intact.
+void WriteFileAtomically(const std::filesystem::path& path, const std::string& bytes);
+
+// A file written beside its final name and renamed into place by Commit; dropped (the previous
+// file untouched) when destroyed without Commit.
+class TAtomicFile {
+ public:
+  explicit TAtomicFile(std::filesystem::path path);
+  ~TAtomicFile();
+  TAtomicFile(const TAtomicFile&) = delete;
+  TAtomicFile& operator=(const TAtomicFile&) = delete;
+  // Appends bytes; throws std::runtime_error on failure.
+  void Write(std::string_view bytes);
+  // Flushes to disk and renames into place; throws std::runtime_error on failure.
+  void Commit();
+  const std::filesystem::path& Path() const { return fPath; }
+
+ private:
+  std::filesystem::path fPath;
+  std::filesystem::path fTempPath;
+  int fFd = -1;
+};
 
 }  // namespace zz

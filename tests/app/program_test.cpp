@@ -84,9 +84,9 @@ TEST_F(ProgramTest, FailureAfterTheLoggerIsReadyLeavesATraceFile) {
   EXPECT_FALSE(std::filesystem::exists(is / "init.part"));
   auto traces = ListFilesByExtension(dataDir / "logs", ".trace");
   ASSERT_EQ(traces.size(), 1u);
-  EXPECT_EQ(test::ReadFile(traces[0]).rfind("\xEF\xBB\xBFСообщение об ошибке: Не удалось открыть файл", 0), 0u);
+  EXPECT_EQ(test::ReadFile(traces[0]).rfind("\xEF\xBB\xBFСообщение об ошибке: Не удалось записать файл", 0), 0u);
   std::string log = LogText();
-  EXPECT_NE(log.find("Произошла ошибка: Не удалось открыть файл"), std::string::npos);
+  EXPECT_NE(log.find("Произошла ошибка: Не удалось записать файл"), std::string::npos);
   EXPECT_NE(log.find("Стек ошибки сохранён в файл " + traces[0].string() + ", направьте его разработчику."),
             std::string::npos);
   EXPECT_NE(log.find("***критическая ошибка"), std::string::npos);
@@ -107,8 +107,11 @@ TEST_F(ProgramTest, DataDirectoryOfBothForms) {
   EXPECT_EQ(TWorkManager::DataDirectory(false), dataDir);
   EXPECT_EQ(TWorkManager::DataDirectory(true), ExecutableDir());
   unsetenv("XDG_CONFIG_HOME");
+  const char* oldHome = std::getenv("HOME");
+  std::string savedHome = oldHome ? oldHome : "";
   setenv("HOME", home.path().c_str(), 1);
   EXPECT_EQ(TWorkManager::DataDirectory(false), home.path() / ".config" / "Zazoru");
+  setenv("HOME", savedHome.c_str(), 1);
 }
 
 TEST_F(ProgramTest, PrepareClearsTheTemporaryDirectoryAndFillsClassifiers) {

@@ -1,0 +1,25 @@
+#pragma once
+// Two runs writing into one report directory would mix their part files: a run holds a lock on
+// the directory for its whole length, and a second run waits for it.
+#include <filesystem>
+#include <functional>
+#include <string>
+
+namespace zz {
+
+class TReportDirLock {
+ public:
+  // Takes the lock of the directory, waiting for another run that holds it; `onWait` is called
+  // once before waiting. Throws std::runtime_error when the lock file cannot be opened.
+  TReportDirLock(const std::filesystem::path& directory, const std::function<void()>& onWait);
+  ~TReportDirLock();
+  TReportDirLock(const TReportDirLock&) = delete;
+  TReportDirLock& operator=(const TReportDirLock&) = delete;
+
+  static constexpr const char* kFileName = ".zazoru.lock";
+
+ private:
+  int fFd = -1;
+};
+
+}  // namespace zz
