@@ -1,0 +1,516 @@
+// gen-workload: one employer of N persons for a reporting year (fourth quarter), with its IS files
+// (СЗВ-СТАЖ of the 2017 generation, split by size, optionally zipped) and the matching Perechen
+// (staff positions and named list), about 30% preferential persons and a controlled rate of planted
+// discrepancies. It writes, next to the data, the number of findings each protocol table must hold
+// (planted.txt), so that a batch run can be checked against it.
+//
+//   gen-workload --out DIR [--persons N] [--year Y] [--regnum NNN-NNN-NNNNNN] [--preferential 0.3]
+//                [--discrepancies 0.02] [--positions 40] [--excess-positions K] [--max-file-mb 16]
+//                [--zip] [--seed S]
+//
+// Layout of DIR: is/ПФР_<regnum>_СЗВ-СТАЖ_<year>_<k>.xml (or .zip), lists/perechen_<regnum>_<year>_q4.xml,
+// planted.txt.
+//
+// Planted kinds (each on its own person, never two on one) and the table rows each one gives:
+//   missing_in_list   a preferential IS person absent from the named list    TPdInsNumErrors +1 a period
+//   missing_in_is     a named-list person absent from the IS files           TSNErrors_List +1 a period
+//   other_name        the named list spells the surname otherwise            TFullNameErrors +1
+//   other_grounds     the named list has another job on the same dates       TBasisErrors, TPeriodErrors_IS,
+//                                                                            TPeriodErrors_List +1 each
+//   other_rate        27-ГД at rate 0.5 in the IS and 0.75 in the list       TRateErrors +1
+//   unpaired_is       a second IS period that the named list lacks           TPeriodErrors_IS +1
+//   unpaired_list     a second named-list period that the IS lacks           TPeriodErrors_List +1
+//   no_position       an IS period of a job without a staff position         TPositionErrors +1
+//   working_days      a staff position with fewer staff units than its IS    TWorkingDaysErrors +1
+//                     periods need (one per position, --excess-positions)
+#include <archive.h>
+#include <archive_entry.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct TOptions {
+  fs::path Out;
+  long Persons = 1000;
+  int Year = 2023;
+  std::string RegNum = "087-104-003215";
+  double Preferential = 0.3;
+  double Discrepancies = 0.02;
+  int Positions = 40;
+  int ExcessPositions = -1;  // default: one in ten positions, at least one
+  double MaxFileMb = 16;
+  bool Zip = false;
+  uint64_t Seed = 20240101;
+};
+
+struct TRandom {
+  uint64_t s;
+  explicit TRandom(uint64_t seed) : s(seed ? seed : 88172645463325252ull) {}
+  uint64_t Next() {
+    s ^= s << 13;
+    s ^= s >> 7;
+    s ^= s << 17;
+    return s;
+  }
+  unsigned Below(unsigned n) { return static_cast<unsigned>(Next() % n); }
+  double Unit() { return static_cast<double>(Next() >> 11) / 9007199254740992.0; }
+};
+
+const char* const kSurnames[] = {"ИВАНОВ",  "ПЕТРОВА", "СИДОРЕНКО", "КУЗНЕЦОВ", "ЁЛКИНА",  "СМИРНОВ",
+                                 "ВАСИЛЬЕВ", "ОРЛОВА",  "ГРОМОВ",    "ЛЕБЕДЕВА", "ЗАЙЦЕВ", "МОРОЗОВА"};
+const char* const kNames[] = {"ИВАН", "МАРИЯ", "ПЁТР", "АННА", "СЕРГЕЙ", "ОЛЬГА", "НИКОЛАЙ", "ЕЛЕНА"};
+const char* const kPatronymics[] = {"ИВАНОВИЧ", "ПЕТРОВНА", "СЕРГЕЕВИЧ", "НИКОЛАЕВНА", "АЛЕКСАНДРОВИЧ", ""};
+
+// A job: the grounds and list position of a work period, as the IS and the Perechen write them.
+struct TJob {
+  std::string Oyt;       // special-conditions code (27-1, 27-2), or empty
+  std::string Vl;        // long-service basis (27-ГД, 27-СМ), or empty
+  std::string Position;  // list position code (with Oyt only)
+  std::string Profession;
+  bool Staffed = true;   // the Perechen has a staff position for it
+  const std::string& Grounds() const { return Oyt.empty() ? Vl : Oyt; }
+};
+
+struct TPeriod {
+  int Job = 0;
+  int StartDay = 0;  // day of the quarter, 0 = 1 October
+  int EndDay = 0;    // inclusive
+  double Rate = 1;   // IS: ДоляСтавки of a ВЛ job (ОУТ jobs carry none: full rate); list: Ставка
+};
+
+struct TPerson {
+  std::string Surname, Name, Patronymic, ListSurname;
+  std::string Snils;
+  bool InIS = true;
+  bool InList = false;
+  std::vector<TPeriod> IS, List;
+};
+
+enum TKind { kMissingInList, kMissingInIS, kOtherName, kOtherGrounds, kOtherRate, kUnpairedIS, kUnpairedList,
+             kNoPosition, kKindCount };
+const char* const kKindNames[] = {"missing_in_list", "missing_in_is", "other_name",  "other_grounds",
+                                  "other_rate",      "unpaired_is",   "unpaired_list", "no_position"};
+
+std::string Snils(long i) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%03ld-%03ld-%03ld %02ld", 100 + i / 1000000 % 900, i / 1000 % 1000, i % 1000,
+                i % 97);
+  return buf;
+}
+
+// Date of a day of the fourth quarter.
+void QuarterDate(int year, int day, int& m, int& d) {
+  static const int lengths[] = {31, 30, 31};
+  m = 10;
+  while (day >= lengths[m - 10]) {
+    day -= lengths[m - 10];
+    ++m;
+  }
+  d = day + 1;
+  (void)year;
+}
+
+std::string IsoDate(int year, int day) {
+  int m, d;
+  QuarterDate(year, day, m, d);
+  char buf[48];
+  std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", year, m, d);
+  return buf;
+}
+
+std::string RuDate(int year, int day) {
+  int m, d;
+  QuarterDate(year, day, m, d);
+  char buf[48];
+  std::snprintf(buf, sizeof buf, "%02d.%02d.%04d", d, m, year);
+  return buf;
+}
+
+std::string Number(double v) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%.15g", v);
+  return buf;
+}
+
+constexpr int kQuarterDays = 92;  // 1 October .. 31 December
+constexpr int kSplitDay = 46;     // 16 November: the second period of a two-period person
+
+bool ParseOptions(int argc, char** argv, TOptions& o) {
+  for (int i = 1; i < argc; ++i) {
+    std::string a = argv[i];
+    auto next = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
+    const char* v = nullptr;
+    if (a == "--zip") {
+      o.Zip = true;
+      continue;
+    }
+    if (!(v = next())) return false;
+    if (a == "--out") o.Out = v;
+    else if (a == "--persons") o.Persons = std::atol(v);
+    else if (a == "--year") o.Year = std::atoi(v);
+    else if (a == "--regnum") o.RegNum = v;
+    else if (a == "--preferential") o.Preferential = std::atof(v);
+    else if (a == "--discrepancies") o.Discrepancies = std::atof(v);
+    else if (a == "--positions") o.Positions = std::atoi(v);
+    else if (a == "--excess-positions") o.ExcessPositions = std::atoi(v);
+    else if (a == "--max-file-mb") o.MaxFileMb = std::atof(v);
+    else if (a == "--seed") o.Seed = std::strtoull(v, nullptr, 10);
+    else return false;
+  }
+  return !o.Out.empty() && o.Persons > 0 && o.Positions >= 4 && o.Year >= 2017;
+}
+
+// ------------------------------------------------------------------------------------------------
+// IS files.
+
+class TIsWriter {
+ public:
+  TIsWriter(const TOptions& o, std::vector<std::string>& files) : fO(o), fFiles(files) {}
+  ~TIsWriter() { Close(); }
+
+  void AddPerson(const std::string& block) {
+    if (fBuf.empty() || (fPersons > 0 && fBuf.size() + block.size() + 64 > fO.MaxFileMb * 1048576)) {
+      Close();
+      Open();
+    }
+    ++fPersons;
+    // НомерПП counts from 1 in each file.
+    fBuf += "    <ЗЛ>\r\n      <НомерПП>" + std::to_string(fPersons) + "</НомерПП>\r\n";
+    fBuf += block;
+  }
+
+  void Close() {
+    if (fBuf.empty()) return;
+    fBuf += "  </СЗВ-СТАЖ>\r\n</ЭДФЗЖ>\r\n";
+    char name[128];
+    std::snprintf(name, sizeof name, "ПФР_%s_СЗВ-СТАЖ_%d_%03d.xml", fO.RegNum.c_str(), fO.Year, fIndex);
+    fs::path dir = fO.Out / "is";
+    if (fO.Zip) {
+      fs::path zip = dir / (std::string(name, std::strlen(name) - 4) + ".zip");
+      struct archive* a = archive_write_new();
+      archive_write_set_format_zip(a);
+      if (archive_write_open_filename(a, zip.c_str()) != ARCHIVE_OK) {
+        std::cerr << "gen-workload: cannot write " << zip << "\n";
+        std::exit(2);
+      }
+      struct archive_entry* e = archive_entry_new();
+      archive_entry_set_pathname(e, name);
+      archive_entry_set_size(e, static_cast<la_int64_t>(fBuf.size()));
+      archive_entry_set_filetype(e, AE_IFREG);
+      archive_entry_set_perm(e, 0644);
+      archive_write_header(a, e);
+      archive_write_data(a, fBuf.data(), fBuf.size());
+      archive_entry_free(e);
+      archive_write_close(a);
+      archive_write_free(a);
+      fFiles.push_back(zip.string());
+    } else {
+      fs::path path = dir / name;
+      std::ofstream out(path, std::ios::binary);
+      out.write(fBuf.data(), static_cast<std::streamsize>(fBuf.size()));
+      if (!out) {
+        std::cerr << "gen-workload: cannot write " << path << "\n";
+        std::exit(2);
+      }
+      fFiles.push_back(path.string());
+    }
+    fBytes += fBuf.size();
+    fBuf.clear();
+    fPersons = 0;
+  }
+
+  uint64_t Bytes() const { return fBytes; }
+
+ private:
+  void Open() {
+    ++fIndex;
+    char guid[64];
+    std::snprintf(guid, sizeof guid, "5b0e7c1a-0000-4000-8000-%012d", fIndex);
+    fBuf.reserve(static_cast<size_t>(fO.MaxFileMb * 1048576) + 4096);
+    fBuf += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
+            "<ЭДФЗЖ xmlns=\"http://пф.рф/СЗВ-СТАЖ/2018-01-01\" xmlns:УТ2=\"http://пф.рф/УТ/2017-08-21\" "
+            "xmlns:ИС4=\"http://пф.рф/ИС/2018-01-01\" xmlns:АФ4=\"http://пф.рф/АФ/2018-01-01\" "
+            "xmlns:ВС2=\"http://пф.рф/ВС/типы/2017-10-23\">\r\n"
+            "  <СлужебнаяИнформация>\r\n    <АФ4:GUID>";
+    fBuf += guid;
+    fBuf += "</АФ4:GUID>\r\n    <АФ4:ДатаВремя>" + std::to_string(fO.Year + 1) +
+            "-01-19T09:30:00</АФ4:ДатаВремя>\r\n  </СлужебнаяИнформация>\r\n  <ОДВ-1>\r\n    <Страхователь>\r\n"
+            "      <УТ2:РегНомер>" + fO.RegNum + "</УТ2:РегНомер>\r\n"
+            "      <ИС4:Наименование>АО \"Нагрузка\"</ИС4:Наименование>\r\n    </Страхователь>\r\n  </ОДВ-1>\r\n"
+            "  <СЗВ-СТАЖ>\r\n    <Тип>0</Тип>\r\n    <ОтчетныйПериод>\r\n      <Код>0</Код>\r\n      <Год>" +
+            std::to_string(fO.Year) + "</Год>\r\n    </ОтчетныйПериод>\r\n";
+  }
+
+  const TOptions& fO;
+  std::vector<std::string>& fFiles;
+  std::string fBuf;
+  int fIndex = 0;
+  long fPersons = 0;
+  uint64_t fBytes = 0;
+};
+
+std::string IsPersonBlock(const TOptions& o, const TPerson& p, const std::vector<TJob>& jobs) {
+  std::string b;
+  b += "      <ФИО>\r\n        <УТ2:Фамилия>" + p.Surname + "</УТ2:Фамилия>\r\n        <УТ2:Имя>" + p.Name +
+       "</УТ2:Имя>\r\n";
+  if (!p.Patronymic.empty()) b += "        <УТ2:Отчество>" + p.Patronymic + "</УТ2:Отчество>\r\n";
+  b += "      </ФИО>\r\n      <СНИЛС>" + p.Snils + "</СНИЛС>\r\n";
+  if (p.IS.empty()) {
+    // Not preferential: one period without ЛьготныйСтаж, the whole quarter.
+    b += "      <СтажевыйПериод>\r\n        <ИС4:Период><УТ2:С>" + IsoDate(o.Year, 0) + "</УТ2:С><УТ2:По>" +
+         IsoDate(o.Year, kQuarterDays - 1) + "</УТ2:По></ИС4:Период>\r\n      </СтажевыйПериод>\r\n";
+  }
+  for (const TPeriod& period : p.IS) {
+    const TJob& job = jobs[static_cast<size_t>(period.Job)];
+    b += "      <СтажевыйПериод>\r\n        <ИС4:Период><УТ2:С>" + IsoDate(o.Year, period.StartDay) +
+         "</УТ2:С><УТ2:По>" + IsoDate(o.Year, period.EndDay) + "</УТ2:По></ИС4:Период>\r\n        <ИС4:ЛьготныйСтаж>\r\n";
+    if (!job.Oyt.empty())
+      b += "          <ИС4:ОУТ><ИС4:Код>" + job.Oyt + "</ИС4:Код><ИС4:ПозицияСписка>" + job.Position +
+           "</ИС4:ПозицияСписка></ИС4:ОУТ>\r\n";
+    else
+      b += "          <ИС4:ВЛ><ИС4:Основание>" + job.Vl + "</ИС4:Основание><ИС4:ДоляСтавки>" + Number(period.Rate) +
+           "</ИС4:ДоляСтавки></ИС4:ВЛ>\r\n";
+    b += "        </ИС4:ЛьготныйСтаж>\r\n      </СтажевыйПериод>\r\n";
+  }
+  b += "    </ЗЛ>\r\n";
+  return b;
+}
+
+// ------------------------------------------------------------------------------------------------
+// Perechen.
+
+std::string ListWorker(const TOptions& o, const TPerson& p, const std::vector<TJob>& jobs) {
+  std::string b = "        <Работник СтраховойНомер=\"" + p.Snils + "\" Фамилия=\"" + p.ListSurname + "\" Имя=\"" +
+                  p.Name + "\"";
+  if (!p.Patronymic.empty()) b += " Отчество=\"" + p.Patronymic + "\"";
+  b += ">\n";
+  for (const TPeriod& period : p.List) {
+    const TJob& job = jobs[static_cast<size_t>(period.Job)];
+    b += "          <ПериодРаботы ДатаНач=\"" + RuDate(o.Year, period.StartDay) + "\" ДатаКон=\"" +
+         RuDate(o.Year, period.EndDay) + "\">\n            <Профессия>" + job.Profession +
+         "</Профессия>\n            <ОснованиеЛьготы>" + job.Grounds() + "</ОснованиеЛьготы>\n            <Ставка>" +
+         Number(period.Rate) + "</Ставка>\n";
+    if (!job.Position.empty()) b += "            <ПозицияСписка>" + job.Position + "</ПозицияСписка>\n";
+    b += "          </ПериодРаботы>\n";
+  }
+  b += "        </Работник>\n";
+  return b;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  TOptions o;
+  if (!ParseOptions(argc, argv, o)) {
+    std::cerr << "usage: gen-workload --out DIR [--persons N] [--year Y] [--regnum NNN-NNN-NNNNNN]\n"
+                 "                    [--preferential 0.3] [--discrepancies 0.02] [--positions 40]\n"
+                 "                    [--excess-positions K] [--max-file-mb 16] [--zip] [--seed S]\n";
+    return 2;
+  }
+  TRandom rnd(o.Seed);
+
+  // Jobs: the staffed ones first (two long-service ones, the rest special conditions with a list
+  // position), then two special-conditions jobs the Perechen has no position for.
+  std::vector<TJob> jobs;
+  jobs.push_back({"", "27-ГД", "", "Врач", true});
+  jobs.push_back({"", "27-СМ", "", "Фельдшер скорой помощи", true});
+  for (int j = 2; j < o.Positions; ++j) {
+    char code[64];
+    std::snprintf(code, sizeof code, "%s-1%04d", j % 2 ? "2320000А" : "1010100А", 1000 + j);
+    jobs.push_back({j % 2 ? "27-2" : "27-1", "", code, "Профессия " + std::to_string(j), true});
+  }
+  const int staffed = static_cast<int>(jobs.size());
+  jobs.push_back({"27-2", "", "2320000А-19999", "Профессия без позиции", false});
+  jobs.push_back({"27-1", "", "1010100А-19998", "Другая профессия без позиции", false});
+  const int unstaffed = staffed;
+
+  auto staffedJob = [&] { return static_cast<int>(rnd.Below(static_cast<unsigned>(staffed))); };
+  // A staffed special-conditions job other than the given ones.
+  auto otherJob = [&](int job, int also = -1) {
+    int other = 2 + static_cast<int>(rnd.Below(static_cast<unsigned>(staffed - 2)));
+    while (other == job || other == also) other = (other - 2 + 1) % (staffed - 2) + 2;
+    return other;
+  };
+
+  std::vector<TPerson> persons;
+  persons.reserve(static_cast<size_t>(o.Persons) + static_cast<size_t>(o.Persons / 100) + 16);
+  long kinds[kKindCount] = {};
+  long missingRows[2] = {};  // rows of the two missing kinds: one per period of the person
+  long preferential = 0;
+  for (long i = 0; i < o.Persons; ++i) {
+    TPerson p;
+    p.Surname = kSurnames[rnd.Below(12)];
+    p.Name = kNames[rnd.Below(8)];
+    p.Patronymic = kPatronymics[rnd.Below(6)];
+    p.ListSurname = p.Surname;
+    p.Snils = Snils(i);
+    if (rnd.Unit() < o.Preferential) {
+      ++preferential;
+      p.InList = true;
+      int job = staffedJob();
+      if (rnd.Below(5) == 0) {  // two jobs in the quarter
+        int second = otherJob(job);
+        p.IS = {{job, 0, kSplitDay - 1, 1}, {second, kSplitDay, kQuarterDays - 1, 1}};
+      } else {
+        p.IS = {{job, 0, kQuarterDays - 1, 1}};
+      }
+      p.List = p.IS;
+      if (rnd.Unit() < o.Discrepancies) {
+        auto kind = static_cast<TKind>(rnd.Below(kKindCount));
+        const int first = p.IS.front().Job;
+        switch (kind) {
+          case kMissingInList:
+            p.InList = false;
+            missingRows[0] += static_cast<long>(p.IS.size());
+            break;
+          case kMissingInIS: {
+            // A person of the named list only, besides this one.
+            TPerson extra = p;
+            extra.Snils = Snils(o.Persons + kinds[kMissingInIS] * 7 + 3);
+            extra.InIS = false;
+            missingRows[1] += static_cast<long>(extra.List.size());
+            persons.push_back(extra);
+            break;
+          }
+          case kOtherName: p.ListSurname = p.Surname + "А"; break;
+          case kOtherGrounds:
+            // Never the job of the person's second period: the two would join in the list.
+            p.List.front().Job = otherJob(first, p.IS.size() > 1 ? p.IS[1].Job : -1);
+            break;
+          case kOtherRate:
+            p.IS = {{static_cast<int>(rnd.Below(2)), 0, kQuarterDays - 1, 0.5}};
+            p.List = {{p.IS.front().Job, 0, kQuarterDays - 1, 0.75}};
+            break;
+          case kUnpairedIS:
+            p.IS = {{first, 0, kSplitDay - 1, 1}, {otherJob(first), kSplitDay, kQuarterDays - 1, 1}};
+            p.List = {p.IS.front()};
+            break;
+          case kUnpairedList:
+            p.IS = {{first, 0, kSplitDay - 1, 1}};
+            p.List = {p.IS.front(), {otherJob(first), kSplitDay, kQuarterDays - 1, 1}};
+            break;
+          case kNoPosition:
+            p.IS = {{unstaffed + static_cast<int>(rnd.Below(2)), 0, kQuarterDays - 1, 1}};
+            p.List = p.IS;
+            break;
+          default: break;
+        }
+        ++kinds[kind];
+      }
+    }
+    persons.push_back(std::move(p));
+  }
+
+  // Staff units per position: enough for the IS periods on it, except for the positions chosen to
+  // show an excess (the long-service ones are never chosen: their rates vary).
+  std::vector<double> isDays(jobs.size(), 0);
+  for (const TPerson& p : persons)
+    if (p.InIS)
+      for (const TPeriod& period : p.IS) isDays[static_cast<size_t>(period.Job)] += (period.EndDay - period.StartDay + 1) * period.Rate;
+  const int excessWanted = o.ExcessPositions >= 0 ? o.ExcessPositions : std::max(1, o.Positions / 10);
+  std::vector<bool> excess(jobs.size(), false);
+  int excessCount = 0;
+  for (int j = staffed - 1; j >= 2 && excessCount < excessWanted; --j)
+    if (isDays[static_cast<size_t>(j)] > 0) {
+      excess[static_cast<size_t>(j)] = true;
+      ++excessCount;
+    }
+
+  fs::create_directories(o.Out / "is");
+  fs::create_directories(o.Out / "lists");
+  for (const auto& entry : fs::directory_iterator(o.Out / "is")) fs::remove(entry.path());
+
+  // IS files.
+  std::vector<std::string> files;
+  uint64_t isBytes = 0;
+  {
+    TIsWriter writer(o, files);
+    for (const TPerson& p : persons)
+      if (p.InIS) writer.AddPerson(IsPersonBlock(o, p, jobs));
+    writer.Close();
+    isBytes = writer.Bytes();
+  }
+
+  // Perechen: the positions spread over a few subdivisions, each with its part of the named list.
+  const int subdivisions = 4;
+  std::vector<std::string> lists(subdivisions);
+  long listWorkers = 0, n = 0;
+  for (const TPerson& p : persons)
+    if (p.InList) {
+      lists[static_cast<size_t>(n++ % subdivisions)] += ListWorker(o, p, jobs);
+      ++listWorkers;
+    }
+  std::string list;
+  list += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Перечень ОтчетныйГод=\"" + std::to_string(o.Year) +
+          "\" ОтчетныйПериод=\"12\" НакопитИтогом=\"0\" Тип=\"ИСХОДНЫЙ\">\n"
+          "  <Предприятие Наименование=\"АО &quot;Нагрузка&quot;\" РегНомер=\"" + o.RegNum + "\">\n";
+  for (int s = 0; s < subdivisions; ++s) {
+    list += "    <Подразделение Номер=\"" + std::to_string(s + 1) + "\" Наименование=\"Цех " + std::to_string(s + 1) +
+            "\">\n";
+    for (int j = s; j < staffed; j += subdivisions) {
+      const TJob& job = jobs[static_cast<size_t>(j)];
+      const double need = std::ceil(isDays[static_cast<size_t>(j)] / kQuarterDays);
+      const double units = excess[static_cast<size_t>(j)] ? std::floor(isDays[static_cast<size_t>(j)] / (2 * kQuarterDays))
+                                                         : need + 1;
+      list += "      <Позиция ДатаНач=\"01.01.2019\">\n        <Профессия>" + job.Profession +
+              "</Профессия>\n        <ОснованиеЛьготы>" + job.Grounds() + "</ОснованиеЛьготы>\n";
+      if (!job.Position.empty()) list += "        <ПозицияСписка>" + job.Position + "</ПозицияСписка>\n";
+      list += "        <КоличествоШтат>" + Number(units) + "</КоличествоШтат>\n      </Позиция>\n";
+    }
+    list += "      <ПоименныйСписок>\n" + lists[static_cast<size_t>(s)] + "      </ПоименныйСписок>\n    </Подразделение>\n";
+  }
+  list += "  </Предприятие>\n</Перечень>\n";
+  {
+    fs::path path = o.Out / "lists" / ("perechen_" + o.RegNum + "_" + std::to_string(o.Year) + "_q4.xml");
+    std::ofstream out(path, std::ios::binary);
+    out << list;
+    if (!out) {
+      std::cerr << "gen-workload: cannot write " << path << "\n";
+      return 2;
+    }
+  }
+
+  // What a run must find: rows per protocol table.
+  std::map<std::string, long> tables;
+  auto add = [&](const char* table, long count) {
+    if (count) tables[table] += count;
+  };
+  add("TPdInsNumErrors", missingRows[0]);
+  add("TSNErrors_List", missingRows[1]);
+  add("TFullNameErrors", kinds[kOtherName]);
+  add("TBasisErrors", kinds[kOtherGrounds]);
+  add("TPeriodErrors_IS", kinds[kOtherGrounds] + kinds[kUnpairedIS]);
+  add("TPeriodErrors_List", kinds[kOtherGrounds] + kinds[kUnpairedList]);
+  add("TRateErrors", kinds[kOtherRate]);
+  add("TPositionErrors", kinds[kNoPosition]);
+  add("TWorkingDaysErrors", excessCount);
+
+  std::ofstream planted(o.Out / "planted.txt");
+  planted << "# gen-workload --persons " << o.Persons << " --year " << o.Year << " --seed " << o.Seed << "\n";
+  planted << "persons " << o.Persons << "\npreferential " << preferential << "\nlist_workers " << listWorkers
+          << "\nis_files " << files.size() << "\nis_bytes " << isBytes << "\nlist_bytes " << list.size() << "\n";
+  for (int k = 0; k < kKindCount; ++k) planted << "kind " << kKindNames[k] << " " << kinds[k] << "\n";
+  planted << "kind working_days " << excessCount << "\n";
+  for (const auto& [table, count] : tables) planted << "table " << table << " " << count << "\n";
+  if (!planted) {
+    std::cerr << "gen-workload: cannot write planted.txt\n";
+    return 2;
+  }
+  std::cout << "gen-workload: " << o.Persons << " persons (" << preferential << " preferential), " << files.size()
+            << " IS file(s), " << isBytes << " bytes; Perechen " << list.size() << " bytes, " << listWorkers
+            << " named-list workers\n";
+  return 0;
+}
