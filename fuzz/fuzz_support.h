@@ -1,0 +1,44 @@
+#pragma once
+// Shared by the fuzz targets: a scratch directory of the fuzzing process for the readers that take
+// a path, and a check that stops the run with a finding when an expectation about the result fails.
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <string_view>
+
+namespace zz::fuzz {
+
+// A directory of this process, on a memory file system when there is one; removed at exit.
+inline const std::filesystem::path& ScratchDir() {
+  static const std::filesystem::path dir = [] {
+    std::error_code ec;
+    std::filesystem::path base = std::filesystem::is_directory("/dev/shm", ec) ? std::filesystem::path("/dev/shm")
+                                                                                : std::filesystem::temp_directory_path();
+    std::filesystem::path d = base / ("zazoru-fuzz-" + std::to_string(getpid()));
+    std::filesystem::create_directories(d, ec);
+    std::atexit([] {
+      std::error_code e;
+      std::filesystem::remove_all(ScratchDir(), e);
+    });
+    return d;
+  }();
+  return dir;
+}
+
+inline void WriteBytes(const std::filesystem::path& path, std::string_view bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+// A broken expectation is a finding like a crash.
+inline void Expect(bool condition, const char* what) {
+  if (condition) return;
+  std::fprintf(stderr, "expectation failed: %s\n", what);
+  std::abort();
+}
+
+}  // namespace zz::fuzz
