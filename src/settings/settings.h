@@ -113,6 +113,11 @@ class TSettings : public TSingleton {
   bool FCrossSavePass = false;
   bool FHasXMLClassifiers = false;
 
+  // Windowed runs only (empty in batch mode): the texts of the main window's year and period boxes
+  // when a value is chosen there ("" for "не имеет значения"), for the protocol head.
+  std::string FYearChoice;
+  std::string FPeriodChoice;
+
  protected:
   friend class TSingleton;
   TSettings();

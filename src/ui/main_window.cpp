@@ -1,0 +1,466 @@
+#include "ui/main_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <filesystem>
+
+#include "app/command_line.h"
+#include "app/exit_code.h"
+#include "search/searcher.h"
+#include "settings/dates.h"
+#include "settings/settings.h"
+#include "settings/utils.h"
+#include "ui/about_form.h"
+#include "ui/error_list_form.h"
+#include "ui/form_manager.h"
+#include "ui/login_form.h"
+#include "ui/settings_form.h"
+#include "ui/ui_common.h"
+
+namespace zz {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kAnyValue = "не имеет значения";
+
+// Eats the user's input while a run executes: clicks and keys that queued up during the run are
+// dropped instead of starting another run once it ends.
+class TInputSwallower : public QObject {
+ public:
+  bool eventFilter(QObject*, QEvent* event) override {
+    switch (event->type()) {
+      case QEvent::MouseButtonPress:
+      case QEvent::MouseButtonRelease:
+      case QEvent::MouseButtonDblClick:
+      case QEvent::KeyPress:
+      case QEvent::KeyRelease:
+      case QEvent::Shortcut:
+      case QEvent::ShortcutOverride:
+      case QEvent::Wheel:
+        return true;
+      default:
+        return false;
+    }
+  }
+};
+
+}  // namespace
+
+TMainWindow::TMainWindow(TWorkManagerForm& manager)
+    : QMainWindow(nullptr), fManager(manager), FSettings(TSettings::GetInstance()) {
+  setObjectName("MainWindow");
+  setFont(WindowFont());
+  OpenDocument = [](const QString& path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
+  BuildControls();
+}
+
+TMainWindow::~TMainWindow() {
+  // The searcher's progress must not reach a window that no longer exists.
+  if (TSearcher* searcher = fManager.Searcher()) searcher->managerProgress = nullptr;
+}
+
+void TMainWindow::BuildControls() {
+  auto* central = new QWidget(this);
+  setCentralWidget(central);
+
+  CheckBox1 = new QCheckBox("Делать сверку с Перечнем", central);
+  CheckBox1->setObjectName("CheckBox1");
+  CheckBox1->setChecked(true);
+
+  DirBox = new QGroupBox("Настройки путей", central);
+  DirBox->setObjectName("DirBox");
+  cbPerechDB = new QCheckBox("Подключиться к БД ПК \"Ливерто\" (для работников региональных ОФЗЖ)", DirBox);
+  cbPerechDB->setObjectName("cbPerechDB");
+  labDirPerech = new QLabel("Путь к файлу Перечня:", DirBox);
+  labDirPerech->setObjectName("labDirPerech");
+  EDirPerech = new QLineEdit("C:\\", DirBox);
+  EDirPerech->setObjectName("EDirPerech");
+  BitBtn2 = new QPushButton("...", DirBox);
+  BitBtn2->setObjectName("BitBtn2");
+  BitBtn2->setToolTip("Выберите каталог с файлом Перечня");
+  BitBtn5 = new QPushButton("↓", DirBox);
+  BitBtn5->setObjectName("BitBtn5");
+  BitBtn5->setToolTip("Скопировать путь к файлу Перечня в путь к файлам ИС");
+  auto* labIS = new QLabel("Путь к файлам ИС:", DirBox);
+  EDirIS = new QLineEdit("C:\\", DirBox);
+  EDirIS->setObjectName("EDirIS");
+  BitBtn3 = new QPushButton("...", DirBox);
+  BitBtn3->setObjectName("BitBtn3");
+  BitBtn3->setToolTip("Выберите каталог с файлами ИС");
+  BitBtn6 = new QPushButton("↓", DirBox);
+  BitBtn6->setObjectName("BitBtn6");
+  BitBtn6->setToolTip("Скопировать путь к файлам ИС в путь сохранения протокола");
+  auto* labProtokol = new QLabel("Путь сохранения протокола:", DirBox);
+  EDirProtokol = new QLineEdit("C:\\", DirBox);
+  EDirProtokol->setObjectName("EDirProtokol");
+  BitBtn4 = new QPushButton("...", DirBox);
+  BitBtn4->setObjectName("BitBtn4");
+  BitBtn4->setToolTip("Выберите путь для хранения протокола");
+  const int browseWidth = BitBtn2->fontMetrics().horizontalAdvance("...") + 18;
+  for (QPushButton* b : {BitBtn2, BitBtn3, BitBtn4, BitBtn5, BitBtn6}) {
+    b->setFixedWidth(browseWidth);
+    b->setAutoDefault(false);
+  }
+  for (QPushButton* b : {BitBtn5, BitBtn6}) b->setFixedHeight(b->fontMetrics().height() + 4);
+
+  auto* dirs = new QGridLayout(DirBox);
+  dirs->setVerticalSpacing(2);
+  dirs->addWidget(cbPerechDB, 0, 0, 1, 2);
+  dirs->addWidget(labDirPerech, 1, 0);
+  dirs->addWidget(EDirPerech, 2, 0);
+  dirs->addWidget(BitBtn2, 2, 1);
+  // The copy buttons sit below the right end of the edit they copy from.
+  dirs->addWidget(labIS, 3, 0);
+  dirs->addWidget(BitBtn5, 3, 0, Qt::AlignRight);
+  dirs->addWidget(EDirIS, 4, 0);
+  dirs->addWidget(BitBtn3, 4, 1);
+  dirs->addWidget(labProtokol, 5, 0);
+  dirs->addWidget(BitBtn6, 5, 0, Qt::AlignRight);
+  dirs->addWidget(EDirProtokol, 6, 0);
+  dirs->addWidget(BitBtn4, 6, 1);
+
+  VarsBox = new QGroupBox("Параметры для сверки", central);
+  VarsBox->setObjectName("VarsBox");
+  labRegNum = new QLabel("Рег.№:", VarsBox);
+  ERegNum = NewRegNumEdit(VarsBox, "ERegNum");
+  ComboBox1 = new QComboBox(VarsBox);
+  ComboBox1->setObjectName("ComboBox1");
+  // Only the drop-down button shows beside the edit; the list opens wide enough for a number.
+  ComboBox1->setFixedWidth(20);
+  ComboBox1->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+  ComboBox1->view()->setMinimumWidth(ComboBox1->fontMetrics().horizontalAdvance("000-000-0000000") + 24);
+  ComboBox1->setToolTip("Рег. номера из имён файлов ИС");
+  labYear = new QLabel("Год:", VarsBox);
+  CmbYear = new QComboBox(VarsBox);
+  CmbYear->setObjectName("CmbYear");
+  Label1 = new QLabel("Период:", VarsBox);
+  ComboBoxPeriod = new QComboBox(VarsBox);
+  ComboBoxPeriod->setObjectName("ComboBoxPeriod");
+  auto* regRow = new QHBoxLayout;
+  regRow->setSpacing(1);
+  regRow->addWidget(ERegNum, 1);
+  regRow->addWidget(ComboBox1);
+  auto* vars = new QGridLayout(VarsBox);
+  vars->addWidget(labRegNum, 0, 0);
+  vars->addLayout(regRow, 0, 1);
+  vars->addWidget(labYear, 1, 0);
+  vars->addWidget(CmbYear, 1, 1);
+  vars->addWidget(Label1, 2, 0);
+  vars->addWidget(ComboBoxPeriod, 2, 1);
+  vars->setRowStretch(3, 1);
+
+  OptionsBox = new QGroupBox("Опции сверки", central);
+  OptionsBox->setObjectName("OptionsBox");
+  rbFactPeriods = new QRadioButton("По фактическим периодам", OptionsBox);
+  rbFactPeriods->setObjectName("rbFactPeriods");
+  cbShtat = new QCheckBox("Сверка ИС с Перечнем по позициям штатного расписания", OptionsBox);
+  cbShtat->setObjectName("cbShtat");
+  cbNameList = new QCheckBox("Сверка ИС с поименным списком к Перечню", OptionsBox);
+  cbNameList->setObjectName("cbNameList");
+  auto* options = new QVBoxLayout(OptionsBox);
+  options->addWidget(rbFactPeriods);
+  options->addWidget(cbShtat);
+  options->addWidget(cbNameList);
+  options->addStretch(1);
+
+  StepBox = new QGroupBox("Ход выполнения", central);
+  StepBox->setObjectName("StepBox");
+  StepLabel = new QLabel(StepBox);
+  StepLabel->setObjectName("StepLabel");
+  StepProgress = new QProgressBar(StepBox);
+  StepProgress->setObjectName("StepProgress");
+  StepProgress->setRange(0, 1);
+  StepProgress->setValue(0);
+  StepProgress->setTextVisible(false);
+  StepProgress->setFixedHeight(StepLabel->fontMetrics().height() + 4);
+  auto* step = new QVBoxLayout(StepBox);
+  step->setSpacing(2);
+  step->addWidget(StepLabel);
+  step->addWidget(StepProgress);
+
+  BitBtn1 = new QPushButton("Запуск сверки", central);
+  BitBtn1->setObjectName("BitBtn1");
+  BitBtn1->setAutoDefault(false);
+
+  auto* middle = new QHBoxLayout;
+  middle->addWidget(VarsBox);
+  middle->addWidget(OptionsBox, 1);
+  auto* bottom = new QHBoxLayout;
+  bottom->addStretch(1);
+  bottom->addWidget(BitBtn1);
+  auto* layout = new QVBoxLayout(central);
+  layout->setContentsMargins(6, 4, 6, 6);
+  layout->setSpacing(4);
+  layout->addWidget(CheckBox1);
+  layout->addWidget(DirBox);
+  layout->addLayout(middle);
+  layout->addWidget(StepBox);
+  layout->addStretch(1);
+  layout->addLayout(bottom);
+
+  QMenu* file = menuBar()->addMenu("Файл");
+  N1 = file->addAction("Настройки");
+  N1->setObjectName("N1");
+  nExit = file->addAction("Выход");
+  nExit->setObjectName("nExit");
+  QMenu* help = menuBar()->addMenu("Справка");
+  N2 = help->addAction("Помощь");
+  N2->setObjectName("N2");
+  nAbout = help->addAction("О программе...");
+  nAbout->setObjectName("nAbout");
+
+  // Handlers.
+  connect(CheckBox1, &QCheckBox::toggled, this, [this] { CheckBox1Click(); });
+  connect(cbPerechDB, &QCheckBox::toggled, this, [this] { cbPerechDBClick(); });
+  connect(EDirPerech, &QLineEdit::textChanged, this, [this](const QString& text) {
+    // The server address shown in server mode is never stored.
+    if (!FSettings.UseUL()) FSettings.FDirList = SS(text);
+  });
+  connect(EDirIS, &QLineEdit::textChanged, this, [this](const QString& text) {
+    FSettings.FDirPD = SS(text);
+    ComboBox1->clear();
+    for (const std::string& number : RegNumsFromFileNames(fs::path(SS(text)))) ComboBox1->addItem(QS(number));
+    ComboBox1->setCurrentIndex(-1);
+  });
+  connect(EDirProtokol, &QLineEdit::textChanged, this,
+          [this](const QString& text) { FSettings.FDirReport = SS(text); });
+  connect(BitBtn2, &QPushButton::clicked, this,
+          [this] { BrowseFolder(EDirPerech, "Выберите каталог с файлом Перечня", false); });
+  connect(BitBtn3, &QPushButton::clicked, this,
+          [this] { BrowseFolder(EDirIS, "Выберите каталог с файлами ИС", false); });
+  connect(BitBtn4, &QPushButton::clicked, this,
+          [this] { BrowseFolder(EDirProtokol, "Выберите путь для хранения протокола", true); });
+  connect(BitBtn5, &QPushButton::clicked, this, [this] { EDirIS->setText(EDirPerech->text()); });
+  connect(BitBtn6, &QPushButton::clicked, this, [this] { EDirProtokol->setText(EDirIS->text()); });
+  connect(ComboBox1, &QComboBox::activated, this, [this](int index) {
+    if (index >= 0) ERegNum->setText(ComboBox1->itemText(index));
+  });
+  connect(ERegNum, &QLineEdit::textChanged, this, [this] { FSettings.FRegNum = MaskedText(ERegNum); });
+  ERegNum->installEventFilter(this);
+  connect(CmbYear, &QComboBox::activated, this, [this] { CmbYearChange(); });
+  connect(ComboBoxPeriod, &QComboBox::activated, this,
+          [this](int index) { FSettings.FPeriod = std::max(index, 0); });
+  connect(cbShtat, &QCheckBox::toggled, this, [this](bool on) { FSettings.FCompareWithListStaff = on; });
+  connect(cbNameList, &QCheckBox::toggled, this, [this](bool on) { FSettings.FCompareWithListNameList = on; });
+  connect(BitBtn1, &QPushButton::clicked, this, [this] { butStartClick(); });
+  connect(N1, &QAction::triggered, this, [this] {
+    if (fManager.SettingsForm()) fManager.SettingsForm()->ShowModalForm();
+  });
+  connect(nExit, &QAction::triggered, this, &QWidget::close);
+  connect(N2, &QAction::triggered, this, [this] { N2Click(); });
+  connect(nAbout, &QAction::triggered, this, [this] {
+    if (fManager.AboutBox()) fManager.AboutBox()->exec();
+  });
+
+  setFixedSize(sizeHint().expandedTo(QSize(487, 383 + menuBar()->sizeHint().height())));
+}
+
+void TMainWindow::FormCreate() {
+  setWindowTitle(QS("Тальвир v" + FSettings.Version()));
+
+  CmbYear->clear();
+  CmbYear->addItem(kAnyValue);
+  for (int year = 2010; year <= CurrentYear(); ++year) CmbYear->addItem(QString::number(year));
+
+  EDirPerech->setText(QS(FSettings.FDirList));
+  EDirIS->setText(QS(FSettings.FDirPD));
+  EDirProtokol->setText(QS(FSettings.FDirReport));
+
+  if (FSettings.FYear == 0) {
+    CmbYear->setCurrentIndex(0);
+  } else {
+    const int index = CmbYear->findText(QString::number(FSettings.FYear));
+    CmbYear->setCurrentIndex(index >= 0 ? index : CmbYear->count() - 1);
+  }
+  ERegNum->setText(QS(FSettings.FRegNum));
+  CmbYearChange();
+
+  rbFactPeriods->setChecked(true);
+  cbShtat->setChecked(FSettings.FCompareWithListStaff);
+  cbNameList->setChecked(FSettings.FCompareWithListNameList);
+  CheckBox1->setChecked(FSettings.FCompareWithList);
+  cbPerechDB->setChecked(FSettings.UseUL());
+  // The handlers run even when a box kept its state, so that the enabled states always follow.
+  CheckBox1Click();
+}
+
+void TMainWindow::CheckBox1Click() {
+  const bool on = CheckBox1->isChecked();
+  FSettings.FCompareWithList = on;
+  for (QWidget* w : std::initializer_list<QWidget*>{cbPerechDB, BitBtn2, BitBtn5, rbFactPeriods, cbShtat, cbNameList})
+    w->setEnabled(on);
+  if (on) {
+    if (!fRunning) BitBtn1->setEnabled(true);
+    cbPerechDBClick();
+  } else {
+    EDirPerech->setEnabled(false);
+    if (!fRunning) BitBtn1->setEnabled(FSettings.fCompareTerrCodes);
+  }
+}
+
+void TMainWindow::cbPerechDBClick() {
+  const bool server = cbPerechDB->isChecked();
+  FSettings.SetUseUL(server);
+  if (server) {
+    EDirPerech->setEnabled(false);
+    EDirPerech->setText(
+        QS(FSettings.FULMachine + ":" + FSettings.FULPort + "/" + FSettings.FULAppName + "/GetList"));
+    labDirPerech->setText("Путь к БД ПК \"Ливерто\":");
+    BitBtn2->hide();
+    BitBtn5->hide();
+  } else {
+    EDirPerech->setEnabled(CheckBox1->isChecked());
+    EDirPerech->setText(QS(FSettings.FDirList));
+    labDirPerech->setText("Путь к файлу Перечня:");
+    BitBtn2->show();
+    BitBtn5->show();
+  }
+}
+
+void TMainWindow::CmbYearChange() {
+  const bool any = CmbYear->currentIndex() <= 0;
+  FSettings.FYear = any ? 0 : CmbYear->currentText().toInt();
+  ComboBoxPeriod->clear();
+  ComboBoxPeriod->addItem(kAnyValue);
+  if (!any) {
+    if (FSettings.FYear == 2010)
+      ComboBoxPeriod->addItems({"первое полугодие", "второе полугодие"});
+    else
+      ComboBoxPeriod->addItems({"первый квартал", "второй квартал", "третий квартал", "четвертый квартал"});
+  }
+  ComboBoxPeriod->setCurrentIndex(0);
+}
+
+void TMainWindow::BrowseFolder(QLineEdit* edit, const QString& title, bool allowNewFolder) {
+  QFileDialog::Options options = QFileDialog::ShowDirsOnly;
+  if (!allowNewFolder) options |= QFileDialog::ReadOnly;
+  const QString chosen = QFileDialog::getExistingDirectory(this, title, edit->text(), options);
+  if (!chosen.isEmpty()) edit->setText(chosen);
+}
+
+void TMainWindow::N2Click() {
+  // Next to the executable; installed, under share/zazoru.
+  const fs::path exeDir = ExecutableDir();
+  fs::path manual = exeDir / kManualFileName;
+  std::error_code ec;
+  if (!fs::exists(manual, ec)) {
+    const fs::path shared = exeDir / ".." / "share" / "zazoru" / kManualFileName;
+    if (fs::exists(shared, ec)) manual = shared.lexically_normal();
+  }
+  OpenDocument(QString::fromStdString(manual.string()));
+}
+
+void TMainWindow::ProgressUpdate(int Min, int Max, int Curr, const std::string& Messag) {
+  StepLabel->setText(QS(Messag));
+  StepLabel->repaint();
+  StepProgress->setRange(Min, std::max(Min, Max));
+  StepProgress->setValue(std::clamp(Curr, Min, std::max(Min, Max)));
+  StepProgress->repaint();
+}
+
+void TMainWindow::butStartClick() {
+  if (fRunning) return;
+  fRunning = true;
+  TInputSwallower swallower;
+  qApp->installEventFilter(&swallower);
+  const bool startEnabled = BitBtn1->isEnabled();
+  auto finish = [&] {
+    // Input queued during the run is dropped, then the window takes input again.
+    QCoreApplication::processEvents();
+    qApp->removeEventFilter(&swallower);
+    BitBtn1->setEnabled(startEnabled);
+    fRunning = false;
+  };
+
+  SetRunExitCode(0);
+  fManager.createSearcher();
+  if (FSettings.UseUL() && !FSettings.FSaveULPass) {
+    // The login window must take the user's input.
+    qApp->removeEventFilter(&swallower);
+    const bool accepted = fManager.LoginForm() && fManager.LoginForm()->Execute(ltServer);
+    qApp->installEventFilter(&swallower);
+    if (!accepted) {
+      finish();
+      return;
+    }
+  }
+  if (fManager.ErrListForm()) fManager.ErrListForm()->close();
+  fManager.Searcher()->managerProgress = [this](int Min, int Max, int Curr, const std::string& Messag) {
+    ProgressUpdate(Min, Max, Curr, Messag);
+  };
+
+  FSettings.FRegNum = MaskedText(ERegNum);
+  const bool anyYear = CmbYear->currentIndex() <= 0;
+  FSettings.FYear = anyYear ? 0 : CmbYear->currentText().toInt();
+  const int periodIndex = std::max(ComboBoxPeriod->currentIndex(), 0);
+  FSettings.FPeriod = periodIndex == 0 ? 0 : (FSettings.FYear == 2010 ? 2 * periodIndex : periodIndex);
+  FSettings.FYearChoice = anyYear ? "" : SS(CmbYear->currentText());
+  FSettings.FPeriodChoice = periodIndex == 0 ? "" : SS(ComboBoxPeriod->currentText());
+
+  const std::vector<std::string> messages = fManager.CheckSettings();
+  if (!messages.empty()) {
+    if (TErrListForm* errors = fManager.ErrListForm()) {
+      errors->SetMessages(messages);
+      errors->show();
+      errors->raise();
+    }
+    finish();
+    return;
+  }
+
+  BitBtn1->setEnabled(false);
+  BitBtn1->repaint();
+  try {
+    fManager.RunWork();
+    fManager.WriteIni();
+  } catch (const std::exception& e) {
+    WriteLogException(e);
+  } catch (...) {
+    WriteLogException(std::runtime_error("неизвестная ошибка"));
+  }
+  ProgressUpdate(0, 1, 1, "Готово!");
+  if (!fManager.ReportFile().empty()) OpenDocument(QS(fManager.ReportFile()));
+  finish();
+}
+
+bool TMainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == ERegNum && event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+      butStartClick();
+      return true;
+    }
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void TMainWindow::closeEvent(QCloseEvent* event) {
+  if (fRunning) {
+    event->ignore();
+    return;
+  }
+  if (fManager.ErrListForm()) fManager.ErrListForm()->close();
+  QMainWindow::closeEvent(event);
+}
+
+}  // namespace zz

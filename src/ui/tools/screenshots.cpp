@@ -1,0 +1,118 @@
+// Saves a picture of every window and settings page into a directory.
+// Usage: zazoru_screenshots <directory>   (runs on any Qt platform; offscreen needs no display)
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QStackedWidget>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <cstdio>
+#include <filesystem>
+
+#include "app/singleton.h"
+#include "settings/settings.h"
+#include "ui/about_form.h"
+#include "ui/error_list_form.h"
+#include "ui/form_manager.h"
+#include "ui/login_form.h"
+#include "ui/main_window.h"
+#include "ui/settings_form.h"
+
+namespace {
+
+bool Save(QWidget* window, const QDir& dir, const QString& name) {
+  window->show();
+  QApplication::processEvents();
+  const QString path = dir.filePath(name + ".png");
+  const bool ok = window->grab().save(path);
+  std::printf("%s %s\n", ok ? "saved" : "FAILED", path.toLocal8Bit().constData());
+  return ok;
+}
+
+// A few entries so that the lists and grids show what they look like in use.
+void SampleSettings(zz::TSettings& s, const QString& isDir) {
+  s.FDirList = isDir.toStdString();
+  s.FDirPD = isDir.toStdString();
+  s.FDirReport = QDir::tempPath().toStdString();
+  s.FRegNum = "123-456-789012";
+  s.FYear = 2023;
+  s.FPeriod = 4;
+  s.FCompareWithList = true;
+  s.FCompareWithListStaff = true;
+  s.FCompareWithListNameList = true;
+  s.FULMachine = "liverto.local";
+  s.FULPort = "8080";
+  s.FULAppName = "list4";
+  s.fCompareTerrCodes = true;
+  s.FCompareTerrCodesExtMode = true;
+  s.FCheckPerFormat = true;
+  s.FTerrCodeRightList.emplace_back("123-456-789012", true, true, false, false, false, false, false, false, "", "");
+  s.FTerrCodeRightList.emplace_back("123-456", false, false, true, true, true, false, false, true, "01.01.2020",
+                                    "31.12.2022");
+  s.FTerrCodeRightList.emplace_back("077-001", true, false, false, false, false, false, false, false, "", "30.06.2024");
+  s.FCrossList.emplace_back("123-456-000001", "123-456-789012", 2021, 3);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: zazoru_screenshots <directory>\n");
+    return 2;
+  }
+  QDir dir(QString::fromLocal8Bit(argv[1]));
+  if (!dir.mkpath(".")) {
+    std::fprintf(stderr, "zazoru_screenshots: cannot create %s\n", argv[1]);
+    return 1;
+  }
+  // Sample IS file names, so that the number drop-down has something to show.
+  QDir isDir(QDir::temp().filePath("zazoru-screenshots-is"));
+  isDir.mkpath(".");
+  for (const char* name : {"PFR-700-Y-2023-ORG-123-456-789012-DCK-00001.xml", "PFR-700-Y-2023-ORG-077-001-000123.xml"}) {
+    QFile f(isDir.filePath(name));
+    if (f.open(QIODevice::WriteOnly)) f.write("<x/>");
+  }
+
+  bool ok = true;
+  {
+    zz::TSettings& settings = zz::TSettings::GetInstance();
+    SampleSettings(settings, isDir.path());
+    zz::TWorkManagerForm manager(false);
+    manager.CreateWindows();
+    zz::TMainWindow* main = manager.MainWindow();
+    main->ProgressUpdate(0, 4, 3, "Ход сверки");
+    ok &= Save(main, dir, "main-window");
+
+    zz::TSettingsForm* form = manager.SettingsForm();
+    form->FormShow();
+    const char* pages[] = {"settings-1-server", "settings-2-territory-codes", "settings-3-reregistration",
+                           "settings-4-additional"};
+    for (int i = 0; i < 4; ++i) {
+      form->pcMain->setCurrentIndex(i);
+      ok &= Save(form, dir, pages[i]);
+    }
+    // The basic mode of the territorial page.
+    form->pcMain->setCurrentIndex(1);
+    form->cbAdvancedNordCheck->setChecked(false);
+    ok &= Save(form, dir, "settings-2-territory-codes-basic");
+    form->hide();
+
+    ok &= Save(manager.LoginForm(), dir, "login");
+    manager.LoginForm()->hide();
+    ok &= Save(manager.AboutBox(), dir, "about");
+    manager.AboutBox()->hide();
+
+    // The error list as a refused run fills it.
+    settings.FRegNum = "123-45 -      ";
+    settings.FDirPD = "/nonexistent/is";
+    settings.FDirReport.clear();
+    manager.ErrListForm()->SetMessages(manager.CheckSettings());
+    ok &= Save(manager.ErrListForm(), dir, "error-list");
+    manager.ErrListForm()->hide();
+  }
+  isDir.removeRecursively();
+  zz::TSingleton::DestroyAll();
+  return ok ? 0 : 1;
+}

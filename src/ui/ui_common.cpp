@@ -1,0 +1,42 @@
+#include "ui/ui_common.h"
+
+#include <QMessageBox>
+
+namespace zz {
+
+QFont WindowFont() {
+  QFont font;
+  font.setFamilies({"Tahoma", "DejaVu Sans", "Liberation Sans"});
+  font.setPointSize(8);
+  return font;
+}
+
+QLineEdit* NewRegNumEdit(QWidget* parent, const QString& objectName) {
+  auto* edit = new QLineEdit(parent);
+  edit->setObjectName(objectName);
+  edit->setInputMask(kRegNumMask);
+  edit->setMaxLength(14);
+  return edit;
+}
+
+std::string MaskedText(const QLineEdit* edit) {
+  // displayText() shows unfilled positions with the blank character and keeps the literals.
+  QString text = edit->displayText();
+  if (!edit->inputMask().isEmpty()) text.replace(QChar('_'), QChar(' '));
+  return SS(text);
+}
+
+void ShowError(QWidget* parent, const QString& text) {
+  QMessageBox box(QMessageBox::Critical, "Ошибка", text, QMessageBox::Ok, parent);
+  box.setObjectName("ErrorMessage");
+  box.exec();
+}
+
+bool Confirm(QWidget* parent, const QString& text) {
+  QMessageBox box(QMessageBox::Question, "Подтверждение", text, QMessageBox::Ok | QMessageBox::Cancel, parent);
+  box.setObjectName("ConfirmMessage");
+  box.setDefaultButton(QMessageBox::Ok);
+  return box.exec() == QMessageBox::Ok;
+}
+
+}  // namespace zz

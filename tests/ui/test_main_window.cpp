@@ -1,0 +1,429 @@
+// The main window driven as a user would: choices that reach the run, refusals, the progress, the
+// protocol, the login before a server run, and the guard against a second start.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QtTest>
+#include <fstream>
+
+#include "app/command_line.h"
+#include "app/exit_code.h"
+#include "app/logger.h"
+#include "search/searcher.h"
+#include "settings/scramble.h"
+#include "settings/settings.h"
+#include "settings/utils.h"
+#include "ui/error_list_form.h"
+#include "ui/login_form.h"
+#include "ui/main_window.h"
+#include "ui/settings_form.h"
+#include "ui_test_support.h"
+
+using namespace zz;
+using namespace zz::uitest;
+
+namespace {
+
+std::string FileText(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+}  // namespace
+
+class TestMainWindow : public QObject {
+  Q_OBJECT
+  std::unique_ptr<TUiFixture> fx;
+  TMainWindow* w = nullptr;
+  TSettings* s = nullptr;
+
+  void TypeValidNumber() { Retype(w->ERegNum, "123456789012"); }
+
+ private slots:
+  void init() {
+    fx = std::make_unique<TUiFixture>();
+    w = fx->manager->MainWindow();
+    s = &TSettings::GetInstance();
+  }
+  void cleanup() { fx.reset(); }
+
+  void captionAndInitialState() {
+    QCOMPARE(w->windowTitle(), QString::fromStdString("Тальвир v" + s->Version()));
+    QCOMPARE(w->CmbYear->itemText(0), QString("не имеет значения"));
+    QCOMPARE(w->CmbYear->itemText(1), QString("2010"));
+    QCOMPARE(w->CmbYear->itemText(w->CmbYear->count() - 1), QString::number(QDate::currentDate().year()));
+    // The configured period is not preselected.
+    QCOMPARE(w->ComboBoxPeriod->currentText(), QString("не имеет значения"));
+    QCOMPARE(w->ERegNum->displayText(), QString("___-___-______"));
+    QVERIFY(w->rbFactPeriods->isChecked());
+    QCOMPARE(w->EDirIS->text(), QString::fromStdString(fx->isDir.string()));
+    QCOMPARE(w->BitBtn1->text(), QString("Запуск сверки"));
+  }
+
+  void halfYearOf2010RunsWithPeriod4() {
+    TypeValidNumber();
+    ChooseItem(w->CmbYear, "2010");
+    QCOMPARE(w->ComboBoxPeriod->count(), 3);
+    ChooseItem(w->ComboBoxPeriod, "второе полугодие");
+    QTest::mouseClick(w->BitBtn1, Qt::LeftButton);
+    QCOMPARE(fx->manager->runs, 1);
+    QCOMPARE(fx->manager->yearSeen, 2010);
+    QCOMPARE(fx->manager->periodSeen, 4);
+    QCOMPARE(fx->manager->regNumSeen, std::string("123-456-789012"));
+    QCOMPARE(fx->manager->yearChoiceSeen, std::string("2010"));
+    QCOMPARE(fx->manager->periodChoiceSeen, std::string("второе полугодие"));
+    QVERIFY(fx->manager->progressSet);
+    QCOMPARE(w->StepLabel->text(), QString("Готово!"));
+  }
+
+  void quarterOf2011RunsWithItsNumber() {
+    TypeValidNumber();
+    ChooseItem(w->CmbYear, "2011");
+    QCOMPARE(w->ComboBoxPeriod->count(), 5);
+    ChooseItem(w->ComboBoxPeriod, "второй квартал");
+    QTest::keyClick(w->ERegNum, Qt::Key_Return);  // Enter in the number edit starts a run too
+    QCOMPARE(fx->manager->runs, 1);
+    QCOMPARE(fx->manager->yearSeen, 2011);
+    QCOMPARE(fx->manager->periodSeen, 2);
+  }
+
+  void anyYearRunsWithZeros() {
+    TypeValidNumber();
+    ChooseItem(w->CmbYear, "2015");
+    ChooseItem(w->CmbYear, "не имеет значения");
+    QCOMPARE(w->ComboBoxPeriod->count(), 1);
+    QTest::mouseClick(w->BitBtn1, Qt::LeftButton);
+    QCOMPARE(fx->manager->yearSeen, 0);
+    QCOMPARE(fx->manager->periodSeen, 0);
+    QCOMPARE(fx->manager->yearChoiceSeen, std::string());
+  }
+
+  void withoutListAndTerritorialCheckTheStartIsDisabled() {
+    QVERIFY(w->BitBtn1->isEnabled());
+    Toggle(w->CheckBox1);
+    QVERIFY(!w->CheckBox1->isChecked());
+    QVERIFY(!s->FCompareWithList);
+    QVERIFY(!w->BitBtn1->isEnabled());
+    QVERIFY(!w->EDirPerech->isEnabled());
+    QVERIFY(!w->cbPerechDB->isEnabled());
+    QVERIFY(!w->cbShtat->isEnabled());
+    QVERIFY(!w->cbNameList->isEnabled());
+    Toggle(w->CheckBox1);
+    QVERIFY(w->BitBtn1->isEnabled());
+    QVERIFY(w->EDirPerech->isEnabled());
+    // With the territorial check on, a run without the Perechen may start.
+    s->fCompareTerrCodes = true;
+    Toggle(w->CheckBox1);
+    QVERIFY(w->BitBtn1->isEnabled());
+  }
+
+  void savingTheTerritorialCheckInSettingsEnablesTheStart() {
+    Toggle(w->CheckBox1);
+    QVERIFY(!w->BitBtn1->isEnabled());
+    TSettingsForm* form = fx->manager->SettingsForm();
+    QVERIFY(WithModal([&] { w->N1->trigger(); },
+                      [&](QWidget*) {
+                        form->pcMain->setCurrentIndex(1);
+                        Toggle(form->cbNordCheck);
+                        QTest::mouseClick(form->bbSave, Qt::LeftButton);
+                      }));
+    QVERIFY(s->fCompareTerrCodes);
+    QVERIFY(w->BitBtn1->isEnabled());
+  }
+
+  void typingAnIsDirectoryFillsTheNumberDropDown() {
+    auto dir = fx->temp->path() / "other-is";
+    test::WriteFile(dir / "PFR-700-Y-2023-ORG-077-001-000123-DCK-1.xml", "<x/>");
+    test::WriteFile(dir / "PFR-700-Y-2023-ORG-077-001-000123-DCK-2.xml", "<x/>");
+    test::WriteFile(dir / "x123-456-789012y.xml", "<x/>");
+    test::WriteFile(dir / "notes-111-222-333333.txt", "");
+    Retype(w->EDirIS, QString::fromStdString(dir.string()));
+    QCOMPARE(s->FDirPD, dir.string());
+    QCOMPARE(w->ComboBox1->count(), 2);
+    QCOMPARE(w->ComboBox1->itemText(0), QString("077-001-000123"));
+    QCOMPARE(w->ComboBox1->itemText(1), QString("123-456-789012"));
+    // Picking one fills the masked edit.
+    w->ComboBox1->setFocus();
+    QTest::keyClick(w->ComboBox1, Qt::Key_Down);
+    QCOMPARE(w->ERegNum->text(), QString("077-001-000123"));
+    QCOMPARE(s->FRegNum, std::string("077-001-000123"));
+    // A directory that does not exist empties it.
+    Type(w->EDirIS, "zzz");
+    QCOMPARE(w->ComboBox1->count(), 0);
+  }
+
+  void copyButtonsAndDirectoryEdits() {
+    Retype(w->EDirPerech, "/data/perech");
+    QCOMPARE(s->FDirList, std::string("/data/perech"));
+    QTest::mouseClick(w->BitBtn5, Qt::LeftButton);
+    QCOMPARE(w->EDirIS->text(), QString("/data/perech"));
+    QCOMPARE(s->FDirPD, std::string("/data/perech"));
+    QTest::mouseClick(w->BitBtn6, Qt::LeftButton);
+    QCOMPARE(w->EDirProtokol->text(), QString("/data/perech"));
+    QCOMPARE(s->FDirReport, std::string("/data/perech"));
+  }
+
+  void serverModeShowsTheAddressAndKeepsTheDirectory() {
+    s->FULMachine = "srv";
+    s->FULPort = "8080";
+    s->FULAppName = "list4";
+    const std::string dir = s->FDirList;
+    Toggle(w->cbPerechDB);
+    QVERIFY(s->UseUL());
+    QCOMPARE(w->EDirPerech->text(), QString("srv:8080/list4/GetList"));
+    QVERIFY(!w->EDirPerech->isEnabled());
+    QCOMPARE(w->labDirPerech->text(), QString("Путь к БД ПК \"Ливерто\":"));
+    QVERIFY(w->BitBtn2->isHidden());
+    QVERIFY(w->BitBtn5->isHidden());
+    QCOMPARE(s->FDirList, dir);  // the address is never stored as the directory
+    Toggle(w->cbPerechDB);
+    QCOMPARE(w->EDirPerech->text(), QString::fromStdString(dir));
+    QCOMPARE(w->labDirPerech->text(), QString("Путь к файлу Перечня:"));
+    QVERIFY(!w->BitBtn2->isHidden());
+  }
+
+  void aRefusedRunListsItsMessagesAndTheNextStartClosesThem() {
+    Retype(w->ERegNum, "12345");  // incompletely typed
+    Retype(w->EDirProtokol, "");
+    QTest::mouseClick(w->BitBtn1, Qt::LeftButton);
+    QCOMPARE(fx->manager->runs, 0);
+    TErrListForm* errors = fx->manager->ErrListForm();
+    QVERIFY(errors->isVisible());
+    QCOMPARE(errors->windowTitle(), QString("Список ошибок"));
+    const QStringList lines = errors->Lines();
+    QVERIFY(lines.contains("Перед началом сверки укажите корректный регистрационный номер предприятия!"));
+    QVERIFY(lines.contains("Перед началом сверки укажите каталог, где будет сохраняться протокол сверки!"));
+    QCOMPARE(lines.size(), 2);
+    QCOMPARE(w->StepLabel->text(), QString());  // a refused run reports nothing
+
+    // Mended, the next start closes the list before checking again.
+    TypeValidNumber();
+    Retype(w->EDirProtokol, QString::fromStdString(fx->reportDir.string()));
+    QTest::mouseClick(w->BitBtn1, Qt::LeftButton);
+    QVERIFY(!errors->isVisible());
+    QCOMPARE(fx->manager->runs, 1);
+  }
+
+  void aMissingPerechenDirectoryIsRefused() {
+    TypeValidNumber();
+    Retype(w->EDirPerech, "/no/such/dir");
+    QTest::mouseClick(w->BitBtn1, Qt::LeftButton);
+    QCOMPARE(fx->manager->ErrListForm()->Lines(),
+             QStringList{"Проверьте путь к файлу Перечня! Такого каталога не существует!"});
+    Retype(w->EDirPerech, "");
+    QTest::mouseClick(w->BitBtn1, Qt::LeftButton);
+    QCOMPARE(fx->manager->ErrListForm()->Lines(), QStringList{"Перед началом сверки укажите путь к файлу Перечня!"});
+    QCOMPARE(fx->manager->runs, 0);
+  }
+
+  void aRunOpensItsProtocolAndWritesTheConfiguration() {
+    TypeValidNumber();
+    ChooseItem(w->CmbYear, "2012");
+    ChooseItem(w->ComboBoxPeriod, "третий квартал");
+    fx->manager->reportToWrite = (fx->reportDir / "ZAZORU-2012-3-REGNO-123-456-789012.html").string();
+    QTest::mouseClick(w->BitBtn1, Qt::LeftButton);
+    QCOMPARE(fx->opened, QStringList{QString::fromStdString(fx->manager->reportToWrite)});
+    const std::string ini = FileText(fx->dataDir() / "ZazoruConfig.ini");
+    QVERIFY2(ini.find("Year=2012") != std::string::npos, ini.c_str());
+    QVERIFY(ini.find("Period=3") != std::string::npos);
+    QCOMPARE(RunExitCode(), 0);
+  }
+
+  void aFailingRunIsLoggedAndEndsWithDone() {
+    TypeValidNumber();
+    // An earlier run's protocol is the last one known.
+    fx->manager->reportToWrite = (fx->reportDir / "earlier.html").string();
+    QTest::mouseClick(w->BitBtn1, Qt::LeftButton);
+    fx->opened.clear();
+    std::filesystem::remove(fx->dataDir() / "ZazoruConfig.ini");
+    fx->manager->failWith = "сбой чтения пачки";
+    SetRunExitCode(30);  // from an earlier run: reset at the start
+    QTest::mouseClick(w->BitBtn1, Qt::LeftButton);
+    QCOMPARE(fx->manager->runs, 2);
+    QCOMPARE(RunExitCode(), 0);
+    QCOMPARE(w->StepLabel->text(), QString("Готово!"));
+    QCOMPARE(w->StepProgress->value(), 1);
+    // Logged with its trace; the configuration is not written after a failed run.
+    QVERIFY(TLogger::GetInstance().HasErrors());
+    QVERIFY(FileText(TLogger::GetInstance().FileName()).find("сбой чтения пачки") != std::string::npos);
+    QVERIFY(!std::filesystem::exists(fx->dataDir() / "ZazoruConfig.ini"));
+    QCOMPARE(fx->opened, QStringList{QString::fromStdString(fx->manager->reportToWrite)});
+    // The window is ready for the next run.
+    QVERIFY(w->BitBtn1->isEnabled());
+    QVERIFY(!w->Running());
+    fx->manager->failWith.clear();
+    QTest::mouseClick(w->BitBtn1, Qt::LeftButton);
+    QCOMPARE(fx->manager->runs, 3);
+  }
+
+  void aRealRunOverAnEmptyDirectoryOpensItsShortProtocol() {
+    // The run proper over an IS directory without files: a short protocol and code 10.
+    fx->manager->realRun = true;
+    TypeValidNumber();
+    QTest::mouseClick(w->BitBtn1, Qt::LeftButton);
+    QCOMPARE(fx->manager->runs, 1);
+    QCOMPARE(w->StepLabel->text(), QString("Готово!"));
+    QVERIFY(!fx->manager->ReportFile().empty());
+    QCOMPARE(fx->opened, QStringList{QString::fromStdString(fx->manager->ReportFile())});
+    QVERIFY(std::filesystem::exists(fx->manager->ReportFile()));
+    QCOMPARE(RunExitCode(), 10);
+    QVERIFY(std::filesystem::exists(fx->dataDir() / "ZazoruConfig.ini"));
+    // The searcher of that run is gone; the next run makes a new one.
+    QVERIFY(!fx->manager->Searcher());
+  }
+
+  void progressIsShown() {
+    w->ProgressUpdate(0, 5, 2, "Ход сверки");
+    QCOMPARE(w->StepLabel->text(), QString("Ход сверки"));
+    QCOMPARE(w->StepProgress->maximum(), 5);
+    QCOMPARE(w->StepProgress->value(), 2);
+    // The run reports through the settings' callback while it executes.
+    TypeValidNumber();
+    fx->manager->during = [&] {
+      QVERIFY(fx->manager->Searcher() && fx->manager->Searcher()->managerProgress);
+      fx->manager->Searcher()->managerProgress(0, 3, 1, "Сохранение протокола");
+      QCOMPARE(w->StepLabel->text(), QString("Сохранение протокола"));
+      QCOMPARE(w->StepProgress->value(), 1);
+    };
+    QTest::mouseClick(w->BitBtn1, Qt::LeftButton);
+    QCOMPARE(w->StepLabel->text(), QString("Готово!"));
+  }
+
+  void noSecondStartWhileRunning() {
+    TypeValidNumber();
+    fx->manager->during = [&] {
+      QVERIFY(w->Running());
+      QVERIFY(!w->BitBtn1->isEnabled());
+      // Enter pressed and a click queued while the run executes.
+      QTest::keyClick(w->ERegNum, Qt::Key_Return);
+      const QPoint centre = w->BitBtn1->rect().center();
+      QCoreApplication::postEvent(w->BitBtn1, new QMouseEvent(QEvent::MouseButtonPress, centre, w->BitBtn1->mapToGlobal(centre),
+                                                          Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
+      QCoreApplication::postEvent(w->BitBtn1, new QMouseEvent(QEvent::MouseButtonRelease, centre, w->BitBtn1->mapToGlobal(centre),
+                                                          Qt::LeftButton, Qt::NoButton, Qt::NoModifier));
+    };
+    QTest::mouseClick(w->BitBtn1, Qt::LeftButton);
+    QCoreApplication::processEvents();
+    QCOMPARE(fx->manager->runs, 1);
+    QVERIFY(w->BitBtn1->isEnabled());
+    fx->manager->during = nullptr;
+    QTest::mouseClick(w->BitBtn1, Qt::LeftButton);
+    QCOMPARE(fx->manager->runs, 2);
+  }
+
+  void serverRunAsksForTheLoginAndCancelStartsNothing() {
+    s->FULMachine = "srv";
+    s->FULPort = "1";
+    s->FULAppName = "list4";
+    s->FSaveULPass = false;
+    Toggle(w->cbPerechDB);
+    TypeValidNumber();
+    TLoginForm* login = fx->manager->LoginForm();
+    QVERIFY(WithModal([&] { QTest::mouseClick(w->BitBtn1, Qt::LeftButton); },
+                      [&](QWidget* m) {
+                        QCOMPARE(m, static_cast<QWidget*>(login));
+                        QTest::mouseClick(login->bbCancel, Qt::LeftButton);
+                      }));
+    QCOMPARE(fx->manager->runs, 0);
+    QVERIFY(!w->Running());
+    QVERIFY(WithModal([&] { QTest::mouseClick(w->BitBtn1, Qt::LeftButton); },
+                      [&](QWidget*) {
+                        Type(login->eLogin, "оператор");
+                        Type(login->ePassword, "p@ss");
+                        QTest::mouseClick(login->bbOK, Qt::LeftButton);
+                      }));
+    QCOMPARE(fx->manager->runs, 1);
+    QCOMPARE(UnscrambleText(s->FULLogin, kLoginKey), std::string("оператор"));
+    QCOMPARE(UnscrambleText(s->FULPass, kPasswordKey), std::string("p@ss"));
+    // With the credentials stored, no login is asked.
+    s->FSaveULPass = true;
+    QVERIFY(!WithModal([&] { QTest::mouseClick(w->BitBtn1, Qt::LeftButton); }, [](QWidget* m) { m->close(); }));
+    QCOMPARE(fx->manager->runs, 2);
+  }
+
+  void loginFromTheMainWindowAlwaysStoresTheServerCredentials() {
+    // The settings window was last left on the re-registration page.
+    TSettingsForm* form = fx->manager->SettingsForm();
+    WithModal([&] { w->N1->trigger(); },
+              [&](QWidget*) {
+                form->pcMain->setCurrentIndex(2);
+                QTest::mouseClick(form->bbCancel, Qt::LeftButton);
+              });
+    QCOMPARE(s->FNumSettingsWin, 2);
+    s->FULMachine = "srv";
+    s->FULPort = "1";
+    Toggle(w->cbPerechDB);
+    TypeValidNumber();
+    TLoginForm* login = fx->manager->LoginForm();
+    WithModal([&] { QTest::mouseClick(w->BitBtn1, Qt::LeftButton); },
+              [&](QWidget*) {
+                Type(login->eLogin, "user1");
+                Type(login->ePassword, "secret");
+                QTest::mouseClick(login->bbOK, Qt::LeftButton);
+              });
+    QCOMPARE(UnscrambleText(s->FULLogin, kLoginKey), std::string("user1"));
+    QCOMPARE(UnscrambleText(s->FULPass, kPasswordKey), std::string("secret"));
+    QVERIFY(s->FCrossUserDB.empty());
+    QVERIFY(s->FCrossPasswordDB.empty());
+    QCOMPARE(fx->manager->runs, 1);
+  }
+
+  void helpOpensTheManualBesideTheProgram() {
+    w->N2->trigger();
+    QCOMPARE(fx->opened.size(), 1);
+    QVERIFY(fx->opened[0].endsWith("/Тальвир - Руководство пользователя.pdf"));
+    QVERIFY2(QFileInfo::exists(fx->opened[0]), qPrintable(fx->opened[0]));
+    QVERIFY(QFileInfo(fx->opened[0]).size() > 10000);
+  }
+
+  void optionsReachTheSettings() {
+    Toggle(w->cbShtat);
+    QVERIFY(!s->FCompareWithListStaff);
+    Toggle(w->cbNameList);
+    QVERIFY(!s->FCompareWithListNameList);
+    TypeValidNumber();
+    QTest::mouseClick(w->BitBtn1, Qt::LeftButton);
+    QVERIFY(fx->manager->ErrListForm()->Lines().first().startsWith("Выберите хотя бы одну из опций сверки"));
+  }
+
+  void exampleEmployerRunOpensItsProtocol() {
+    // A whole run over the example employer shipped in examples/.
+    const std::filesystem::path employer = std::filesystem::path(ZAZORU_SOURCE_DIR) / "examples" / "employer";
+    const std::filesystem::path isDir = employer / "is";
+    const std::filesystem::path found = employer / "lists";
+    const std::vector<std::string> numbers = RegNumsFromFileNames(isDir);
+    if (numbers.empty()) QSKIP("examples/employer holds no IS files");
+    const std::string number = numbers.front();
+    fx->manager->realRun = true;
+    Retype(w->EDirIS, QString::fromStdString(isDir.string()));
+    Retype(w->EDirPerech, QString::fromStdString(found.string()));
+    Retype(w->ERegNum, QString::fromStdString(number).remove('-'));
+    QTest::mouseClick(w->BitBtn1, Qt::LeftButton);
+    QVERIFY2(!fx->manager->ReportFile().empty(), "the run produced no protocol");
+    QCOMPARE(fx->opened, QStringList{QString::fromStdString(fx->manager->ReportFile())});
+    const std::string ini = FileText(fx->dataDir() / "ZazoruConfig.ini");
+    QVERIFY(ini.find("Year=" + std::to_string(s->FYear)) != std::string::npos);
+    QVERIFY(ini.find("Period=" + std::to_string(s->FPeriod)) != std::string::npos);
+  }
+
+  void closingTheMainWindowClosesTheErrorList() {
+    Retype(w->ERegNum, "1");
+    QTest::mouseClick(w->BitBtn1, Qt::LeftButton);
+    QVERIFY(fx->manager->ErrListForm()->isVisible());
+    w->nExit->trigger();
+    QVERIFY(!w->isVisible());
+    QVERIFY(!fx->manager->ErrListForm()->isVisible());
+  }
+};
+
+int RunMainWindowTests(int argc, char** argv) {
+  TestMainWindow test;
+  return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_main_window.moc"

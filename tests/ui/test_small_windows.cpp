@@ -1,0 +1,124 @@
+// The login, about and error-list windows.
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPrinter>
+#include <QPushButton>
+#include <QtTest>
+
+#include "settings/scramble.h"
+#include "settings/settings.h"
+#include "ui/about_form.h"
+#include "ui/error_list_form.h"
+#include "ui/login_form.h"
+#include "ui/main_window.h"
+#include "ui_test_support.h"
+
+using namespace zz;
+using namespace zz::uitest;
+
+class TestSmallWindows : public QObject {
+  Q_OBJECT
+  std::unique_ptr<TUiFixture> fx;
+  TSettings* s = nullptr;
+
+ private slots:
+  void init() {
+    fx = std::make_unique<TUiFixture>();
+    s = &TSettings::GetInstance();
+  }
+  void cleanup() { fx.reset(); }
+
+  void loginStoresScrambledValues() {
+    TLoginForm* login = fx->manager->LoginForm();
+    bool accepted = false;
+    QVERIFY(WithModal([&] { accepted = login->Execute(ltServer); },
+                      [&](QWidget*) {
+                        QCOMPARE(login->windowTitle(), QString("Идентификация пользователя"));
+                        QVERIFY(login->eLogin->text().isEmpty());
+                        QCOMPARE(login->ePassword->echoMode(), QLineEdit::Password);
+                        Type(login->eLogin, "Иванов");
+                        Type(login->ePassword, "пароль 1");
+                        QTest::mouseClick(login->bbOK, Qt::LeftButton);
+                      }));
+    QVERIFY(accepted);
+    QVERIFY(s->FULLogin != "Иванов");
+    QCOMPARE(UnscrambleText(s->FULLogin, kLoginKey), std::string("Иванов"));
+    QCOMPARE(UnscrambleText(s->FULPass, kPasswordKey), std::string("пароль 1"));
+    QCOMPARE(s->FULLogin, ScrambleText("Иванов", kLoginKey));
+  }
+
+  void loginRefusesAnEmptyNameAndEmptiesItsEditsEachTime() {
+    TLoginForm* login = fx->manager->LoginForm();
+    QString message;
+    bool accepted = true;
+    WithModal([&] { accepted = login->Execute(ltServer); },
+              [&](QWidget*) {
+                Type(login->ePassword, "x");
+                message = MessageOf([&] { QTest::mouseClick(login->bbOK, Qt::LeftButton); });
+                QVERIFY(login->isVisible());
+                QTest::mouseClick(login->bbCancel, Qt::LeftButton);
+              });
+    QCOMPARE(message, QString("Имя пользователя не может быть пустым"));
+    QVERIFY(!accepted);
+    QVERIFY(s->FULPass.empty());
+    WithModal([&] { accepted = login->Execute(ltCrossDB); },
+              [&](QWidget*) {
+                QVERIFY(login->ePassword->text().isEmpty());
+                Type(login->eLogin, "db");
+                QTest::mouseClick(login->bbOK, Qt::LeftButton);  // an empty password is accepted
+              });
+    QVERIFY(accepted);
+    QCOMPARE(UnscrambleText(s->FCrossUserDB, kLoginKey), std::string("db"));
+    QVERIFY(s->FULLogin.empty());
+  }
+
+  void aboutShowsTheVersionLine() {
+    TMainWindow* w = fx->manager->MainWindow();
+    TAboutBox* about = fx->manager->AboutBox();
+    QVERIFY(WithModal([&] { w->nAbout->trigger(); },
+                      [&](QWidget* m) {
+                        QCOMPARE(m, static_cast<QWidget*>(about));
+                        m->close();
+                      }));
+    QCOMPARE(about->windowTitle(), QString("О программе"));
+    QCOMPARE(about->ProductName->text(), QString("Тальвир"));
+    QCOMPARE(about->Version->text(), QString::fromStdString("Версия " + s->FullVersion() + " от " + s->AppDate()));
+    QVERIFY(QRegularExpression("^Версия \\d+\\.\\d+\\.\\d+\\.\\d+ от \\d\\d\\.\\d\\d\\.\\d{4}$")
+                .match(about->Version->text())
+                .hasMatch());
+    QVERIFY(about->Comments->text().startsWith("  Осуществляет автоматическую сверку"));
+  }
+
+  void errorListCopiesAndPrints() {
+    TErrListForm* errors = fx->manager->ErrListForm();
+    errors->SetMessages({"первая ошибка", "вторая ошибка"});
+    errors->show();
+    QTest::mouseClick(errors->bbCopy, Qt::LeftButton);
+    QCOMPARE(QApplication::clipboard()->text(), QString("первая ошибка\nвторая ошибка\n"));
+    // Many lines spread over several pages.
+    std::vector<std::string> many;
+    for (int i = 0; i < 150; ++i) many.push_back("строка " + std::to_string(i));
+    errors->SetMessages(many);
+    QCOMPARE(errors->lbErrors->count(), 150);
+    const QString pdf = QString::fromStdString((fx->temp->path() / "errors.pdf").string());
+    QPrinter printer;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+    errors->PrintLines(printer);
+    QFile file(pdf);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    QVERIFY(bytes.startsWith("%PDF"));
+    QVERIFY(bytes.count("/Type /Page\n") + bytes.count("/Type /Page ") + bytes.count("/Type/Page") >= 1);
+  }
+};
+
+int RunSmallWindowTests(int argc, char** argv) {
+  TestSmallWindows test;
+  return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_small_windows.moc"

@@ -1,0 +1,19 @@
+// Runs the window tests on the offscreen platform unless another one is asked for.
+#include <QApplication>
+
+#include "app/singleton.h"
+
+int RunMainWindowTests(int argc, char** argv);
+int RunSettingsFormTests(int argc, char** argv);
+int RunSmallWindowTests(int argc, char** argv);
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  int failed = 0;
+  failed += RunMainWindowTests(argc, argv);
+  failed += RunSettingsFormTests(argc, argv);
+  failed += RunSmallWindowTests(argc, argv);
+  zz::TSingleton::DestroyAll();
+  return failed == 0 ? 0 : 1;
+}

@@ -1,0 +1,70 @@
+#pragma once
+// Shared by the window tests: a prepared windowed work manager over temporary directories, and
+// helpers that answer modal windows the way a user would.
+#include <QApplication>
+#include <QComboBox>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "support/test_support.h"
+#include "ui/form_manager.h"
+
+namespace zz::uitest {
+
+// The windowed work manager with the run's own work observable: what the run saw, and optionally
+// something to do during it or a protocol file to report.
+class TRecordingManager : public TWorkManagerForm {
+ public:
+  using TWorkManagerForm::TWorkManagerForm;
+  void RunWork() override;
+  // The run itself (doWork) instead of the recording.
+  bool realRun = false;
+  int runs = 0;
+  int yearSeen = -1;
+  int periodSeen = -1;
+  std::string regNumSeen;
+  std::string yearChoiceSeen, periodChoiceSeen;
+  bool progressSet = false;
+  std::string reportToWrite;
+  std::string failWith;  // the run fails with this message
+  std::function<void()> during;
+};
+
+// One prepared environment: configuration in a temporary directory, existing directories for the
+// Perechen, the IS files and the protocol, and the windows created (the main window shown).
+class TUiFixture {
+ public:
+  TUiFixture();
+  ~TUiFixture();
+  std::filesystem::path dataDir() const;
+  std::filesystem::path listDir, isDir, reportDir;
+  std::unique_ptr<test::TempDir> temp;
+  std::unique_ptr<TRecordingManager> manager;
+  QStringList opened;  // documents the main window asked the desktop to open
+};
+
+// Runs `trigger`, which opens a modal window; once it is up, `act` gets it. Returns false when no
+// modal window appeared. A window left open by `act` is closed after a few seconds.
+bool WithModal(const std::function<void()>& trigger, const std::function<void(QWidget*)>& act);
+
+// Runs `trigger` and answers every message box it shows, in turn, with the given buttons (then OK);
+// returns their texts.
+QStringList MessagesOf(const std::function<void()>& trigger, const QList<QMessageBox::StandardButton>& answers = {});
+// Runs `trigger`; when it shows a message box, its text is returned and `answer` is pressed.
+QString MessageOf(const std::function<void()>& trigger, QMessageBox::StandardButton answer = QMessageBox::Ok);
+
+// Chooses a combo box item with the keyboard, as a user would.
+void ChooseItem(QComboBox* box, const QString& text);
+// Clicks a check box as a user would.
+void Toggle(QAbstractButton* box);
+// Types text key by key (any letters).
+void Type(QWidget* widget, const QString& text);
+// Types into an edit after emptying it.
+void Retype(QWidget* edit, const QString& text);
+
+}  // namespace zz::uitest
