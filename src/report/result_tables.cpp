@@ -244,15 +244,28 @@ void TPositionErrors::AddRecord(std::unique_ptr<TResultRecord> record) {
   const TWorker* worker = record->FWorker_PD;
   const TWorkPeriod* period = record->FWorkPeriod_PD;
   if (worker && period) {
-    for (const auto& kept : FRecords) {
-      const TWorker* keptWorker = kept->FWorker_PD;
-      const TWorkPeriod* keptPeriod = kept->FWorkPeriod_PD;
-      if (SameIsWorker(keptWorker, worker) && keptWorker->SurnameWithInitials() == worker->SurnameWithInitials() &&
-          keptPeriod && keptPeriod->Matches(*period))
-        return;  // the same IS period again: dropped
-    }
+    // A duplicate has the same worker identity (SameIsWorker and the short name): only the records
+    // filed under that identity are compared, in the order they were kept.
+    std::string key = worker->SN + '\x1f' + worker->NumInPack + '\x1f' + worker->PackNum + '\x1f' +
+                      worker->SurnameWithInitials();
+    std::vector<const TResultRecord*>& same = fByWorker[key];
+    for (const TResultRecord* kept : same)
+      if (kept->FWorkPeriod_PD->Matches(*period)) return;  // the same IS period again: dropped
+    same.push_back(record.get());
+    fKeys.emplace(record.get(), std::move(key));
   }
   TTableResult::AddRecord(std::move(record));
+}
+
+void TPositionErrors::Forget(const TResultRecord* record) {
+  auto key = fKeys.find(record);
+  if (key == fKeys.end()) return;
+  auto list = fByWorker.find(key->second);
+  if (list != fByWorker.end()) {
+    std::erase(list->second, record);
+    if (list->second.empty()) fByWorker.erase(list);
+  }
+  fKeys.erase(key);
 }
 
 void TAddPdDataWarnings::AddRecord(std::unique_ptr<TResultRecord> record) {

@@ -2,7 +2,9 @@
 // The concrete tables of the protocol. Each class takes its id, kind, chapter, title and header
 // from the catalogue (TableCatalogue); the few with their own rules override AddRecord.
 #include <memory>
+#include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "report/result.h"
@@ -25,6 +27,16 @@ class TPositionErrors : public TTableResult {
  public:
   TPositionErrors();
   void AddRecord(std::unique_ptr<TResultRecord> record) override;
+
+ protected:
+  void Forget(const TResultRecord* record) override;
+
+ private:
+  // The kept records with an IS worker and period, by the worker's pack, number in pack, insurance
+  // number and short name (what a duplicate must share), each list in insertion order; and the key
+  // each of them was filed under.
+  std::unordered_map<std::string, std::vector<const TResultRecord*>> fByWorker;
+  std::unordered_map<const TResultRecord*, std::string> fKeys;
 };
 
 ZZ_TABLE(TWorkingDaysErrors, TTableResult)
