@@ -44,6 +44,8 @@ bool TAddPdData::_Set(std::string_view value) {
 bool TAddPdData::ValueByIndex(size_t index) const { return index < FData.size() && FData[index]; }
 
 bool TAddPdData::ValueByName(std::string_view name) const {
+  // No flag set: nothing to look up (most periods carry no additional data).
+  if (!HasData()) return false;
   int index = IndexInAddPdData(name);
   return index >= 0 && ValueByIndex(static_cast<size_t>(index));
 }
@@ -69,6 +71,7 @@ std::string TAddPdData::DetailByName(std::string_view name) const {
 std::string TAddPdData::DetailByType(TAddPdDataEnum type) const { return DetailByName(NameByType(type)); }
 
 std::string TAddPdData::DetailByRSV() const {
+  if (!HasData()) return {};
   std::vector<std::string> details;
   for (const std::string& name : ClassifierOrEmpty(ctAddPdDataRsv)) {
     int index = IndexInAddPdData(name);
@@ -80,6 +83,7 @@ std::string TAddPdData::DetailByRSV() const {
 
 std::vector<std::string> TAddPdData::ToArray() const {
   std::vector<std::string> names;
+  if (!HasData()) return names;
   const auto& list = ClassifierOrEmpty(ctAddPdData);
   for (size_t i = 0; i < FData.size() && i < list.size(); ++i)
     if (FData[i]) names.push_back(list[i]);

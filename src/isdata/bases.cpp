@@ -67,8 +67,10 @@ int TBases::IndexOf(std::string_view code) const {
   return -1;
 }
 
-std::string TBases::DelimitedText() const {
-  std::string text;
+const std::string& TBases::DelimitedText() const {
+  if (fTextValid) return fText;
+  std::string& text = fText;
+  text.clear();
   for (size_t i = 0; i < fCodes.size(); ++i) {
     if (i) text += ',';
     const std::string& code = fCodes[i];
@@ -80,6 +82,7 @@ std::string TBases::DelimitedText() const {
       text += code;
     }
   }
+  fTextValid = true;
   return text;
 }
 
@@ -92,6 +95,7 @@ bool TBases::HasBases(const TBases& other) const {
 }
 
 void TBases::Changed() {
+  fTextValid = false;
   if (fOnChange) fOnChange();
 }
 

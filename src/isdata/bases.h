@@ -11,7 +11,7 @@ class TBases {
  public:
   TBases() = default;
   // Takes the other list's codes as they are; the copy is not linked to any owner.
-  TBases(const TBases& other) : fCodes(other.fCodes) {}
+  TBases(const TBases& other) : fCodes(other.fCodes), fText(other.fText), fTextValid(other.fTextValid) {}
   // Takes the codes as they are; keeps this list's own link, which then runs.
   TBases& operator=(const TBases& other);
 
@@ -29,7 +29,8 @@ class TBases {
   int IndexOf(std::string_view code) const;
 
   // Codes joined by ",", a code with a blank, control character, comma or quote written quoted.
-  std::string DelimitedText() const;
+  // Built once after each change of the list; the reference stays valid until the next change.
+  const std::string& DelimitedText() const;
 
   // Substring tests on the delimited text ("27-ПД" is found in "27-ПДРК").
   bool HasBases(std::string_view probe) const;
@@ -44,6 +45,8 @@ class TBases {
   void Changed();
 
   std::vector<std::string> fCodes;
+  mutable std::string fText;  // DelimitedText of fCodes when fTextValid
+  mutable bool fTextValid = false;
   std::function<void()> fOnChange;
 };
 

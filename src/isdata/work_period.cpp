@@ -26,7 +26,7 @@ TWorkPeriod::TWorkPeriod() : AddPdData(this) {
 }
 
 void TWorkPeriod::ApplyFlightRule() {
-  std::string text = Bases.DelimitedText();
+  const std::string& text = Bases.DelimitedText();
   for (const std::string& code : FlightBaseCodes)
     if (text.find(code) != std::string::npos) {
       Rate = 1.0;
