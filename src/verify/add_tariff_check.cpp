@@ -138,15 +138,22 @@ void TVerification::CheckAddTariff(TTheList& list, const std::vector<TWorker*>& 
 
   // Pass B: the Perechen's "ДТ" periods and classes against the same person's IS data.
   if (!fCorrPacksOnly) {
+    // The IS workers of each insurance number, in list order; made when a "ДТ" period first needs it.
     std::unordered_map<std::string, std::vector<TWorker*>> isBySN;
-    for (TWorker* worker : workers_IS)
-      if (worker) isBySN[worker->SN].push_back(worker);
+    bool indexed = false;
     static const std::vector<TWorker*> kNobody;
+    auto namesakesOf = [&](const std::string& SN) -> const std::vector<TWorker*>& {
+      if (!indexed) {
+        for (TWorker* worker : workers_IS)
+          if (worker) isBySN[worker->SN].push_back(worker);
+        indexed = true;
+      }
+      auto found = isBySN.find(SN);
+      return found == isBySN.end() ? kNobody : found->second;
+    };
 
     for (TWorker* listWorker : list.fWorkers) {
       if (!listWorker) continue;
-      auto found = isBySN.find(listWorker->SN);
-      const std::vector<TWorker*>& namesakes = found == isBySN.end() ? kNobody : found->second;
 
       std::optional<std::vector<std::string>> isClasses;
       bool periodErrorReported = false;
@@ -165,7 +172,7 @@ void TVerification::CheckAddTariff(TTheList& list, const std::vector<TWorker*>& 
         paid = false;
         bool classMatch = false;
         partner = nullptr;
-        for (TWorker* worker : namesakes) {
+        for (TWorker* worker : namesakesOf(listWorker->SN)) {
           if (paid) break;
           if (worker->HasAT) break;
           listWorker->PackNum = worker->PackNum;
@@ -202,6 +209,7 @@ void TVerification::CheckAddTariff(TTheList& list, const std::vector<TWorker*>& 
       }
 
       // Classes paid in the IS that no period of the person in the Perechen carries.
+      if (!isClasses) continue;
       std::vector<std::string> listClasses;
       for (const TWorkPeriod* listPeriod : listWorker->WorkPeriods) {
         if (!listPeriod) continue;

@@ -16,29 +16,42 @@ namespace zz {
 
 namespace {
 
-// A worker's merged periods grouped by their dates, each group in the worker's order. Only periods
-// with the same start and finish are ever compared, so a group is all a look-up has to scan.
+// A worker's merged periods with the same dates as a given one, in the worker's order. Only periods
+// with the same start and finish are ever compared, so that is all a look-up has to visit. A worker
+// has few periods as a rule: they are scanned; a worker with many is grouped by dates once.
 class TPeriodsByDates {
  public:
-  explicit TPeriodsByDates(const TWorker& worker) {
-    for (TWorkPeriod* period : worker.MergedWorkPeriods)
+  explicit TPeriodsByDates(const TWorker& worker) : fPeriods(worker.MergedWorkPeriods) {
+    if (fPeriods.size() <= kScanned) return;
+    for (TWorkPeriod* period : fPeriods)
       if (period) fGroups[{period->Start, period->Finish}].push_back(period);
   }
 
+  // The periods of the same dates as `period`, in order; the reference stays valid until the next call.
   const std::vector<TWorkPeriod*>& SameDates(const TWorkPeriod& period) const {
     static const std::vector<TWorkPeriod*> none;
-    auto it = fGroups.find({period.Start, period.Finish});
-    return it == fGroups.end() ? none : it->second;
+    if (fPeriods.size() > kScanned) {
+      auto it = fGroups.find({period.Start, period.Finish});
+      return it == fGroups.end() ? none : it->second;
+    }
+    fScratch.clear();
+    for (TWorkPeriod* other : fPeriods)
+      if (other && other->Start == period.Start && other->Finish == period.Finish) fScratch.push_back(other);
+    return fScratch;
   }
 
   bool HasTwin(const TWorkPeriod& period) const {
-    for (const TWorkPeriod* other : SameDates(period))
-      if (other->Matches(period)) return true;
+    for (const TWorkPeriod* other : fPeriods)
+      if (other && other->Start == period.Start && other->Finish == period.Finish && other->Matches(period))
+        return true;
     return false;
   }
 
  private:
+  static constexpr size_t kScanned = 16;
+  const std::vector<TWorkPeriod*>& fPeriods;
   std::map<std::pair<TDate, TDate>, std::vector<TWorkPeriod*>> fGroups;
+  mutable std::vector<TWorkPeriod*> fScratch;
 };
 
 // Bases whose rate must be the same on both sides.

@@ -2,6 +2,10 @@
 #include "verify/staff_positions.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <iterator>
+#include <unordered_map>
+#include <utility>
 #include <exception>
 #include <memory>
 #include <stdexcept>
@@ -132,17 +136,51 @@ void TVerification::CheckStaffPositions(TTheList& list, const std::vector<TWorke
         if (period) facts.back().emplace_back(*period);
     }
 
+    // A period takes part in a position's pass when it may match it (same codes and position code),
+    // when it has additional data (its codes are checked against every position), or when it has
+    // no codes (it belongs to every position). Any other period neither adds days nor reports
+    // anything, so each pass visits only the periods that may, in worker and period order: those
+    // filed under the position's codes and position code, merged with the ones of every pass.
+    using TPlace = std::pair<uint32_t, uint32_t>;  // worker index, period index
+    std::vector<TPlace> everyPass;
+    std::unordered_map<std::string, std::vector<TPlace>> byKind;
+    auto kindKey = [](const std::string& codes, const std::string& positionCode) {
+      return codes + '\x1f' + positionCode;
+    };
+    for (size_t w = 0; w < facts.size(); ++w)
+      for (size_t i = 0; i < facts[w].size(); ++i) {
+        const TPeriodFacts& x = facts[w][i];
+        const TPlace place{static_cast<uint32_t>(w), static_cast<uint32_t>(i)};
+        if (!x.AddPdData.empty() || x.NoCodes) everyPass.push_back(place);
+        byKind[kindKey(x.Codes, x.Period->ProfessionCode)].push_back(place);
+      }
+    static const std::vector<TPlace> kNone;
+    std::vector<TPlace> pass;
+
     for (TPosition* position : list.fPositions) {
       if (!position) continue;
-      const std::string positionCodes = position->Bases.DelimitedText();
+      const std::string& positionCodes = position->Bases.DelimitedText();
       double fullDays = 0;
       double lgotDays = 0;
       int workerCount = 0;
 
-      for (size_t w = 0; w < workers_IS.size(); ++w) {
+      auto kind = byKind.find(kindKey(positionCodes, position->fProfessionCode));
+      const std::vector<TPlace>& sameKind = kind == byKind.end() ? kNone : kind->second;
+      pass.clear();
+      std::set_union(sameKind.begin(), sameKind.end(), everyPass.begin(), everyPass.end(), std::back_inserter(pass));
+
+      size_t lastWorker = SIZE_MAX;
+      bool used = false;
+      for (const TPlace& place : pass) {
+        const size_t w = place.first;
+        if (w != lastWorker) {
+          if (used) ++workerCount;
+          used = false;
+          lastWorker = w;
+        }
         TWorker* worker = workers_IS[w];
-        bool used = false;
-        for (TPeriodFacts& x : facts[w]) {
+        TPeriodFacts& x = facts[w][place.second];
+        {
           TWorkPeriod* period = x.Period;
           // Codes and position code equal are the first two conditions of any match.
           const bool mayMatch = x.Codes == positionCodes && period->ProfessionCode == position->fProfessionCode;
@@ -171,8 +209,8 @@ void TVerification::CheckStaffPositions(TTheList& list, const std::vector<TWorke
           used = true;
           period->FoundInListPositions = true;
         }
-        if (used) ++workerCount;
       }
+      if (used) ++workerCount;
 
       if (fCorrPacksOnly) continue;
 
