@@ -42,6 +42,14 @@ class TDataArena {
 
   size_t Count() const { return fItems.size(); }
 
+  // Frees the object at once when it is the newest one: for a reader's temporary object that it
+  // has just made and that nothing can refer to. Anything else stays until the arena goes.
+  bool DiscardNewest(const TResultData* item) {
+    if (!item || fItems.empty() || fItems.back().get() != item) return false;
+    fItems.pop_back();
+    return true;
+  }
+
   // Newest first, so that nothing outlives what was made before it.
   void Clear() {
     while (!fItems.empty()) fItems.pop_back();

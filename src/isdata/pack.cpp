@@ -425,7 +425,8 @@ void TPackReader::ReadStagePeriod(const TMyNode* stage, TWorker& worker, int yea
   }
 
   std::string ots;
-  if (!main->Bases.Empty() || main->TerritoryCondition == kSelo) {
+  const bool added = !main->Bases.Empty() || main->TerritoryCondition == kSelo;
+  if (added) {
     worker.HasLgotBasis = true;
     main->PackNum = fPack.FPackNum;
     main->NumInPack = worker.NumInPack;
@@ -437,6 +438,10 @@ void TPackReader::ReadStagePeriod(const TMyNode* stage, TWorker& worker, int yea
   if (auto warning =
           TAddPdDataWarning::TryCreateAddPdDataWarning(main, &worker, flags.Season, flags.UIK, ots, &main->AddPdData))
     candidates.push_back(std::move(warning));
+  else if (lgots.empty() && !added)
+    // A period without any ЛьготныйСтаж that the person does not keep: no record was made for it
+    // (records are made while the codes are read) and none is, so it goes at once.
+    fPack.Arena->DiscardNewest(main);
 }
 
 void RepointPeriodRecords(TTableResultWithPeriod& table, TWorkPeriod* T) {

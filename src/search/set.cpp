@@ -1,5 +1,6 @@
 #include "search/set.h"
 
+#include <algorithm>
 #include <unordered_map>
 
 #include "report/result_tables.h"
@@ -128,6 +129,9 @@ void TSet::UniteIS() {
         for (TWorkPeriod* period : worker->MergedWorkPeriods) FIsPeriods.Add(period);
         for (TAddTariffPayment* payment : worker->AddTariffPayments) FIsPayments.Add(payment);
       }
+  FIsWorkers.Finish();
+  FIsPeriods.Finish();
+  FIsPayments.Finish();
   fCollected = true;
 }
 
@@ -142,6 +146,9 @@ void TSet::UniteList() {
     }
     for (TPosition* position : FList->fPositions) FListPositions.Add(position);
   }
+  FListWorkers.Finish();
+  FistPeriods.Finish();
+  FListPositions.Finish();
   fCollected = true;
 }
 
@@ -151,7 +158,7 @@ template <class T>
 void TSet::Release(TIdentitySet<T>& collection, bool notResultData) {
   for (T* object : collection.items) {
     if (notResultData && object->IsResultData) continue;
-    FDeletedObjects.insert(object);
+    FDeletedObjects.push_back(object);
   }
 }
 
@@ -163,6 +170,8 @@ void TSet::FlushResults(bool notResultData) {
   Release(FIsPeriods, notResultData);
   Release(FIsPayments, notResultData);
   Release(FIsWorkers, notResultData);
+  std::sort(FDeletedObjects.begin(), FDeletedObjects.end());
+  FDeletedObjects.erase(std::unique(FDeletedObjects.begin(), FDeletedObjects.end()), FDeletedObjects.end());
   if (!notResultData) {
     FListWorkers = {};
     FIsWorkers = {};

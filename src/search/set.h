@@ -7,6 +7,7 @@
 // ЕФС-1 pack), the Perechen's, and the set's own for what the run makes (clones of united
 // periods, divided and merged periods). All go with the set, so nothing is freed twice and
 // nothing a record refers to is freed before the part that prints it is written.
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <unordered_set>
@@ -60,13 +61,26 @@ class TSet {
   bool FHasSPV1 = false;
 
  private:
-  // Insertion-ordered identity collection.
+  // Insertion-ordered identity collection: Add collects, Finish drops every later repetition of an
+  // object (one sort of the addresses instead of a hash set node per object).
   template <class T>
   struct TIdentitySet {
     std::vector<T*> items;
-    std::unordered_set<const T*> seen;
     void Add(T* item) {
-      if (item && seen.insert(item).second) items.push_back(item);
+      if (item) items.push_back(item);
+    }
+    void Finish() {
+      std::vector<std::pair<const T*, size_t>> order;
+      order.reserve(items.size());
+      for (size_t i = 0; i < items.size(); ++i) order.emplace_back(items[i], i);
+      std::sort(order.begin(), order.end());
+      std::vector<bool> repeated(items.size(), false);
+      for (size_t i = 1; i < order.size(); ++i)
+        if (order[i].first == order[i - 1].first) repeated[order[i].second] = true;
+      size_t kept = 0;
+      for (size_t i = 0; i < items.size(); ++i)
+        if (!repeated[i]) items[kept++] = items[i];
+      items.resize(kept);
     }
   };
   template <class T>
@@ -76,7 +90,8 @@ class TSet {
   bool fIsSPV2 = false;
   std::shared_ptr<TDataArena> fArena;
   bool fCollected = false;
-  std::unordered_set<const void*> FDeletedObjects;
+  // Released objects, sorted, each once.
+  std::vector<const void*> FDeletedObjects;
   TIdentitySet<TWorker> FListWorkers, FIsWorkers;
   TIdentitySet<TWorkPeriod> FistPeriods, FIsPeriods;
   TIdentitySet<TPosition> FListPositions;

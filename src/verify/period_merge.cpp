@@ -4,6 +4,7 @@
 #include <cmath>
 #include <stdexcept>
 #include <string>
+#include <unordered_set>
 
 #include "isdata/add_pd_data.h"
 #include "report/result_records.h"
@@ -197,7 +198,12 @@ void DivideCrossWorkPeriods(TWorker& worker, TDataArena& arena, TResultList* Err
   SortByStart(sorted);
 
   TCrossingPDPeriodsErrors* table = nullptr;
-  std::vector<TWorkPeriod*> R{sorted.front()->Clone(arena)};
+  // R holds the periods as read until one has to change: a period that takes part in a split is
+  // replaced by its pieces, and one whose rate grows below is copied first. The periods as read are
+  // never changed, and a copy is made only where something differs from them (most periods of a
+  // worker cross nothing).
+  std::vector<TWorkPeriod*> R{sorted.front()};
+  std::unordered_set<const TWorkPeriod*> own;  // members of R made here
   for (size_t i = 1; i < sorted.size(); ++i) {
     const TWorkPeriod& B = *sorted[i];
     bool crossed = false;
@@ -213,33 +219,39 @@ void DivideCrossWorkPeriods(TWorker& worker, TDataArena& arena, TResultList* Err
         table->AddRecord(std::make_unique<TCrossingPDPeriodError>(&A, &B, &worker));
       }
       std::vector<TWorkPeriod*> pieces = Split(arena, A, B);
+      own.insert(pieces.begin(), pieces.end());
       R.erase(R.begin() + static_cast<std::ptrdiff_t>(j));
       R.insert(R.end(), pieces.begin(), pieces.end());
       crossed = true;
       break;
     }
-    if (!crossed) R.push_back(B.Clone(arena));
+    if (!crossed) R.push_back(sorted[i]);
   }
 
   // The periods as read stay in the arena (records may refer to them) and in FParsePeriods.
   worker.FParsePeriods = worker.WorkPeriods;
 
-  // Identical pieces become one with the rates added. The members of R are our own fresh copies
-  // that nothing else refers to, so they are taken over instead of being copied once more.
+  // Identical pieces become one with the rates added. The pieces are our own fresh copies that
+  // nothing else refers to, so they are taken over; a period as read is copied before its rate grows.
   std::vector<TWorkPeriod*> R2{R.front()};
   for (size_t i = 1; i < R.size(); ++i) {
     TWorkPeriod* X = R[i];
-    TWorkPeriod* same = nullptr;
-    for (TWorkPeriod* Y : R2)
+    TWorkPeriod** same = nullptr;
+    for (TWorkPeriod*& Y : R2)
       if (X->Start == Y->Start && X->Finish == Y->Finish && X->Matches(*Y) &&
           X->SeniorityBase() == Y->SeniorityBase()) {
-        same = Y;
+        same = &Y;
         break;
       }
-    if (same)
-      same->Rate += X->Rate;
-    else
+    if (same) {
+      if (!own.count(*same)) {
+        *same = (*same)->Clone(arena);
+        own.insert(*same);
+      }
+      (*same)->Rate += X->Rate;
+    } else {
       R2.push_back(X);
+    }
   }
   worker.WorkPeriods = std::move(R2);
 }

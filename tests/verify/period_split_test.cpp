@@ -201,7 +201,17 @@ TEST_F(PeriodSplitTest, NothingOrOnePeriodOrBadDates) {
   TWorker* one = Worker();
   TWorkPeriod* only = Add(one, "01.01.2023", "31.03.2023", 0.5);
   EXPECT_EQ(Divide(one), (Strings{"01.01.2023-31.03.2023:0.5"}));
-  EXPECT_NE(one->WorkPeriods[0], only);  // a copy: the period as read stays as it was
+  EXPECT_EQ(one->FParsePeriods, std::vector<TWorkPeriod*>{only});  // the periods as read are kept
+  EXPECT_EQ(only->Rate, 0.5);
+
+  // Identical periods become one with the rates added, in a copy: the periods as read stay as they were.
+  TWorker* twins = Worker();
+  TWorkPeriod* first = Add(twins, "01.01.2023", "31.03.2023", 0.5);
+  TWorkPeriod* second = Add(twins, "01.01.2023", "31.03.2023", 0.25);
+  EXPECT_EQ(Divide(twins), (Strings{"01.01.2023-31.03.2023:0.75"}));
+  EXPECT_NE(twins->WorkPeriods[0], first);
+  EXPECT_EQ(first->Rate, 0.5);
+  EXPECT_EQ(second->Rate, 0.25);
 
   // A period ending before it starts, or a missing entry, does not bring the split down.
   TWorker* odd = Worker();
