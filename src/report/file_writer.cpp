@@ -26,7 +26,13 @@ void TCp1251FileWriter::WriteRaw(const std::string& bytes) {
     fAtomic->Write(bytes);
     return;
   }
+  // The stream's own buffer gathers the lines: a part file gets a few large writes, not one per line.
   fStream.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  Check();
+}
+
+void TCp1251FileWriter::Flush() {
+  if (fAtomic) return;
   fStream.flush();
   Check();
 }

@@ -18,6 +18,9 @@ class TCp1251FileWriter : public TStreamWriter {
   void WriteLine(std::string_view line) override;
   // Copies bytes unchanged (an already encoded part file).
   void WriteRaw(const std::string& bytes);
+  // Writes out what the appending writer still holds; throws std::runtime_error when that fails.
+  // Call it when done: the destructor writes out the rest too, but cannot report a failure.
+  void Flush();
   // A file created afresh replaces the previous one only now.
   void Commit();
   const std::filesystem::path& Path() const { return fPath; }

@@ -70,6 +70,7 @@ void TProtocolFormer::formProtocolPart(TVerificationResults& v) {
       body.WriteLine("</div>");
     }
     if (v.FErrorResults.empty() && !fSearchErrors.empty()) body.WriteLine("<h3>Ошибок нет</h3>");
+    body.Flush();
   }
   writePackRows(v);
 
@@ -80,6 +81,7 @@ void TProtocolFormer::formProtocolPart(TVerificationResults& v) {
                      HtmlEscape(v.fListData->fOrgName) + ")</b><br/>");
     for (auto& message : v.fVerListErrors) Print(*message, footer);
   }
+  footer.Flush();
 }
 
 void TProtocolFormer::writePeriodHeading(TStreamWriter& w, int year, int quarter) {
@@ -101,6 +103,7 @@ void TProtocolFormer::writePackRows(TVerificationResults& v) {
         w.WriteLine("    <td>" + value + "</td>");
       w.WriteLine("  </tr>");
     }
+    w.Flush();
   };
   const std::string y = std::to_string(v.fYear), q = std::to_string(v.fPeriod);
   fInitCount += static_cast<int>(v.fPDData.FInitPacks.size());
