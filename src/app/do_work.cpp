@@ -57,6 +57,8 @@ void TWorkManager::doWork() {
 
   searcher.Run();
   auto former = std::make_unique<TProtocolFormer>(searcher.fSearchErrors);
+  former->fYearChoice = fSettings.FYearChoice;
+  former->fPeriodChoice = fSettings.FPeriodChoice;
   if (!searcher.fSets.empty()) {
     fSettings.FYear = searcher.fSets.front()->FYear;
     fSettings.FPeriod = searcher.fSets.front()->FPeriod;

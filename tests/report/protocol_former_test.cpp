@@ -152,6 +152,13 @@ TEST_F(ProtocolFormerTest, ShortProtocolsByExitCode) {
   EXPECT_NE(text.find("Ошибка соединения с сервером &lt;Ливерто&gt; &amp; &#10003;"), std::string::npos);
   EXPECT_EQ(text.find("в формате .xml"), std::string::npos);
 
+  s.FMode = mWindow;
+  former.fYearChoice = "2023";
+  former.fPeriodChoice = "второй квартал";
+  text = Read(former.printBadProtocol(searchErrors, 10));
+  EXPECT_NE(text.find("<li>Год: 2023</li>\n<li>Период: второй квартал</li>\n</ul>"), std::string::npos);
+  EXPECT_NE(text.find("\n в оконном режиме\n"), std::string::npos);
+
   s.fCompareTerrCodes = true;
   s.FTerrCodeRightList.emplace_back("123-456", true, true, true, true, true, true, true, true, "", "");
   text = Read(former.printBadProtocol(searchErrors, 11));
