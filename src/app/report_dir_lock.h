@@ -10,7 +10,8 @@ namespace zz {
 class TReportDirLock {
  public:
   // Takes the lock of the directory, waiting for another run that holds it; `onWait` is called
-  // once before waiting. Throws std::runtime_error when the lock file cannot be opened.
+  // once before waiting. Throws std::runtime_error when the lock file cannot be opened (the directory
+  // is not writable).
   TReportDirLock(const std::filesystem::path& directory, const std::function<void()>& onWait);
   ~TReportDirLock();
   TReportDirLock(const TReportDirLock&) = delete;

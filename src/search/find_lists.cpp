@@ -20,7 +20,8 @@ void TSearcher::FindLists() {
 }
 
 void TSearcher::FindListsOnServer() {
-  TListAcquisition acquisition(fSettings, [this](std::unique_ptr<TListError> e) { AddMessage(std::move(e)); });
+  TListAcquisition acquisition(
+      fSettings, [this](std::unique_ptr<TListError> e) { AddMessage(std::move(e)); }, fListServerLimits);
   for (auto& set : fSets) {
     const int year = set->FYear;
     const TServerQuarterRange range = ServerQuarterRange(year, set->FPeriod);

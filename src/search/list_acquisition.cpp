@@ -156,6 +156,9 @@ TListReply TListAcquisition::QueryListServer(const std::string& url, int year, i
         messageQuarter, nullptr, true));
     SetRunExitCode(ecSettingsOrServer);
     WriteLogEntry("---возникла ошибка при подключении к Ливерто", true);
+    WriteLogEntry("---причина: " + (parser.LastError.empty() ? std::string("ответ не является документом XML")
+                                                              : parser.LastError),
+                  true);
     WriteLogEntry("---код завершения программы " + std::to_string(ecSettingsOrServer), true);
     return {};
   }

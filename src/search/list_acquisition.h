@@ -37,11 +37,13 @@ struct TServerQuarterRange {
   int High = 0;
 };
 
-// Waiting limits of a server query: a silent or unreachable server is a failed query, not a hung run.
+// Limits of a server query: a silent or unreachable server is a failed query, not a hung run, and a
+// reply larger than any Perechen could be is refused instead of filling the memory.
 inline THttpGetLimits DefaultListServerLimits() {
   THttpGetLimits limits;
   limits.ConnectTimeoutMs = 15000;
   limits.TotalTimeoutMs = 120000;
+  limits.MaxBodyBytes = size_t{256} << 20;
   return limits;
 }
 

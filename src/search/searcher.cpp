@@ -46,8 +46,23 @@ void TSearcher::FindFiles() {
   }
 }
 
+// Entries named like candidates that are no regular files (directories, FIFOs, devices, broken or
+// looping links): they are passed over, and the log says so.
+void TSearcher::LogSkippedEntries(const std::string& dir) {
+  std::error_code ec;
+  for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string ext = it->path().extension().string();
+    if (!SameTextCI(ext, ".xml") && !SameTextCI(ext, ".zip")) continue;
+    std::error_code e2;
+    if (it->is_regular_file(e2)) continue;
+    WriteLogEntry("---пропущен " + it->path().string() + ": " + (e2 ? e2.message() : "не является обычным файлом"),
+                  true);
+  }
+}
+
 void TSearcher::ScanDirectory(const std::string& dir, TXMLFileType kind) {
   WriteLogEntry("***поиск xml-файлов в каталоге " + dir);
+  LogSkippedEntries(dir);
   auto& list = fAllXMLFiles[kind];
   for (const fs::path& file : ListFilesByExtension(dir, ".xml")) list.push_back(file.string());
   for (const fs::path& archive : ListFilesByExtension(dir, ".zip")) {
@@ -96,7 +111,9 @@ void TSearcher::ParseISFiles() {
 void TSearcher::ParseISFile(const std::string& path, int index, int count) {
   WriteLogEntry("***отрабатываем " + path);
   Progress(count, count - index, "Поиск ИС: " + path);
-  TMyTreePtr tree = ReadXmlTree(path);
+  TMyParser parser;
+  TMyTreePtr tree = parser.parse(path);
+  if (!parser.LastError.empty()) WriteLogEntry("---файл " + path + " не прочитан: " + parser.LastError, true);
   WriteLogEntry("***первоначальный разбор xml-файл");
   std::optional<TBaseData> base =
       tree ? TBaseData::TryGetBaseData(fSettings.FRegNum, tree.get(), 0, 0) : std::nullopt;

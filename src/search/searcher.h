@@ -10,6 +10,7 @@
 
 #include "app/logger.h"
 #include "isdata/pack.h"
+#include "search/list_acquisition.h"
 #include "search/set.h"
 #include "search/zip_unpack.h"
 #include "settings/settings.h"
@@ -32,6 +33,8 @@ class TSearcher : public TLoggingObject {
   bool fFoundIS = false;
   std::map<TXMLFileType, std::vector<std::string>> fAllXMLFiles;
   TUnpackLimits fUnpackLimits;
+  // Limits of the queries to the list server.
+  THttpGetLimits fListServerLimits = DefaultListServerLimits();
 
   // The year-parts of an ЕФС-1 pack, one per (year, corrected year) of its periods, each with the
   // persons, periods, territorial records and table records of its periods.
@@ -41,6 +44,7 @@ class TSearcher : public TLoggingObject {
   void Progress(int max, int curr, const std::string& text);
   void FindFiles();
   void ScanDirectory(const std::string& dir, TXMLFileType kind);
+  void LogSkippedEntries(const std::string& dir);
   void ParseISFiles();
   void ParseISFile(const std::string& path, int index, int count);
   void PlacePack(std::unique_ptr<TPack> pack);

@@ -51,6 +51,12 @@ std::string Cp866ToUtf8(const std::string& s) {
   return out;
 }
 
+// libarchive's description of its last failure; it has none for some failures.
+std::string ErrorText(archive* a) {
+  const char* text = archive_error_string(a);
+  return text ? std::string(text) : std::string("неизвестная ошибка");
+}
+
 // The bare name of an entry; empty for names that cannot be a file of ours.
 std::string FlatName(const char* rawPath) {
   if (!rawPath) return {};
@@ -70,7 +76,7 @@ TUnpackResult UnpackZipFlat(const fs::path& archivePath, const fs::path& targetD
   archive_read_support_format_zip(a.get());
   archive_read_support_filter_none(a.get());
   if (archive_read_open_filename(a.get(), archivePath.c_str(), 64 * 1024) != ARCHIVE_OK) {
-    result.Error = std::string("архив не читается: ") + archive_error_string(a.get());
+    result.Error = "архив не читается: " + ErrorText(a.get());
     return result;
   }
   auto fail = [&](std::string why) {
@@ -93,7 +99,7 @@ TUnpackResult UnpackZipFlat(const fs::path& archivePath, const fs::path& targetD
   while (true) {
     int r = archive_read_next_header(a.get(), &entry);
     if (r == ARCHIVE_EOF) break;
-    if (r != ARCHIVE_OK && r != ARCHIVE_WARN) return fail(std::string("архив повреждён: ") + archive_error_string(a.get()));
+    if (r != ARCHIVE_OK && r != ARCHIVE_WARN) return fail("архив повреждён: " + ErrorText(a.get()));
     if (++entries > limits.MaxEntries)
       return fail("в архиве больше " + std::to_string(limits.MaxEntries) + " файлов");
     if (archive_entry_filetype(entry) != AE_IFREG || archive_entry_hardlink(entry)) continue;
@@ -110,7 +116,7 @@ TUnpackResult UnpackZipFlat(const fs::path& archivePath, const fs::path& targetD
     while (true) {
       la_ssize_t n = archive_read_data(a.get(), buffer.data(), buffer.size());
       if (n == 0) break;
-      if (n < 0) return fail(std::string("архив повреждён: ") + archive_error_string(a.get()));
+      if (n < 0) return fail("архив повреждён: " + ErrorText(a.get()));
       total += static_cast<uint64_t>(n);
       if (total > limits.MaxTotalBytes)
         return fail("распакованный размер архива превышает " + std::to_string(limits.MaxTotalBytes) + " байт");

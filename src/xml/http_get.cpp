@@ -12,13 +12,17 @@ namespace {
 struct TSink {
   std::string* body;
   size_t limit;
+  bool overflow = false;
 };
 
 size_t WriteBody(char* data, size_t size, size_t count, void* user) {
   auto* sink = static_cast<TSink*>(user);
   size_t len = size * count;
   // Returning less than len aborts the transfer.
-  if (sink->body->size() + len > sink->limit) return 0;
+  if (len > sink->limit - sink->body->size()) {
+    sink->overflow = true;
+    return 0;
+  }
   try {
     sink->body->append(data, len);
   } catch (...) {
@@ -29,14 +33,18 @@ size_t WriteBody(char* data, size_t size, size_t count, void* user) {
 
 }  // namespace
 
-bool HttpGetToMemory(const std::string& url, std::string& body, const THttpGetLimits& limits) {
+bool HttpGetToMemory(const std::string& url, std::string& body, const THttpGetLimits& limits, std::string* error) {
   body.clear();
+  if (error) error->clear();
   // curl_global_init is not thread-safe; run it once before any handle exists.
   static std::once_flag once;
   std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 
   std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> h(curl_easy_init(), &curl_easy_cleanup);
-  if (!h) return false;
+  if (!h) {
+    if (error) *error = "не удалось начать запрос";
+    return false;
+  }
   TSink sink{&body, limits.MaxBodyBytes};
   CURL* c = h.get();
   curl_easy_setopt(c, CURLOPT_URL, url.c_str());
@@ -54,6 +62,8 @@ bool HttpGetToMemory(const std::string& url, std::string& body, const THttpGetLi
   curl_easy_setopt(c, CURLOPT_PROTOCOLS, static_cast<long>(CURLPROTO_HTTP | CURLPROTO_HTTPS));
   curl_easy_setopt(c, CURLOPT_REDIR_PROTOCOLS, static_cast<long>(CURLPROTO_HTTP | CURLPROTO_HTTPS));
 #endif
+  // A declared length over the bound is refused before any of the body is read.
+  curl_easy_setopt(c, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(limits.MaxBodyBytes));
   curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, &WriteBody);
   curl_easy_setopt(c, CURLOPT_WRITEDATA, &sink);
 
@@ -62,6 +72,16 @@ bool HttpGetToMemory(const std::string& url, std::string& body, const THttpGetLi
   curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &status);
   if (rc != CURLE_OK || status >= 400) {
     body.clear();
+    if (error) {
+      if (sink.overflow || rc == CURLE_FILESIZE_EXCEEDED)
+        *error = "ответ сервера больше " + std::to_string(limits.MaxBodyBytes) + " байт";
+      else if (rc == CURLE_OPERATION_TIMEDOUT)
+        *error = "сервер не ответил за " + std::to_string(limits.TotalTimeoutMs) + " мс";
+      else if (status >= 400)
+        *error = "ответ сервера с кодом HTTP " + std::to_string(status);
+      else
+        *error = curl_easy_strerror(rc);
+    }
     return false;
   }
   return true;

@@ -12,7 +12,9 @@ struct THttpGetLimits {
 };
 
 // Fetches url into body. False on a transport failure, a timeout, an oversized body or a status of
-// 400 and above; body is then empty. The usual proxy variables apply.
-bool HttpGetToMemory(const std::string& url, std::string& body, const THttpGetLimits& limits = {});
+// 400 and above; body is then empty and, when error is given, it says why. The usual proxy
+// variables apply.
+bool HttpGetToMemory(const std::string& url, std::string& body, const THttpGetLimits& limits = {},
+                     std::string* error = nullptr);
 
 }  // namespace zz

@@ -6,8 +6,14 @@
 #include <libxml/entities.h>
 #include <libxml/xmlerror.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -235,15 +241,45 @@ TMyTreePtr TMyParser::parseBytes(std::string_view bytes) {
 }
 
 TMyTreePtr TMyParser::parse(const std::string& fileName) {
+  LastError.clear();
   try {
     if (fileName.find("http://") != std::string::npos) {
       std::string body;
-      if (!HttpGetToMemory(fileName, body, HttpLimits)) return {};
+      if (!HttpGetToMemory(fileName, body, HttpLimits, &LastError)) return {};
       return parseBytes(body);
     }
-    std::unique_ptr<std::FILE, decltype(&std::fclose)> f(std::fopen(fileName.c_str(), "rb"), &std::fclose);
-    if (!f) return {};
-    return ParseSource([&](char* buf, size_t n) { return std::fread(buf, 1, n, f.get()); });
+    // Opened without blocking, so that a FIFO or a device in place of a file cannot hold the run;
+    // only regular files are read.
+    int fd = open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+      LastError = std::string("файл не открывается: ") + std::strerror(errno);
+      return {};
+    }
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+      close(fd);
+      LastError = "не является обычным файлом";
+      return {};
+    }
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    bool failed = false;
+    int readErrno = 0;
+    TMyTreePtr tree = ParseSource([&](char* buf, size_t n) -> size_t {
+      while (true) {
+        ssize_t got = read(fd, buf, n);
+        if (got >= 0) return static_cast<size_t>(got);
+        if (errno == EINTR) continue;
+        failed = true;
+        readErrno = errno;
+        return 0;
+      }
+    });
+    close(fd);
+    if (failed) {
+      LastError = std::string("ошибка чтения файла: ") + std::strerror(readErrno);
+      return {};
+    }
+    return tree;
   } catch (...) {
     return {};
   }

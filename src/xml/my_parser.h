@@ -19,6 +19,9 @@ class TMyParser {
   TMyTreePtr parseBytes(std::string_view bytes);
 
   THttpGetLimits HttpLimits;
+  // Why the last parse read nothing: the file could not be opened or read, or the request failed.
+  // Empty when the bytes were read (malformed XML leaves it empty too).
+  std::string LastError;
 };
 
 // A fresh parser's parse(path): the entry point of file search and list acquisition.

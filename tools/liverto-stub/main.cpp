@@ -8,6 +8,8 @@
 // otherwise not used. No match gives the "nothing found" reply; wrong credentials or parameters
 // give an error reply. The directory is read again for every query.
 //
+// --close-after BYTES sends that many bytes of a reply and then closes the connection.
+//
 // Every query is logged to standard output as one line "GET <path>?<query>" before it is answered.
 // The first line of output is "listening on 127.0.0.1:<port>".
 #include <httplib.h>
@@ -23,6 +25,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <sstream>
@@ -45,6 +48,7 @@ struct TOptions {
   std::string Version = "stub-1.0";
   int FailStatus = 0;  // answer every query with this HTTP status
   bool Close = false;  // close the connection in the middle of every reply
+  int CloseAfter = -1; // send only this many bytes of every reply body, then close the connection
   int DelayMs = 0;     // wait before answering
   std::optional<std::string> ErrorMessage;  // answer every query with an error reply
   std::optional<std::string> ErrorExplanation;
@@ -52,7 +56,7 @@ struct TOptions {
 
 void Usage() {
   std::cerr << "usage: liverto-stub --dir DIR [--port N] [--app NAME] [--user U] [--pass P] [--version V]\n"
-               "                    [--fail-status CODE] [--close] [--delay-ms N]\n"
+               "                    [--fail-status CODE] [--close] [--close-after BYTES] [--delay-ms N]\n"
                "                    [--error-message TEXT [--error-explanation TEXT]]\n"
                "  --port 0 (the default) picks a free port; the first output line names it.\n";
 }
@@ -94,6 +98,7 @@ std::optional<TOptions> ParseOptions(int argc, char** argv) {
                o.FailStatus < 600) {
     } else if (a == "--close") {
       o.Close = true;
+    } else if (a == "--close-after" && value(v) && ParseInt(v, o.CloseAfter) && o.CloseAfter >= 0) {
     } else if (a == "--delay-ms" && value(v) && ParseInt(v, o.DelayMs) && o.DelayMs >= 0) {
     } else if (a == "--error-message" && value(v)) {
       o.ErrorMessage = v;
@@ -235,8 +240,7 @@ int main(int argc, char** argv) {
   xmlInitParser();
 
   httplib::Server server;
-  server.Get(R"(/([^/?]+)/GetList)", [&options](const httplib::Request& req, httplib::Response& res) {
-    Log("GET " + req.target);
+  auto answer = [&options](const httplib::Request& req, httplib::Response& res) {
     if (!options.App.empty() && req.matches[1] != options.App) {
       res.status = 404;
       return;
@@ -278,6 +282,23 @@ int main(int argc, char** argv) {
       return;
     }
     res.set_content(Reply("<ВерсияПК>" + Escape(options.Version) + "</ВерсияПК>\n" + list + "\n"), contentType);
+  };
+  server.Get(R"(/([^/?]+)/GetList)", [&options, &answer](const httplib::Request& req, httplib::Response& res) {
+    Log("GET " + req.target);
+    answer(req, res);
+    if (options.CloseAfter < 0 || res.body.empty()) return;
+    // The whole length is announced, the first bytes sent, and the connection closed.
+    auto body = std::make_shared<std::string>(std::move(res.body));
+    res.body.clear();
+    const size_t cut = std::min(body->size(), static_cast<size_t>(options.CloseAfter));
+    std::string type = res.get_header_value("Content-Type");
+    res.headers.erase("Content-Type");
+    res.set_content_provider(body->size(), type.empty() ? "text/xml" : type,
+                             [body, cut](size_t offset, size_t length, httplib::DataSink& sink) {
+                               if (offset >= cut) return false;
+                               sink.write(body->data() + offset, std::min(length, cut - offset));
+                               return true;
+                             });
   });
 
   int port = options.Port;
