@@ -30,6 +30,56 @@ constexpr size_t kExpansionFactor = 4;
 // References to declared (non-predefined) entities, counted over every level of expansion.
 constexpr size_t kEntityLookupBase = 10000;
 
+// libxml2 checks the attributes of a start tag for duplicates pair by pair: a tag of tens of
+// thousands of attributes costs seconds, a large file of such tags hours. No document read here has
+// more than a few dozen attributes on an element, so the bytes are looked at before they are fed,
+// and a tag with more than this many makes the document hostile: the parse ends before it.
+constexpr size_t kMaxAttributesPerTag = 256;
+
+// Counts the attributes ("=" outside quoted values) of every tag in bytes of an ASCII-compatible
+// encoding; NUL bytes (UTF-16) are passed over. Markup declarations, comments, processing
+// instructions and CDATA sections are not tags.
+class TTagScanner {
+ public:
+  // False once a tag has more attributes than allowed; stays false.
+  bool Feed(const char* p, size_t n) {
+    for (size_t i = 0; i < n && fOk; ++i) {
+      const char c = p[i];
+      if (c == '\0') continue;
+      switch (fState) {
+        case kText:
+          if (c == '<') fState = kTagOpen;
+          break;
+        case kTagOpen:
+          fState = (c == '!' || c == '?') ? kMarkup : kTag;
+          fAttributes = 0;
+          if (c == '>') fState = kText;
+          break;
+        case kTag:
+          if (c == '>') fState = kText;
+          else if (c == '"' || c == '\'') {
+            fQuote = c;
+            fState = kQuoted;
+          } else if (c == '=' && ++fAttributes > kMaxAttributesPerTag) fOk = false;
+          break;
+        case kQuoted:
+          if (c == fQuote) fState = kTag;
+          break;
+        case kMarkup:
+          if (c == '>') fState = kText;
+          break;
+      }
+    }
+    return fOk;
+  }
+
+ private:
+  enum { kText, kTagOpen, kTag, kQuoted, kMarkup } fState = kText;
+  char fQuote = '"';
+  size_t fAttributes = 0;
+  bool fOk = true;
+};
+
 std::string_view View(const xmlChar* s) {
   return s ? std::string_view(reinterpret_cast<const char*>(s)) : std::string_view();
 }
@@ -189,7 +239,9 @@ TMyTreePtr ParseSource(const TSource& read) {
   auto buf = std::make_unique_for_overwrite<char[]>(kChunk);
 
   // The first bytes let libxml2 detect the encoding from a byte-order mark.
+  TTagScanner tags;
   size_t head = read(buf.get(), 4);
+  if (!tags.Feed(buf.get(), head)) return {};
   st.fed = head;
   xmlParserCtxtPtr ctxt = xmlCreatePushParserCtxt(&sax, &st, buf.get(), static_cast<int>(head), nullptr);
   if (!ctxt) return {};
@@ -206,6 +258,10 @@ TMyTreePtr ParseSource(const TSource& read) {
       size_t n = read(buf.get(), kChunk);
       if (n == 0) {
         ended = true;
+        break;
+      }
+      if (!tags.Feed(buf.get(), n)) {
+        st.Stop();
         break;
       }
       st.fed += n;
