@@ -12,11 +12,15 @@
 
 namespace zz::fuzz {
 
-// A directory of this process, on a memory file system when there is one; removed at exit.
+// A directory of this process under $ZAZORU_FUZZ_SCRATCH (scripts/fuzz sets it and removes it
+// afterwards: libFuzzer may end a process without running exit handlers), else on a memory file
+// system when there is one.
 inline const std::filesystem::path& ScratchDir() {
   static const std::filesystem::path dir = [] {
     std::error_code ec;
-    std::filesystem::path base = std::filesystem::is_directory("/dev/shm", ec) ? std::filesystem::path("/dev/shm")
+    const char* given = std::getenv("ZAZORU_FUZZ_SCRATCH");
+    std::filesystem::path base = given && *given ? std::filesystem::path(given)
+                                 : std::filesystem::is_directory("/dev/shm", ec) ? std::filesystem::path("/dev/shm")
                                                                                 : std::filesystem::temp_directory_path();
     std::filesystem::path d = base / ("zazoru-fuzz-" + std::to_string(getpid()));
     std::filesystem::create_directories(d, ec);
