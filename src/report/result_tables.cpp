@@ -12,15 +12,15 @@ namespace zz {
 namespace {
 
 // A header cell written "text", "text|cN" (colspan N) or "text|rN" (rowspan N).
-THeaderData Cell(std::string_view spec) {
+THeaderData Cell(std::string_view text) {
   THeaderData cell;
-  size_t bar = spec.rfind('|');
+  size_t bar = text.rfind('|');
   if (bar == std::string_view::npos) {
-    cell.Name = std::string(spec);
+    cell.Name = std::string(text);
     return cell;
   }
-  cell.Name = std::string(spec.substr(0, bar));
-  std::string_view span = spec.substr(bar + 1);
+  cell.Name = std::string(text.substr(0, bar));
+  std::string_view span = text.substr(bar + 1);
   if (!span.empty() && span[0] == 'c') cell.ColSpan = std::string(span.substr(1));
   if (!span.empty() && span[0] == 'r') cell.RowSpan = std::string(span.substr(1));
   return cell;
@@ -30,7 +30,7 @@ THeaderRows Header(std::initializer_list<std::initializer_list<std::string_view>
   THeaderRows header;
   for (const auto& row : rows) {
     std::vector<THeaderData> cells;
-    for (std::string_view spec : row) cells.push_back(Cell(spec));
+    for (std::string_view text : row) cells.push_back(Cell(text));
     header.push_back(std::move(cells));
   }
   return header;
