@@ -1,5 +1,6 @@
 #include "app/config_file.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "app/ini_file.h"
@@ -34,7 +35,7 @@ void CopyDefaultFiles(const fs::path& dataDir) {
   }
 }
 
-void ReadConfiguration(TSettings& s, const fs::path& dataDir) {
+std::string ReadConfiguration(TSettings& s, const fs::path& dataDir) {
   CopyDefaultFiles(dataDir);
   TIniFile ini(dataDir / kConfigFileName);
   const std::string home = DefaultDirectory();
@@ -66,6 +67,8 @@ void ReadConfiguration(TSettings& s, const fs::path& dataDir) {
   s.FAccumulateOption = ini.ReadBool(kOptions, "Accumulate", false);
   s.FCompareWithList = ini.ReadBool(kOptions, "WithList", true);
   s.FDebug = ini.ReadBool(kOptions, "Debug", false);
+  // Read only: a key the user adds by hand, kept as it is when the file is written back.
+  s.FLockWaitMinutes = std::max(0, ini.ReadInteger(kOptions, "LockWait", 10));
   s.FCheckPerFormat = ini.ReadBool(kOptions, "CheckPerFormat", true);
 
   s.FCrossUserDB = ini.ReadString(kCrossListServer, "Login", "");
@@ -76,6 +79,7 @@ void ReadConfiguration(TSettings& s, const fs::path& dataDir) {
   s.FCrossDateLastUpdate = ini.ReadDate(kCrossListServer, "DateLastUpdate", std::nullopt);
   s.FCrossAutoUpdate = ini.ReadBool(kCrossListServer, "AutoUpdate", false);
   s.FCrossSavePass = ini.ReadBool(kCrossListServer, "SavePassw", false);
+  return ini.ReadError();
 }
 
 bool WriteConfiguration(const TSettings& s, const fs::path& dataDir) {
@@ -83,6 +87,7 @@ bool WriteConfiguration(const TSettings& s, const fs::path& dataDir) {
     std::error_code ec;
     fs::create_directories(dataDir, ec);
     TIniFile ini(dataDir / kConfigFileName);
+    if (!ini.ReadError().empty()) return false;
     ini.WriteString(kDirectories, "Perech", s.FDirList);
     ini.WriteString(kDirectories, "IS", s.FDirPD);
     ini.WriteString(kDirectories, "Report", s.FDirReport);

@@ -19,10 +19,13 @@ std::string DefaultDirectory();
 void CopyDefaultFiles(const std::filesystem::path& dataDir);
 
 // Reads the configuration file and the two lists into the settings. A missing file or key gives
-// the defaults. A broken list file throws (the run cannot be prepared).
-void ReadConfiguration(TSettings& settings, const std::filesystem::path& dataDir);
+// the defaults. A configuration file that exists but cannot be read gives the defaults too and
+// its reason is returned (empty when the file was read): the caller must refuse to run and must
+// not write it. A broken list file throws (the run cannot be prepared).
+std::string ReadConfiguration(TSettings& settings, const std::filesystem::path& dataDir);
 
-// Writes the configuration file and the two lists; false when anything failed.
+// Writes the configuration file and the two lists; false when anything failed. Nothing is written
+// when the configuration file exists but cannot be read.
 bool WriteConfiguration(const TSettings& settings, const std::filesystem::path& dataDir);
 
 }  // namespace zz

@@ -1,5 +1,7 @@
 // One reconciliation run: the search, then every set verified and written into the protocol.
 #include <algorithm>
+#include <chrono>
+#include <iostream>
 
 #include "app/exit_code.h"
 #include "app/report_dir_lock.h"
@@ -7,6 +9,7 @@
 #include "isdata/base_data.h"
 #include "report/protocol_former.h"
 #include "search/searcher.h"
+#include "settings/strings.h"
 #include "verify/verification.h"
 
 namespace zz {
@@ -47,9 +50,20 @@ void TWorkManager::doWork() {
   auto progress = [&](int min, int max, int curr, const std::string& text) {
     if (searcher.managerProgress) searcher.managerProgress(min, max, curr, text);
   };
-  TReportDirLock lock(fSettings.FDirReport, [this] {
-    WriteLogEntry("---каталог протокола занят другой сверкой, ожидаем её завершения");
-  });
+  const auto maxWait = std::chrono::minutes(fSettings.FLockWaitMinutes);
+  TReportDirLock lock(
+      fSettings.FDirReport,
+      [&] {
+        const std::string text = "Каталог протокола " + fSettings.FDirReport +
+                                 " занят другой сверкой, ожидаем её завершения (не дольше " +
+                                 std::to_string(fSettings.FLockWaitMinutes) + " мин.)";
+        WriteLogEntry("---" + text, true);
+        std::cerr << "zazoru: " << EscapeControlChars(text) << std::endl;
+      },
+      maxWait);
+  // Protocols of runs killed while writing them: their writers are gone and the lock is ours.
+  if (int stale = RemoveStaleAtomicTemps(fSettings.FDirReport))
+    WriteLogEntry("---удалено недописанных протоколов прерванных сверок: " + std::to_string(stale));
   for (const char* part : {"body.part", "footer.part", "corr.part", "init.part"}) {
     std::error_code ec;
     fs::remove(fs::path(fSettings.FDirReport) / part, ec);
@@ -179,6 +193,11 @@ void TWorkManager::doWork() {
     progress(0, N, N - i, "Ход сверки");
   }
 
+  // A file or archive that could not be read whole is an error of the run, whatever the sets found.
+  if (searcher.fDamagedInputs > 0) {
+    WriteLogEntry("---часть входных файлов не прочитана: " + std::to_string(searcher.fDamagedInputs), true);
+    RaiseRunExitCode(ecErrors);
+  }
   WriteLogEntry("***перебор сформированных периодов окончен");
   progress(0, 1, 1, "Ход сверки");
   progress(0, 1, 0, "Сохранение протокола");

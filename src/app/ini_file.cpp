@@ -30,11 +30,13 @@ bool KeyLine(const std::string& line, std::string& key, std::string& value) {
 }  // namespace
 
 TIniFile::TIniFile(std::filesystem::path path) : fPath(std::move(path)) {
+  std::error_code ec;
+  if (!std::filesystem::exists(std::filesystem::symlink_status(fPath, ec))) return;
   try {
-    std::error_code ec;
-    if (std::filesystem::is_regular_file(fPath, ec)) fLines = ReadTextLines(fPath);
-  } catch (const std::exception&) {
+    fLines = ReadTextLines(fPath);
+  } catch (const std::exception& e) {
     fLines.clear();
+    fReadError = e.what();
   }
 }
 
@@ -112,6 +114,9 @@ void TIniFile::WriteDate(const std::string& section, const std::string& key, std
   WriteString(section, key, value ? FormatDate(*value) : "");
 }
 
-void TIniFile::UpdateFile() const { WriteTextLines(fPath, fLines); }
+void TIniFile::UpdateFile() const {
+  if (!fReadError.empty()) throw std::runtime_error(fReadError);
+  WriteTextLines(fPath, fLines);
+}
 
 }  // namespace zz

@@ -13,8 +13,11 @@ namespace zz {
 
 class TIniFile {
  public:
-  // Reads the file when it exists; a missing or unreadable file is an empty one.
+  // Reads the file when it exists; a missing file is an empty one. A file that exists but cannot be
+  // read reads as empty too, and ReadError says why: such a file must not be written over.
   explicit TIniFile(std::filesystem::path path);
+
+  const std::string& ReadError() const { return fReadError; }
 
   std::string ReadString(const std::string& section, const std::string& key, const std::string& def) const;
   // Not a valid decimal integer → the default.
@@ -36,6 +39,7 @@ class TIniFile {
   std::optional<std::string> Find(const std::string& section, const std::string& key) const;
   std::filesystem::path fPath;
   std::vector<std::string> fLines;
+  std::string fReadError;
 };
 
 }  // namespace zz

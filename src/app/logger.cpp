@@ -86,7 +86,8 @@ void TLogger::AddEntry(const std::string& entry, bool isError) {
   if (!isError && !FLogNonCritical) return;
   FHasErrors = FHasErrors || isError;
   if (!FLogFileStreamWriter.is_open()) OpenFile();
-  std::string line = std::string(isError ? "[ОШИБКА] " : "[ИНФО] ") + Timestamp() + " " + entry;
+  // One entry is one line, whatever a file name or a reply put into the text.
+  std::string line = std::string(isError ? "[ОШИБКА] " : "[ИНФО] ") + Timestamp() + " " + EscapeControlChars(entry);
   FLogFileStreamWriter << line << kLineEnd;
   FLogFileStreamWriter.flush();
   if (!FLogFileStreamWriter) throw std::runtime_error("Не удалось записать в файл журнала " + FFileName);

@@ -6,6 +6,7 @@
 #include "app/exit_code.h"
 #include "app/logger.h"
 #include "settings/settings.h"
+#include "settings/strings.h"
 
 namespace zz {
 
@@ -25,7 +26,7 @@ void ApplyCommandLine(const TCommandLine& line, TSettings& settings) {
 // The critical error: logged with its stack, and one line on standard error, which is the only
 // trace left when the logger is not initialised yet.
 void ReportCriticalFailure(const std::exception& e) {
-  std::cerr << "zazoru: критическая ошибка: " << e.what() << std::endl;
+  std::cerr << "zazoru: критическая ошибка: " << EscapeControlChars(e.what()) << std::endl;
   try {
     TLogger& logger = TLogger::GetInstance();
     logger.LogException(e);

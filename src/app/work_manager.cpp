@@ -1,11 +1,14 @@
 #include "app/work_manager.h"
 
 #include <cstdlib>
+#include <iostream>
 
 #include "app/config_file.h"
 #include "app/exit_code.h"
+#include "search/run_temp_dir.h"
 #include "search/searcher.h"
 #include "settings/classifiers.h"
+#include "settings/strings.h"
 #include "settings/utils.h"
 
 namespace zz {
@@ -35,9 +38,13 @@ void TWorkManager::createSearcher() {
   if (!fSearcher) fSearcher = std::make_unique<TSearcher>(FAppDataDir / "Temp");
 }
 
-void TWorkManager::ReadIni() { ReadConfiguration(fSettings, FAppDataDir); }
+void TWorkManager::ReadIni() { fConfigError = ReadConfiguration(fSettings, FAppDataDir); }
 
-bool TWorkManager::WriteIni() { return WriteConfiguration(fSettings, FAppDataDir); }
+bool TWorkManager::WriteIni() {
+  // A file that could not be read is the user's to mend; defaults never replace it.
+  if (!fConfigError.empty()) return false;
+  return WriteConfiguration(fSettings, FAppDataDir);
+}
 
 bool TWorkManager::UpdateCrossList(std::string& reason) {
   reason.clear();
@@ -51,13 +58,18 @@ void TWorkManager::Prepare() {
   WriteLogEntry("---десятичный разделитель: .");
   WriteLogEntry("***установка региональных стандартов завершено");
 
+  // Other runs may be working in Temp right now: only what runs that are gone left is removed.
   fs::path temp = FAppDataDir / "Temp";
   WriteLogEntry("***удаление каталога " + temp.string());
-  ClearAndRemoveDirectory(temp);
+  const int abandoned = TRunTempDir::RemoveAbandoned(temp);
+  const int staleTemps = RemoveStaleAtomicTemps(FAppDataDir);
 
   WriteLogEntry("***чтение ini-файла");
   ReadIni();
   TLogger::GetInstance().Init((FAppDataDir / "logs").string() + "/", fSettings.FDebug, fSettings.AppDate());
+  if (abandoned + staleTemps > 0)
+    WriteLogEntry("---удалено оставленного прерванными сверками: " + std::to_string(abandoned + staleTemps));
+  if (!fConfigError.empty()) WriteLogEntry(ConfigErrorMessage(), true);
   WriteLogEntry("***чтение ini-файла завершено");
 
   if (fSettings.FCrossAutoUpdate) {
@@ -70,8 +82,14 @@ void TWorkManager::Prepare() {
   WriteLogEntry("***заполнение классификаторов завершено");
 }
 
+std::string TWorkManager::ConfigErrorMessage() const {
+  return "Файл настроек " + (FAppDataDir / kConfigFileName).string() + " не прочитан (" + fConfigError +
+         "). Исправьте или удалите его: пока он не читается, сверка не выполняется и настройки не сохраняются.";
+}
+
 std::vector<std::string> TWorkManager::CheckSettings() {
   std::vector<std::string> messages;
+  if (!fConfigError.empty()) messages.push_back(ConfigErrorMessage());
   const TSettings& s = fSettings;
   std::error_code ec;
   if (s.FRegNum.empty() || s.FRegNum.find(' ') != std::string::npos)
@@ -125,6 +143,12 @@ void TWorkManagerBPI::Prepare() {
   WriteLogEntry("***чтение и проверка параметров сверки");
   TWorkManager::Prepare();
   fSettings.FMode = mBPI;
+  // A number from the command line names the protocol file: anything but the number's form is
+  // refused before it is used.
+  if (!fSettings.FRegNum.empty() && !IsRegNumForm(fSettings.FRegNum)) {
+    WriteLogEntry("---рег. номер \"" + fSettings.FRegNum + "\" не соответствует форме 000-000-000000", true);
+    fSettings.FRegNum.clear();
+  }
   if (fSettings.FRegNum.empty()) WriteLogEntry("Не найден рег. номер", true);
   // A batch run takes every reporting period found.
   fSettings.FYear = 0;
@@ -146,6 +170,8 @@ void TWorkManagerBPI::Prepare() {
   WriteLogEntry("***возникли ошибки в параметрах сверки", true);
   WriteLogEntry("-------------------------------", true);
   for (const std::string& m : messages) WriteLogEntry(m, true);
+  // The calling program's operator sees standard error first; the log may be where nobody looks.
+  if (!fConfigError.empty()) std::cerr << "zazoru: " << EscapeControlChars(ConfigErrorMessage()) << std::endl;
   WriteLogEntry("-------------------------------", true);
   SetRunExitCode(ecSettingsOrServer);
 }

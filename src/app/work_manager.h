@@ -34,6 +34,10 @@ class TWorkManager : public TLoggingObject {
   bool UpdateCrossList(std::string& reason);
 
   const std::filesystem::path& AppDataDir() const { return FAppDataDir; }
+  // Why the configuration file could not be read; empty when it was read or does not exist.
+  const std::string& ConfigError() const { return fConfigError; }
+  // The message that says so, naming the file.
+  std::string ConfigErrorMessage() const;
   const std::string& ReportFile() const { return fReportFile; }
 
   // The data directory: the executable's directory in portable mode, otherwise
@@ -44,6 +48,7 @@ class TWorkManager : public TLoggingObject {
   TSettings& fSettings;
   std::filesystem::path FAppDataDir;
   std::string fReportFile;
+  std::string fConfigError;
   std::unique_ptr<TSearcher> fSearcher;
 };
 

@@ -231,8 +231,13 @@ std::string TProtocolFormer::printBadProtocol(TMessageList& ListErrors, int eCod
   TCp1251FileWriter w(path, false);
   WriteLogEntry("---путь формирования bad протокола " + path);
   writeHeader(w, eCode, "");
-  if (eCode == 10)
+  if (eCode == 10) {
     w.WriteLine("<div style =\"color:blue\"><h3>Не было найдено файлов индивидуальных сведений в формате .xml</h3></div>");
+    // Files that were there but could not be read (damaged XML, refused archives): the user must
+    // learn why nothing was found.
+    for (auto& message : ListErrors)
+      if (message->IsError) Print(*message, w);
+  }
   if (eCode == 11) {
     if (fSettings.fCompareTerrCodes && fSettings.hasNordRight("all", TDate{}, TDate{}, -1, -1))
       w.WriteLine("<h3 style =\"color:blue\">Необходимо уточнить право организации на проставление кодов РКС, МКС</h3>");

@@ -81,8 +81,13 @@ void TSearcher::FindListsInFiles() {
     const std::string& path = candidates[static_cast<size_t>(i)];
     try {
       Progress(n, i, "Поиск Перечня: " + path);
-      TMyTreePtr tree = ReadXmlTree(path);
-      if (!tree) continue;
+      if (fUnreadable.contains(path)) continue;
+      TMyParser parser;
+      TMyTreePtr tree = parser.parse(path);
+      if (!tree) {
+        ReportUnreadable(path, parser.LastError);
+        continue;
+      }
       std::vector<const TMyNode*> elements;
       if (tree->NodeName() == "Перечень") elements.push_back(tree.get());
       for (const TMyNode* e : tree->GetElementsByTagName("Перечень")) elements.push_back(e);
@@ -102,7 +107,7 @@ void TSearcher::FindListsInFiles() {
             continue;
           }
         }
-        std::unique_ptr<TTheList> list = ReadListElement(element, year, q, path);
+        std::unique_ptr<TTheList> list = ReadListElement(element, year, q, DisplayName(path));
         for (auto& set : fSets) {
           if (set->FYear == year && (set->FPeriod == q || list->Accumulate())) {
             set->FList = std::move(list);

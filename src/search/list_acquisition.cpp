@@ -231,7 +231,7 @@ std::vector<std::string> TListAcquisition::CheckListFormat(const std::string& pa
   InstallSafeEntityLoader();
 
   std::filesystem::path schemaPath = FindShippedFile(kSchemaName);
-  std::string schemaBytes = ReadFileBytes(schemaPath);  // throws when the schema is missing
+  std::string schemaBytes = ReadFileBytes(schemaPath, kSmallFileMaxBytes);  // throws when the schema is missing
   std::unique_ptr<xmlSchema, TSchemaFree> schema;
   {
     TFirstError ignored;

@@ -4,6 +4,7 @@
 
 #include "app/exit_code.h"
 #include "search/list_acquisition.h"
+#include "search/run_temp_dir.h"
 #include "settings/classifiers.h"
 #include "settings/strings.h"
 #include "xml/my_parser.h"
@@ -12,7 +13,8 @@ namespace zz {
 
 namespace fs = std::filesystem;
 
-TSearcher::TSearcher(fs::path tempDir) : fSettings(TSettings::GetInstance()), fTempDir(std::move(tempDir)) {
+TSearcher::TSearcher(fs::path tempParent)
+    : fSettings(TSettings::GetInstance()), fTempParent(std::move(tempParent)) {
   fAllXMLFiles[xftPD];
   fAllXMLFiles[xftList];
 }
@@ -23,8 +25,13 @@ void TSearcher::Progress(int max, int curr, const std::string& text) {
 
 void TSearcher::Run() {
   Progress(0, 0, "Поиск файлов...");
-  // Files unpacked by an earlier run must not become candidates of this one.
-  ClearAndRemoveDirectory(fTempDir);
+  // Unpacked files are this run's alone and go when the search ends, however it ends.
+  TRunTempDir runTemp(fTempParent);
+  fRunTemp = runTemp.Path();
+  struct TForget {
+    fs::path& path;
+    ~TForget() { path.clear(); }
+  } forget{fRunTemp};
   FindFiles();
   WriteLogEntry("//////////////////////////////////");
   WriteLogEntry("***разбор ИСов");
@@ -65,13 +72,48 @@ void TSearcher::ScanDirectory(const std::string& dir, TXMLFileType kind) {
   LogSkippedEntries(dir);
   auto& list = fAllXMLFiles[kind];
   for (const fs::path& file : ListFilesByExtension(dir, ".xml")) list.push_back(file.string());
-  for (const fs::path& archive : ListFilesByExtension(dir, ".zip")) {
-    TUnpackResult unpacked = UnpackZipFlat(archive, fTempDir, fUnpackLimits);
-    if (!unpacked.Ok) WriteLogEntry("---архив " + archive.string() + " не распакован: " + unpacked.Error, true);
-  }
-  for (const fs::path& file : ListFilesByExtension(fTempDir, ".xml")) list.push_back(file.string());
+  for (const fs::path& archive : ListFilesByExtension(dir, ".zip")) UnpackArchive(archive);
+  // Every XML file unpacked so far in this run, those of an earlier scan included.
+  for (const fs::path& file : fExtracted) list.push_back(file.string());
   WriteLogEntry("***поиск xml-файлов завершен");
   WriteLogEntry("---найдено " + std::to_string(list.size()) + " xml-файлов");
+}
+
+void TSearcher::UnpackArchive(const fs::path& archive) {
+  // Each archive gets a folder of its own, so that same-named entries of different archives stay apart.
+  const fs::path target = fRunTemp / (std::to_string(++fArchiveCount) + "-" + archive.filename().string());
+  TUnpackResult unpacked = UnpackZip(archive, target, fUnpackLimits, fUnpackedBytes);
+  for (const TRefusedEntry& entry : unpacked.Refused)
+    ReportDamage("Файл " + entry.Name + " из архива " + archive.string() + " не распакован: " + entry.Reason);
+  if (!unpacked.Ok)
+    ReportDamage("Архив " + archive.string() + (unpacked.Files.empty() ? " не распакован: " : " распакован не полностью: ") +
+                 unpacked.Error);
+  for (const fs::path& file : unpacked.Files) {
+    if (!SameTextCI(file.extension().string(), ".xml")) continue;
+    fExtracted.push_back(file);
+    // The protocol names the archive and the entry: the unpacked copy is gone once the run ends.
+    fDisplayNames[file.string()] = (archive / file.lexically_relative(target)).string();
+  }
+  std::stable_sort(fExtracted.begin(), fExtracted.end(), FileNameOrderLess);
+}
+
+std::string TSearcher::DisplayName(const std::string& path) const {
+  auto it = fDisplayNames.find(path);
+  return it == fDisplayNames.end() ? path : it->second;
+}
+
+void TSearcher::ReportDamage(const std::string& text) {
+  WriteLogEntry("---" + text, true);
+  AddMessage(std::make_unique<TProtocolMessage>(text, true));
+  ++fDamagedInputs;
+}
+
+void TSearcher::ReportUnreadable(const std::string& path, const std::string& reason) {
+  if (!fUnreadable.insert(path).second) return;
+  const std::string text = "Не удалось прочитать файл XML " + DisplayName(path) + ": " + reason;
+  WriteLogEntry(text, true);
+  AddMessage(std::make_unique<TProtocolMessage>(text, true));
+  ++fDamagedInputs;
 }
 
 void TSearcher::RemoveListCandidate(const std::string& path) {
@@ -113,10 +155,14 @@ void TSearcher::ParseISFile(const std::string& path, int index, int count) {
   Progress(count, count - index, "Поиск ИС: " + path);
   TMyParser parser;
   TMyTreePtr tree = parser.parse(path);
-  if (!parser.LastError.empty()) WriteLogEntry("---файл " + path + " не прочитан: " + parser.LastError, true);
+  if (!tree) {
+    // Never read in part: the whole file is out, and the protocol says why.
+    ReportUnreadable(path, parser.LastError);
+    RemoveListCandidate(path);
+    return;
+  }
   WriteLogEntry("***первоначальный разбор xml-файл");
-  std::optional<TBaseData> base =
-      tree ? TBaseData::TryGetBaseData(fSettings.FRegNum, tree.get(), 0, 0) : std::nullopt;
+  std::optional<TBaseData> base = TBaseData::TryGetBaseData(fSettings.FRegNum, tree.get(), 0, 0);
   WriteLogEntry("***первоначальный разбор xml-файл завершен");
 
   bool accepted = false;
@@ -140,10 +186,11 @@ void TSearcher::ParseISFile(const std::string& path, int index, int count) {
   RemoveListCandidate(path);
   fFoundIS = true;
   WriteLogEntry("***дополнительный разбор xml-файл");
-  std::unique_ptr<TPack> pack = TPack::TryGetPackData(tree.get(), base->PDType(), fSearchErrors, *base, path);
+  std::unique_ptr<TPack> pack =
+      TPack::TryGetPackData(tree.get(), base->PDType(), fSearchErrors, *base, DisplayName(path));
   WriteLogEntry("***дополнительный разбор xml-файл завершен");
   if (!pack) {
-    AddMessage(std::make_unique<TProtocolMessage>("Ошибка при разборе пачки: " + path, true));
+    AddMessage(std::make_unique<TProtocolMessage>("Ошибка при разборе пачки: " + DisplayName(path), true));
     WriteLogEntry("---возникли ошибки при дополнительном разборе пачки");
     return;
   }

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -22,8 +23,9 @@ enum TXMLFileType { xftPD, xftList };
 
 class TSearcher : public TLoggingObject {
  public:
-  // Archives are unpacked into `tempDir`, which every run starts empty.
-  explicit TSearcher(std::filesystem::path tempDir);
+  // Archives are unpacked into a directory of the run's own under `tempParent`, removed when the
+  // search ends.
+  explicit TSearcher(std::filesystem::path tempParent);
 
   void Run();
 
@@ -33,6 +35,9 @@ class TSearcher : public TLoggingObject {
   bool fFoundIS = false;
   std::map<TXMLFileType, std::vector<std::string>> fAllXMLFiles;
   TUnpackLimits fUnpackLimits;
+  // Inputs that could not be used whole (unreadable XML, refused archives and entries); each is an
+  // error message in fSearchErrors, and a run with any of them cannot end as clean.
+  int fDamagedInputs = 0;
   // Limits of the queries to the list server.
   THttpGetLimits fListServerLimits = DefaultListServerLimits();
 
@@ -52,10 +57,21 @@ class TSearcher : public TLoggingObject {
   void FindLists();
   void FindListsOnServer();
   void FindListsInFiles();
+  void UnpackArchive(const std::filesystem::path& archive);
+  void ReportUnreadable(const std::string& path, const std::string& reason);
+  // How the protocol names a candidate: an unpacked file as its archive's path and its entry's.
+  std::string DisplayName(const std::string& path) const;
+  void ReportDamage(const std::string& text);
   void AddMessage(std::unique_ptr<TProtocolMessage> message) { fSearchErrors.push_back(std::move(message)); }
 
   TSettings& fSettings;
-  std::filesystem::path fTempDir;
+  std::filesystem::path fTempParent;
+  std::filesystem::path fRunTemp;                 // set while the search runs
+  int fArchiveCount = 0;
+  uint64_t fUnpackedBytes = 0;                    // over every archive of the run
+  std::vector<std::filesystem::path> fExtracted;  // XML files unpacked so far, in listing order
+  std::set<std::string> fUnreadable;              // reported once, never tried again
+  std::map<std::string, std::string> fDisplayNames;
 };
 
 }  // namespace zz

@@ -2,9 +2,11 @@
 
 #include <archive.h>
 #include <archive_entry.h>
+#include <fcntl.h>
+#include <unistd.h>
 
-#include <algorithm>
-#include <fstream>
+#include <cerrno>
+#include <cstring>
 #include <memory>
 
 namespace zz {
@@ -57,20 +59,69 @@ std::string ErrorText(archive* a) {
   return text ? std::string(text) : std::string("неизвестная ошибка");
 }
 
-// The bare name of an entry; empty for names that cannot be a file of ours.
-std::string FlatName(const char* rawPath) {
-  if (!rawPath) return {};
-  std::string path(rawPath);
-  if (!IsValidUtf8(path)) path = Cp866ToUtf8(path);
-  size_t slash = path.find_last_of("/\\");
-  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-  if (name.empty() || name == "." || name == "..") return {};
-  return name;
+std::string EntryName(archive_entry* entry) {
+  const char* raw = archive_entry_pathname(entry);
+  if (!raw) return {};
+  std::string name(raw);
+  return IsValidUtf8(name) ? name : Cp866ToUtf8(name);
 }
+
+// The entry's path below the target directory: its folders and name, with nothing that could lead
+// out of it (empty, "." and ".." parts and drive letters are dropped). Empty when no name is left.
+fs::path SafeRelativePath(const std::string& name) {
+  fs::path out;
+  size_t start = 0;
+  while (start <= name.size()) {
+    size_t end = name.find_first_of("/\\", start);
+    if (end == std::string::npos) end = name.size();
+    std::string part = name.substr(start, end - start);
+    if (!part.empty() && part != "." && part != ".." && !(part.size() == 2 && part[1] == ':')) out /= part;
+    start = end + 1;
+  }
+  return out;
+}
+
+class TEntryFile {
+ public:
+  TEntryFile() = default;
+  ~TEntryFile() { Close(); }
+  TEntryFile(const TEntryFile&) = delete;
+  TEntryFile& operator=(const TEntryFile&) = delete;
+
+  // Creates the file; never follows a link or replaces an existing file.
+  bool Create(const fs::path& path) {
+    std::error_code ec;
+    fs::create_directories(path.parent_path(), ec);
+    fFd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    return fFd >= 0;
+  }
+  bool Write(const char* data, size_t n) {
+    while (n > 0) {
+      ssize_t w = write(fFd, data, n);
+      if (w < 0) {
+        if (errno == EINTR) continue;
+        return false;
+      }
+      data += w;
+      n -= static_cast<size_t>(w);
+    }
+    return true;
+  }
+  bool Close() {
+    if (fFd < 0) return true;
+    int rc = close(fFd);
+    fFd = -1;
+    return rc == 0;
+  }
+
+ private:
+  int fFd = -1;
+};
 
 }  // namespace
 
-TUnpackResult UnpackZipFlat(const fs::path& archivePath, const fs::path& targetDir, const TUnpackLimits& limits) {
+TUnpackResult UnpackZip(const fs::path& archivePath, const fs::path& targetDir, const TUnpackLimits& limits,
+                        uint64_t& runBytes) {
   TUnpackResult result;
   std::unique_ptr<archive, TArchiveDeleter> a(archive_read_new());
   archive_read_support_format_zip(a.get());
@@ -79,50 +130,92 @@ TUnpackResult UnpackZipFlat(const fs::path& archivePath, const fs::path& targetD
     result.Error = "архив не читается: " + ErrorText(a.get());
     return result;
   }
-  auto fail = [&](std::string why) {
-    for (const fs::path& f : result.Files) {
-      std::error_code ec;
-      fs::remove(f, ec);
-    }
+
+  uint64_t archiveBytes = 0;  // kept and being written, counted against the run's bound
+  auto removeFile = [](const fs::path& f) {
+    std::error_code ec;
+    fs::remove(f, ec);
+  };
+  // A bomb or an archive past the run's bound: everything it wrote goes.
+  auto refuse = [&](std::string why) {
+    for (const fs::path& f : result.Files) removeFile(f);
     result.Files.clear();
+    runBytes -= std::min(runBytes, archiveBytes);
     result.Ok = false;
     result.Error = std::move(why);
     return result;
   };
+  const std::string tooLarge =
+      "распакованный размер архивов превышает " + std::to_string(limits.MaxRunBytes) + " байт";
 
   std::error_code ec;
   fs::create_directories(targetDir, ec);
-  uint64_t total = 0;
   size_t entries = 0;
   archive_entry* entry = nullptr;
   std::vector<char> buffer(64 * 1024);
   while (true) {
     int r = archive_read_next_header(a.get(), &entry);
     if (r == ARCHIVE_EOF) break;
-    if (r != ARCHIVE_OK && r != ARCHIVE_WARN) return fail("архив повреждён: " + ErrorText(a.get()));
-    if (++entries > limits.MaxEntries)
-      return fail("в архиве больше " + std::to_string(limits.MaxEntries) + " файлов");
+    if (r != ARCHIVE_OK && r != ARCHIVE_WARN) {
+      // The archive's directory itself is damaged: what was read so far stays.
+      result.Error = "архив повреждён: " + ErrorText(a.get());
+      return result;
+    }
+    if (++entries > limits.MaxEntries) return refuse("в архиве больше " + std::to_string(limits.MaxEntries) + " файлов");
     if (archive_entry_filetype(entry) != AE_IFREG || archive_entry_hardlink(entry)) continue;
-    std::string name = FlatName(archive_entry_pathname(entry));
-    if (name.empty()) continue;
+    const std::string name = EntryName(entry);
+    fs::path relative = SafeRelativePath(name);
+    if (relative.empty()) continue;
     if (archive_entry_size_is_set(entry) &&
-        static_cast<uint64_t>(archive_entry_size(entry)) > limits.MaxTotalBytes - std::min(total, limits.MaxTotalBytes))
-      return fail("распакованный размер архива превышает " + std::to_string(limits.MaxTotalBytes) + " байт");
+        static_cast<uint64_t>(archive_entry_size(entry)) > limits.MaxRunBytes - std::min(runBytes, limits.MaxRunBytes))
+      return refuse(tooLarge);
 
-    fs::path target = targetDir / name;
-    std::ofstream out(target, std::ios::binary | std::ios::trunc);
-    if (!out) return fail("не удалось создать файл " + target.string());
-    if (std::find(result.Files.begin(), result.Files.end(), target) == result.Files.end()) result.Files.push_back(target);
+    // A second entry of the same path (zip allows it) goes into a folder of its own.
+    fs::path target = targetDir / relative;
+    if (fs::exists(fs::symlink_status(target, ec))) target = targetDir / std::to_string(entries) / relative;
+    TEntryFile out;
+    if (!out.Create(target)) {
+      result.Refused.push_back({name, std::string("файл не создаётся: ") + std::strerror(errno)});
+      continue;
+    }
+    uint64_t written = 0;
+    std::string damage;
     while (true) {
       la_ssize_t n = archive_read_data(a.get(), buffer.data(), buffer.size());
       if (n == 0) break;
-      if (n < 0) return fail("архив повреждён: " + ErrorText(a.get()));
-      total += static_cast<uint64_t>(n);
-      if (total > limits.MaxTotalBytes)
-        return fail("распакованный размер архива превышает " + std::to_string(limits.MaxTotalBytes) + " байт");
-      out.write(buffer.data(), n);
-      if (!out) return fail("не удалось записать файл " + target.string());
+      if (n < 0) {
+        damage = "повреждён: " + ErrorText(a.get());
+        break;
+      }
+      written += static_cast<uint64_t>(n);
+      archiveBytes += static_cast<uint64_t>(n);
+      runBytes += static_cast<uint64_t>(n);
+      if (runBytes > limits.MaxRunBytes) {
+        out.Close();
+        removeFile(target);
+        return refuse(tooLarge);
+      }
+      const auto packed = static_cast<uint64_t>(std::max<la_int64_t>(archive_filter_bytes(a.get(), -1), 0));
+      if (archiveBytes > limits.MaxRatioFloor + limits.MaxRatio * packed) {
+        out.Close();
+        removeFile(target);
+        return refuse("архив сжат более чем в " + std::to_string(limits.MaxRatio) +
+                      " раз (похоже на архивную бомбу)");
+      }
+      if (!out.Write(buffer.data(), static_cast<size_t>(n))) {
+        damage = std::string("не записан: ") + std::strerror(errno);
+        break;
+      }
     }
+    if (!out.Close() && damage.empty()) damage = std::string("не записан: ") + std::strerror(errno);
+    if (!damage.empty()) {
+      removeFile(target);
+      archiveBytes -= written;
+      runBytes -= std::min(runBytes, written);
+      result.Refused.push_back({name, damage});
+      continue;
+    }
+    result.Files.push_back(target);
   }
   result.Ok = true;
   return result;

@@ -1,7 +1,10 @@
 #pragma once
-// Zip archives of the input directories, unpacked in-process and flat (file names only) into the
-// run's Temp directory. Hostile archives are refused: nothing is written outside the target
-// directory, and the number of entries and the unpacked size are bounded.
+// Zip archives of the input directories, unpacked in-process into a directory of their own under
+// the run's temporary directory. Every entry keeps its folders, so no entry ever replaces another.
+// Hostile archives are refused: nothing is written outside the target directory, the number of
+// entries, the compression ratio and the bytes a whole run may write are bounded, and a refused
+// archive takes back only what it wrote itself. A damaged entry is named and skipped; the intact
+// entries stay.
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -11,18 +14,30 @@ namespace zz {
 
 struct TUnpackLimits {
   size_t MaxEntries = 10000;
-  uint64_t MaxTotalBytes = 2ull << 30;  // 2 GiB unpacked per archive
+  // Unpacked bytes one run may write over all its archives.
+  uint64_t MaxRunBytes = 2ull << 30;
+  // Unpacked bytes per byte read from the archive, past the first MaxRatioFloor bytes. Text
+  // reports compress tens of times; a bomb compresses a thousand times.
+  uint64_t MaxRatio = 200;
+  uint64_t MaxRatioFloor = 1ull << 20;
+};
+
+struct TRefusedEntry {
+  std::string Name;    // the entry's path inside the archive
+  std::string Reason;
 };
 
 struct TUnpackResult {
+  // False when the archive as a whole was refused or could not be read to its end.
   bool Ok = false;
-  std::string Error;                             // why the archive was refused or unreadable
-  std::vector<std::filesystem::path> Files;      // files written (none when refused)
+  std::string Error;                          // why, when not Ok
+  std::vector<std::filesystem::path> Files;   // files written and kept, in archive order
+  std::vector<TRefusedEntry> Refused;         // damaged or unwritable entries, skipped
 };
 
-// Extracts every regular file of the archive into `targetDir` under its bare name, replacing a
-// file of the same name. On refusal or failure the files already written are removed again.
-TUnpackResult UnpackZipFlat(const std::filesystem::path& archive, const std::filesystem::path& targetDir,
-                            const TUnpackLimits& limits = {});
+// Unpacks the archive into `targetDir`, which must not exist yet or be empty. `runBytes` counts
+// what the run has unpacked so far and grows by what is kept.
+TUnpackResult UnpackZip(const std::filesystem::path& archive, const std::filesystem::path& targetDir,
+                        const TUnpackLimits& limits, uint64_t& runBytes);
 
 }  // namespace zz

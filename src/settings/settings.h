@@ -97,6 +97,8 @@ class TSettings : public TSingleton {
   int FPeriod = 0;
   int FYear = 0;
   bool FDebug = false;
+  // How long a batch run waits for a report directory that another run holds.
+  int FLockWaitMinutes = 10;
   bool FCheckPerFormat = false;
   bool fPensOption = false;
   bool FAccumulateOption = false;

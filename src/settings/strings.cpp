@@ -211,17 +211,21 @@ int ParseIntDef(std::string_view text, int def) {
 }
 
 bool TryParseDouble(std::string_view text, double& value) {
-  if (text.empty()) return false;
-  std::string s(text);
-  for (char& c : s)
-    if (c == ',') c = '.';
-  const char* begin = s.data();
-  const char* end = begin + s.size();
-  if (*begin == '+') ++begin;
-  if (begin == end || (*begin == '.' && begin + 1 == end)) return false;
+  // Decimal with a point only: digits, at most one point, an optional sign. "inf", "nan", exponents,
+  // hexadecimal and a decimal comma are not numbers.
+  size_t i = 0;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+  size_t digits = 0, points = 0;
+  for (size_t k = i; k < text.size(); ++k) {
+    if (text[k] >= '0' && text[k] <= '9') ++digits;
+    else if (text[k] == '.' && ++points == 1) continue;
+    else return false;
+  }
+  if (digits == 0) return false;
+  const char* begin = text.data() + (text[0] == '+' ? 1 : 0);
   double result = 0;
-  auto [ptr, ec] = std::from_chars(begin, end, result, std::chars_format::fixed);
-  if (ec != std::errc() || ptr != end) return false;
+  auto [ptr, ec] = std::from_chars(begin, text.data() + text.size(), result, std::chars_format::fixed);
+  if (ec != std::errc() || ptr != text.data() + text.size()) return false;
   value = result;
   return true;
 }
@@ -247,6 +251,40 @@ std::string HtmlEscape(std::string_view text) {
     }
   }
   return out;
+}
+
+std::string EscapeControlChars(std::string_view text) {
+  static const char* hex = "0123456789ABCDEF";
+  std::string out;
+  out.reserve(text.size());
+  auto escapeByte = [&](unsigned char c) {
+    out += "\\x";
+    out += hex[c >> 4];
+    out += hex[c & 15];
+  };
+  for (size_t i = 0; i < text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (c == '\n') out += "\\n";
+    else if (c == '\r') out += "\\r";
+    else if (c == '\t') out += "\\t";
+    else if (c < 0x20 || c == 0x7F) escapeByte(c);
+    else if (c == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
+             static_cast<unsigned char>(text[i + 1]) <= 0x9F) {
+      // U+0080..U+009F: CSI and its kin.
+      escapeByte(c);
+      escapeByte(static_cast<unsigned char>(text[++i]));
+    } else out += static_cast<char>(c);
+  }
+  return out;
+}
+
+bool IsRegNumForm(std::string_view text) {
+  if (text.size() != 14) return false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const bool dash = i == 3 || i == 7;
+    if (dash ? text[i] != '-' : (text[i] < '0' || text[i] > '9')) return false;
+  }
+  return true;
 }
 
 std::string PercentEncode(std::string_view text) {

@@ -41,6 +41,13 @@ bool TryParseDouble(std::string_view text, double& value);
 // Shortest decimal form with "." and up to 15 significant digits (1.5, 0.25, 3, 1e-20).
 std::string FormatNumber(double value);
 
+// One line of log or terminal text: control characters (C0, DEL and C1) are shown as "\n", "\r",
+// "\t" or "\xNN", so that a name or a reply cannot start a line of its own or drive a terminal.
+std::string EscapeControlChars(std::string_view text);
+
+// The form of a registration number: three digits, "-", three digits, "-", six digits.
+bool IsRegNumForm(std::string_view text);
+
 // Escapes &, <, >, " for HTML text and attribute values.
 std::string HtmlEscape(std::string_view text);
 

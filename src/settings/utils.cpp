@@ -1,5 +1,7 @@
 #include "settings/utils.h"
 
+#include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -7,6 +9,7 @@
 #include <cstring>
 
 #include <algorithm>
+#include <chrono>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -79,6 +82,12 @@ fs::path FindShippedFile(const std::string& name) {
   return name;
 }
 
+bool FileNameOrderLess(const fs::path& a, const fs::path& b) {
+  std::string na = a.filename().string(), nb = b.filename().string();
+  int c = CompareTextCI(na, nb);
+  return c != 0 ? c < 0 : na < nb;
+}
+
 std::vector<fs::path> ListFilesByExtension(const fs::path& directory, std::string_view extension) {
   std::vector<fs::path> files;
   std::error_code ec;
@@ -87,25 +96,46 @@ std::vector<fs::path> ListFilesByExtension(const fs::path& directory, std::strin
     if (!it->is_regular_file(e2)) continue;
     if (SameTextCI(it->path().extension().string(), extension)) files.push_back(it->path());
   }
-  std::sort(files.begin(), files.end(), [](const fs::path& a, const fs::path& b) {
-    std::string na = a.filename().string(), nb = b.filename().string();
-    int c = CompareTextCI(na, nb);
-    return c != 0 ? c < 0 : na < nb;
-  });
+  std::sort(files.begin(), files.end(), FileNameOrderLess);
   return files;
 }
 
-std::string ReadFileBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw std::runtime_error("Не удалось открыть файл " + path.string());
-  std::ostringstream s;
-  s << in.rdbuf();
-  if (in.bad()) throw std::runtime_error("Не удалось прочитать файл " + path.string());
-  return s.str();
+std::string ReadFileBytes(const fs::path& path, size_t maxBytes) {
+  // Without blocking: a FIFO in the place of a file must not hold the program.
+  int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) throw std::runtime_error("Не удалось открыть файл " + path.string() + ": " + std::strerror(errno));
+  struct TCloser {
+    int fd;
+    ~TCloser() { close(fd); }
+  } closer{fd};
+  struct stat st {};
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+    throw std::runtime_error("Файл " + path.string() + " не прочитан: не является обычным файлом");
+  if (static_cast<uint64_t>(st.st_size) > maxBytes)
+    throw std::runtime_error("Файл " + path.string() + " не прочитан: размер больше " + std::to_string(maxBytes) +
+                             " байт");
+  fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  std::string bytes;
+  bytes.reserve(static_cast<size_t>(st.st_size));
+  char buffer[64 * 1024];
+  while (true) {
+    ssize_t n = read(fd, buffer, sizeof buffer);
+    if (n == 0) break;
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      throw std::runtime_error("Не удалось прочитать файл " + path.string() + ": " + std::strerror(errno));
+    }
+    // Files that report no size (those of /proc) are bounded as they are read.
+    if (bytes.size() + static_cast<size_t>(n) > maxBytes)
+      throw std::runtime_error("Файл " + path.string() + " не прочитан: размер больше " + std::to_string(maxBytes) +
+                               " байт");
+    bytes.append(buffer, static_cast<size_t>(n));
+  }
+  return bytes;
 }
 
-std::vector<std::string> ReadTextLines(const fs::path& path) {
-  std::string bytes = ReadFileBytes(path);
+std::vector<std::string> ReadTextLines(const fs::path& path, size_t maxBytes) {
+  std::string bytes = ReadFileBytes(path, maxBytes);
   if (bytes.starts_with("\xEF\xBB\xBF")) bytes.erase(0, 3);
   std::vector<std::string> lines = Split(bytes, '\n');
   if (!lines.empty() && lines.back().empty()) lines.pop_back();
@@ -120,8 +150,13 @@ void WriteTextLines(const fs::path& path, const std::vector<std::string>& lines)
   WriteFileAtomically(path, bytes);
 }
 
+namespace {
+constexpr std::string_view kAtomicTempMark = ".tmp-";
+}
+
 TAtomicFile::TAtomicFile(fs::path path) : fPath(std::move(path)) {
-  std::string tmpl = fPath.string() + ".tmp-XXXXXX";
+  // The writer's process number in the name tells a later run whether the writer is still there.
+  std::string tmpl = fPath.string() + std::string(kAtomicTempMark) + std::to_string(getpid()) + "-XXXXXX";
   fFd = mkstemp(tmpl.data());
   if (fFd < 0) throw std::runtime_error("Не удалось записать файл " + fPath.string() + ": " + std::strerror(errno));
   fTempPath = tmpl;
@@ -163,6 +198,32 @@ void TAtomicFile::Commit() {
     fs::remove(fTempPath, ec);
     throw std::runtime_error("Не удалось записать файл " + fPath.string() + ": " + why);
   }
+}
+
+int RemoveStaleAtomicTemps(const fs::path& directory) {
+  int removed = 0;
+  std::error_code ec;
+  for (fs::directory_iterator it(directory, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    const size_t mark = name.rfind(kAtomicTempMark);
+    if (mark == std::string::npos || mark == 0) continue;
+    // "<name>.tmp-<pid>-XXXXXX"; files of earlier versions, "<name>.tmp-XXXXXX", have no number.
+    std::string_view rest = std::string_view(name).substr(mark + kAtomicTempMark.size());
+    const size_t dash = rest.find('-');
+    bool stale = false;
+    std::error_code e2;
+    if (dash != std::string_view::npos && rest.size() == dash + 7) {
+      int pid = 0;
+      if (!TryParseInt(rest.substr(0, dash), pid) || pid <= 0) continue;
+      stale = kill(pid, 0) != 0 && errno == ESRCH;
+    } else if (rest.size() == 6) {
+      auto age = fs::file_time_type::clock::now() - fs::last_write_time(it->path(), e2);
+      stale = !e2 && age > std::chrono::minutes(10);
+    }
+    if (!stale || !it->is_regular_file(e2)) continue;
+    if (fs::remove(it->path(), e2)) ++removed;
+  }
+  return removed;
 }
 
 void WriteFileAtomically(const fs::path& path, const std::string& bytes) {

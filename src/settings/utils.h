@@ -1,5 +1,6 @@
 #pragma once
 // Small shared utilities: string arrays, directory clean-up, period codes, shipped-file lookup.
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <initializer_list>
@@ -29,19 +30,31 @@ std::filesystem::path ExecutableDir();
 // <exe dir>/../share/zazoru. Returns the name as given (relative) when found nowhere.
 std::filesystem::path FindShippedFile(const std::string& name);
 
+// The order of listings: file names case-insensitively, then by bytes.
+bool FileNameOrderLess(const std::filesystem::path& a, const std::filesystem::path& b);
+
 // Regular files of the directory whose extension equals `extension` (".xml") case-insensitively,
 // sorted by name case-insensitively, then by bytes. Listing failures end the listing.
 std::vector<std::filesystem::path> ListFilesByExtension(const std::filesystem::path& directory,
                                                         std::string_view extension);
 
-// Whole file into memory; throws std::runtime_error with the path on failure.
-std::string ReadFileBytes(const std::filesystem::path& path);
+// Size bound of the small files the program keeps: the configuration and the reference lists.
+inline constexpr size_t kSmallFileMaxBytes = size_t{16} << 20;
+
+// Whole file into memory. Only a regular file is read (a FIFO, a device or a link to one is refused
+// at once, without blocking) and only up to maxBytes; throws std::runtime_error with the path and
+// the reason on failure.
+std::string ReadFileBytes(const std::filesystem::path& path, size_t maxBytes = SIZE_MAX);
 
 // Lines of a text file (a UTF-8 byte-order mark is skipped, CR LF and LF both end a line).
-// Throws std::runtime_error when the file cannot be read.
-std::vector<std::string> ReadTextLines(const std::filesystem::path& path);
+// Throws std::runtime_error when the file cannot be read, as ReadFileBytes does.
+std::vector<std::string> ReadTextLines(const std::filesystem::path& path, size_t maxBytes = kSmallFileMaxBytes);
 // Replaces the file with the lines, each ended by CR LF, atomically. Throws std::runtime_error on failure.
 void WriteTextLines(const std::filesystem::path& path, const std::vector<std::string>& lines);
+
+// Removes the temporary files of atomic writes in `directory` whose writers are gone (killed
+// midway); returns how many.
+int RemoveStaleAtomicTemps(const std::filesystem::path& directory);
 
 // Replaces the file with the bytes: they go to a temporary file beside it, which is flushed to
 // disk and renamed into place, so a failure or a kill midway leaves the previous file intact.

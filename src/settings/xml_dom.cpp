@@ -46,7 +46,7 @@ TXmlDocPtr LoadDomDocumentFromMemory(const std::string& bytes, const std::string
 TXmlDocPtr LoadDomDocument(const std::filesystem::path& path, std::string* error) {
   std::string bytes;
   try {
-    bytes = ReadFileBytes(path);
+    bytes = ReadFileBytes(path, kSmallFileMaxBytes);
   } catch (const std::exception& e) {
     if (error) *error = e.what();
     return nullptr;

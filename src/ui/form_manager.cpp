@@ -1,6 +1,7 @@
 #include "ui/form_manager.h"
 
 #include <QApplication>
+#include <QTimer>
 #include <filesystem>
 #include <stdexcept>
 
@@ -12,6 +13,7 @@
 #include "ui/main_window.h"
 #include "ui/register.h"
 #include "ui/settings_form.h"
+#include "ui/ui_common.h"
 
 namespace zz {
 
@@ -60,6 +62,9 @@ void TWorkManagerForm::Prepare() {
   }
   CreateWindows();
   fMainWindow->show();
+  // Shown once the event loop runs, over the main window; the file is left as it is.
+  if (!ConfigError().empty())
+    QTimer::singleShot(0, fMainWindow.get(), [this] { ShowError(fMainWindow.get(), QS(ConfigErrorMessage())); });
   QApplication::exec();
 }
 

@@ -11,6 +11,9 @@ constexpr size_t kFirstNodeBlock = 64;
 constexpr size_t kMaxNodeBlock = 16384;
 constexpr size_t kFirstTextBlock = 4096;
 constexpr size_t kMaxTextBlock = 64 * 1024;
+// Per node beyond the node itself: its place in the by-name list and index and in its parent's
+// children.
+constexpr size_t kNodeIndexBytes = sizeof(TMyNode*) + sizeof(uint32_t) + sizeof(TMyNode*);
 
 bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 0x20; }
 
@@ -103,6 +106,7 @@ TMyNode* TMyTreeBuilder::NewNode() {
     size_t size = blocks.empty() ? kFirstNodeBlock : std::min(blocks.back().capacity() * 2, kMaxNodeBlock);
     blocks.emplace_back();
     blocks.back().reserve(size);
+    fMemory += size * (sizeof(TMyNode) + kNodeIndexBytes);
   }
   TMyNode& node = blocks.back().emplace_back();
   node.fTree = fTree.get();
@@ -114,6 +118,8 @@ uint32_t TMyTreeBuilder::NameId(std::string_view name) {
   auto it = fTree->fNameIds.find(name);
   if (it != fTree->fNameIds.end()) return it->second;
   auto id = static_cast<uint32_t>(fTree->fNames.size());
+  // The name, its map entry and its slice bound.
+  fMemory += sizeof(std::string) + name.size() + 4 * sizeof(void*) + sizeof(uint32_t);
   fTree->fNames.emplace_back(name);
   fTree->fNameIds.emplace(fTree->fNames.back(), id);
   return id;
@@ -128,10 +134,12 @@ std::string_view TMyTreeBuilder::Store(std::string_view s) {
     if (s.size() > blockSize / 4) {
       // A long value gets a block of its own and leaves the current one in use.
       t.fTextBlocks.push_back(std::make_unique_for_overwrite<char[]>(s.size()));
+      fMemory += s.size();
       std::memcpy(t.fTextBlocks.back().get(), s.data(), s.size());
       return std::string_view(t.fTextBlocks.back().get(), s.size());
     }
     t.fTextBlocks.push_back(std::make_unique_for_overwrite<char[]>(blockSize));
+    fMemory += blockSize;
     t.fTextFree = t.fTextBlocks.back().get();
     t.fTextLeft = blockSize;
   }
@@ -177,6 +185,7 @@ void TMyTreeBuilder::StartElement(std::string_view name) {
   }
   if (fCurrentRootNode) ++fCurrentRootNode->fChildCount;
   fCurrentRootNode = node;
+  ++fDepth;
 }
 
 void TMyTreeBuilder::AddAttribute(std::string_view name, std::string_view value) {
@@ -188,6 +197,7 @@ void TMyTreeBuilder::AddAttribute(std::string_view name, std::string_view value)
   TMyAttrib a;
   a.fName = fTree->fNames[NameId(name)];
   a.fText = Store(value);
+  fMemory += 2 * sizeof(TMyAttrib);  // the array grows by doubling
   fTree->fAttribs.push_back(a);
   ++last.fAttrCount;
 }
@@ -203,6 +213,7 @@ void TMyTreeBuilder::EndElement(std::string_view name) {
   if (fCurrentRootNode == nullptr || fCurrentRootNode->NodeName() != name) return;
   fCurrentRootNode->fEnd = static_cast<uint32_t>(fTree->fNodeCount);
   fCurrentRootNode = fCurrentRootNode->fParent;
+  --fDepth;
 }
 
 TMyTreePtr TMyTreeBuilder::Finish() {

@@ -166,6 +166,12 @@ class TMyTreeBuilder {
   bool RootClosed() const { return fRoot != nullptr && fCurrentRootNode == nullptr; }
   // Bytes of character data and attribute values received so far.
   size_t ReceivedBytes() const { return fReceived; }
+  // Memory the tree will hold once finished (nodes, their indexes, attributes, texts and names).
+  size_t MemoryBytes() const { return fMemory; }
+  // Elements open right now: the depth of the element started last.
+  size_t Depth() const { return fDepth; }
+  // Name of the innermost element still open; empty when none is.
+  std::string OpenElementName() const { return fCurrentRootNode ? fCurrentRootNode->NodeName() : std::string(); }
 
   // Completes the indexes; null when no element was started. Open elements (a document that broke
   // off) stay attached to their parents.
@@ -183,6 +189,8 @@ class TMyTreeBuilder {
   int fCurrentLine = 2;                 // the XML declaration takes line 1
   std::string fRun;                     // character data since the last tag
   size_t fReceived = 0;
+  size_t fMemory = 0;
+  size_t fDepth = 0;
 };
 
 }  // namespace zz

@@ -5,6 +5,7 @@
 #include <libxml/SAX2.h>
 #include <libxml/entities.h>
 #include <libxml/xmlerror.h>
+#include <libxml/xmlversion.h>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -90,13 +91,29 @@ struct TParseState {
   size_t fed = 0;
   size_t entityLookups = 0;
   bool stopped = false;
+  std::string refusal;  // why the document was given up, when it was not libxml2's finding
+  // libxml2's first error: later ones are consequences of it.
+  bool hasError = false;
+  int errorCode = 0;
+  int errorLine = 0;
+  int errorColumn = 0;
+  std::string errorMessage;
 
   // Only flags the stop: the event may come from inside an entity expansion, which runs in a
   // context of its own, so halting the document context from here is not safe. Events after the
   // stop are ignored and no more bytes are fed.
-  void Stop() { stopped = true; }
+  void Stop(std::string why) {
+    if (!stopped && refusal.empty()) refusal = std::move(why);
+    stopped = true;
+  }
   void CheckBudget() {
-    if (builder.ReceivedBytes() > kExpansionBase + kExpansionFactor * fed) Stop();
+    if (builder.ReceivedBytes() > kExpansionBase + kExpansionFactor * fed)
+      Stop("документ слишком сложен: ссылки на сущности раскрываются в текст, многократно больший самого файла");
+    else if (builder.Depth() > kMaxElementDepth)
+      Stop("документ слишком сложен: вложенность элементов больше " + std::to_string(kMaxElementDepth));
+    else if (builder.MemoryBytes() > kTreeBytesBase + kTreeBytesPerInputByte * fed)
+      Stop("документ слишком сложен: его дерево заняло бы больше " + std::to_string(kTreeBytesPerInputByte) +
+           " байт памяти на байт файла");
   }
 };
 
@@ -111,7 +128,7 @@ void OnStartElement(void* ctx, const xmlChar* name, const xmlChar** atts) {
       for (size_t i = 0; atts[i]; i += 2) st->builder.AddAttribute(View(atts[i]), View(atts[i + 1]));
     st->CheckBudget();
   } catch (...) {
-    st->Stop();
+    st->Stop("недостаточно памяти для чтения документа");
   }
 }
 
@@ -123,11 +140,11 @@ void OnEndElement(void* ctx, const xmlChar* name) {
     if (st->builder.RootClosed()) {
       // Nothing after the root's end tag is read. The root's end tag is never inside an entity,
       // so this event comes from the document context itself.
-      st->Stop();
+      st->stopped = true;
       xmlStopParser(st->ctxt);
     }
   } catch (...) {
-    st->Stop();
+    st->Stop("недостаточно памяти для чтения документа");
   }
 }
 
@@ -138,7 +155,7 @@ void OnCharacters(void* ctx, const xmlChar* ch, int len) {
     st->builder.Characters(std::string_view(reinterpret_cast<const char*>(ch), static_cast<size_t>(len)));
     st->CheckBudget();
   } catch (...) {
-    st->Stop();
+    st->Stop("недостаточно памяти для чтения документа");
   }
 }
 
@@ -148,7 +165,7 @@ xmlEntityPtr OnGetEntity(void* ctx, const xmlChar* name) {
   if (xmlEntityPtr predefined = xmlGetPredefinedEntity(name)) return predefined;
   if (st->stopped || st->ctxt == nullptr || st->ctxt->myDoc == nullptr) return nullptr;
   if (++st->entityLookups > kEntityLookupBase + st->fed) {
-    st->Stop();
+    st->Stop("документ слишком сложен: слишком много ссылок на сущности");
     return nullptr;
   }
   xmlEntityPtr e = xmlGetDocEntity(st->ctxt->myDoc, name);
@@ -173,6 +190,20 @@ void OnEntityDecl(void* ctx, const xmlChar* name, int type, const xmlChar* publi
 xmlParserInputPtr OnResolveEntity(void*, const xmlChar*, const xmlChar*) { return nullptr; }
 
 void Silent(void*, const char*, ...) {}
+
+#if LIBXML_VERSION >= 21200
+void KeepFirstError(void* ctx, const xmlError* e) {
+#else
+void KeepFirstError(void* ctx, xmlError* e) {
+#endif
+  auto* st = static_cast<TParseState*>(ctx);
+  if (!st || !e || st->hasError || e->level < XML_ERR_ERROR) return;
+  st->hasError = true;
+  st->errorCode = e->code;
+  st->errorLine = e->line;
+  st->errorColumn = e->int2;
+  st->errorMessage = e->message ? e->message : "";
+}
 
 xmlParserInputPtr RefuseExternalEntity(const char*, const char*, xmlParserCtxtPtr) { return nullptr; }
 
@@ -200,14 +231,14 @@ xmlSAXHandler MakeHandler() {
 // process-wide in libxml2, so parses must not run on several threads at once (the program has one).
 class TQuietScope {
  public:
-  TQuietScope()
+  explicit TQuietScope(TParseState* errors)
       : fGeneric(xmlGenericError),
         fGenericCtx(xmlGenericErrorContext),
         fStructured(xmlStructuredError),
         fStructuredCtx(xmlStructuredErrorContext),
         fLoader(xmlGetExternalEntityLoader()) {
     xmlSetGenericErrorFunc(nullptr, &Silent);
-    xmlSetStructuredErrorFunc(nullptr, nullptr);
+    xmlSetStructuredErrorFunc(errors, &KeepFirstError);
     xmlSetExternalEntityLoader(&RefuseExternalEntity);
   }
   ~TQuietScope() {
@@ -229,22 +260,67 @@ class TQuietScope {
 // Reads up to n bytes into buf; 0 at the end or on a failure.
 using TSource = std::function<size_t(char* buf, size_t n)>;
 
-TMyTreePtr ParseSource(const TSource& read) {
+// What went wrong with a document, for the user: libxml2's finding in Russian where it is a common one.
+std::string MalformationReason(int code, const std::string& message) {
+  switch (code) {
+    case XML_ERR_DOCUMENT_EMPTY: return "документ пуст или не начинается с элемента";
+    case XML_ERR_DOCUMENT_END:
+    case XML_ERR_EXTRA_CONTENT: return "лишнее содержимое после корневого элемента";
+    case XML_ERR_INVALID_CHAR: return "недопустимый символ";
+    case XML_ERR_INVALID_HEX_CHARREF:
+    case XML_ERR_INVALID_DEC_CHARREF:
+    case XML_ERR_INVALID_CHARREF: return "недопустимая ссылка на символ";
+    case XML_ERR_INVALID_ENCODING:
+    case XML_I18N_CONV_FAILED: return "байты не соответствуют кодировке документа";
+    case XML_ERR_ENTITY_LOOP:
+      return "документ слишком сложен: ссылки на сущности раскрываются в текст, многократно больший самого файла";
+    case XML_ERR_UNSUPPORTED_ENCODING: return "кодировка документа не поддерживается";
+    case XML_ERR_UNDECLARED_ENTITY: return "ссылка на необъявленную сущность";
+    case XML_ERR_ENTITYREF_SEMICOL_MISSING: return "ссылка на сущность без завершающей \";\" (неэкранированный символ &)";
+    case XML_ERR_NAME_REQUIRED: return "ожидалось имя (неэкранированный символ & или <)";
+    case XML_ERR_LT_IN_ATTRIBUTE: return "символ < в значении атрибута";
+    case XML_ERR_ATTRIBUTE_NOT_STARTED: return "значение атрибута не заключено в кавычки";
+    case XML_ERR_ATTRIBUTE_NOT_FINISHED: return "значение атрибута не закрыто кавычкой";
+    case XML_ERR_ATTRIBUTE_WITHOUT_VALUE: return "атрибут без значения";
+    case XML_ERR_ATTRIBUTE_REDEFINED: return "атрибут указан дважды";
+    case XML_ERR_GT_REQUIRED: return "тег не закрыт символом >";
+    case XML_ERR_TAG_NAME_MISMATCH: return "закрывающий тег не соответствует открывающему";
+    case XML_ERR_TAG_NOT_FINISHED: return "документ оборван: элемент не закрыт";
+    default: break;
+  }
+  std::string text = message;
+  while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
+  return "ошибка разбора XML: " + (text.empty() ? std::string("код ") + std::to_string(code) : text);
+}
+
+struct TParseOutcome {
+  std::string error;
+  int line = 0;
+  size_t treeBytes = 0;
+};
+
+TMyTreePtr ParseSource(const TSource& read, TParseOutcome& out) {
   static std::once_flag init;
   std::call_once(init, [] { xmlInitParser(); });
 
-  TQuietScope quiet;
   TParseState st;
+  TQuietScope quiet(&st);
   xmlSAXHandler sax = MakeHandler();
   auto buf = std::make_unique_for_overwrite<char[]>(kChunk);
 
   // The first bytes let libxml2 detect the encoding from a byte-order mark.
   TTagScanner tags;
   size_t head = read(buf.get(), 4);
-  if (!tags.Feed(buf.get(), head)) return {};
+  if (!tags.Feed(buf.get(), head)) {
+    out.error = "документ слишком сложен: в теге больше " + std::to_string(kMaxAttributesPerTag) + " атрибутов";
+    return {};
+  }
   st.fed = head;
   xmlParserCtxtPtr ctxt = xmlCreatePushParserCtxt(&sax, &st, buf.get(), static_cast<int>(head), nullptr);
-  if (!ctxt) return {};
+  if (!ctxt) {
+    out.error = "недостаточно памяти для чтения документа";
+    return {};
+  }
   xmlCtxtUseOptions(ctxt, XML_PARSE_NONET);
   ctxt->replaceEntities = 1;  // decoded values in attributes; text gets SAX events either way
   ctxt->loadsubset = 0;
@@ -252,6 +328,7 @@ TMyTreePtr ParseSource(const TSource& read) {
   ctxt->keepBlanks = 1;
   st.ctxt = ctxt;
 
+  bool sourceFailed = false;
   try {
     bool ended = false;
     while (!st.stopped && !ctxt->disableSAX) {
@@ -261,7 +338,7 @@ TMyTreePtr ParseSource(const TSource& read) {
         break;
       }
       if (!tags.Feed(buf.get(), n)) {
-        st.Stop();
+        st.Stop("документ слишком сложен: в теге больше " + std::to_string(kMaxAttributesPerTag) + " атрибутов");
         break;
       }
       st.fed += n;
@@ -269,17 +346,45 @@ TMyTreePtr ParseSource(const TSource& read) {
     }
     if (ended && !st.stopped && !ctxt->disableSAX) xmlParseChunk(ctxt, nullptr, 0, 1);
   } catch (...) {
-    // A failing source ends the parse like malformed input does.
+    sourceFailed = true;
   }
+
+  // Whole means: the root's end tag was reached with nothing malformed before it.
+  const bool whole =
+      st.builder.RootClosed() && st.refusal.empty() && ctxt->wellFormed && !st.hasError && !sourceFailed;
+  if (!whole) {
+    if (!st.refusal.empty()) {
+      out.error = st.refusal;
+    } else if (sourceFailed) {
+      out.error = "ошибка чтения данных";
+    } else {
+      const bool ended = !st.hasError || st.errorCode == XML_ERR_DOCUMENT_END ||
+                         st.errorCode == XML_ERR_TAG_NOT_FINISHED || st.errorCode == XML_ERR_DOCUMENT_EMPTY;
+      if (ended && !st.builder.Started())
+        out.error = MalformationReason(XML_ERR_DOCUMENT_EMPTY, "");
+      else if (ended && !st.builder.RootClosed())
+        out.error = "документ оборван: не закрыт элемент " + st.builder.OpenElementName();
+      else
+        out.error = MalformationReason(st.errorCode, st.errorMessage);
+      out.line = st.errorLine > 0 ? st.errorLine : ctxt->input ? ctxt->input->line : 0;
+      const int column = st.hasError && st.errorColumn > 0 ? st.errorColumn : 0;
+      if (out.line > 0)
+        out.error += " (строка " + std::to_string(out.line) +
+                     (column > 0 ? ", позиция " + std::to_string(column) : std::string()) + ")";
+    }
+  }
+  out.treeBytes = st.builder.MemoryBytes();
 
   if (ctxt->myDoc) {
     xmlFreeDoc(ctxt->myDoc);
     ctxt->myDoc = nullptr;
   }
   xmlFreeParserCtxt(ctxt);
+  if (!whole) return {};
   try {
     return st.builder.Finish();
   } catch (...) {
+    out.error = "недостаточно памяти для чтения документа";
     return {};
   }
 }
@@ -287,17 +392,27 @@ TMyTreePtr ParseSource(const TSource& read) {
 }  // namespace
 
 TMyTreePtr TMyParser::parseBytes(std::string_view bytes) {
+  LastError.clear();
+  ErrorLine = 0;
   size_t pos = 0;
-  return ParseSource([&](char* buf, size_t n) {
-    size_t take = std::min(n, bytes.size() - pos);
-    std::copy_n(bytes.data() + pos, take, buf);
-    pos += take;
-    return take;
-  });
+  TParseOutcome out;
+  TMyTreePtr tree = ParseSource(
+      [&](char* buf, size_t n) {
+        size_t take = std::min(n, bytes.size() - pos);
+        std::copy_n(bytes.data() + pos, take, buf);
+        pos += take;
+        return take;
+      },
+      out);
+  LastError = std::move(out.error);
+  ErrorLine = out.line;
+  TreeBytes = out.treeBytes;
+  return tree;
 }
 
 TMyTreePtr TMyParser::parse(const std::string& fileName) {
   LastError.clear();
+  ErrorLine = 0;
   try {
     if (fileName.find("http://") != std::string::npos) {
       std::string body;
@@ -320,23 +435,30 @@ TMyTreePtr TMyParser::parse(const std::string& fileName) {
     fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     bool failed = false;
     int readErrno = 0;
-    TMyTreePtr tree = ParseSource([&](char* buf, size_t n) -> size_t {
-      while (true) {
-        ssize_t got = read(fd, buf, n);
-        if (got >= 0) return static_cast<size_t>(got);
-        if (errno == EINTR) continue;
-        failed = true;
-        readErrno = errno;
-        return 0;
-      }
-    });
+    TParseOutcome out;
+    TMyTreePtr tree = ParseSource(
+        [&](char* buf, size_t n) -> size_t {
+          while (true) {
+            ssize_t got = read(fd, buf, n);
+            if (got >= 0) return static_cast<size_t>(got);
+            if (errno == EINTR) continue;
+            failed = true;
+            readErrno = errno;
+            return 0;
+          }
+        },
+        out);
     close(fd);
+    TreeBytes = out.treeBytes;
     if (failed) {
       LastError = std::string("ошибка чтения файла: ") + std::strerror(readErrno);
       return {};
     }
+    LastError = std::move(out.error);
+    ErrorLine = out.line;
     return tree;
   } catch (...) {
+    if (LastError.empty()) LastError = "недостаточно памяти для чтения документа";
     return {};
   }
 }

@@ -1,8 +1,9 @@
 #pragma once
 // Reads an XML file, an HTTP reply or bytes in memory into a node tree with libxml2's SAX interface.
 //
-// Failures never propagate: a missing file, a failed request, malformed or truncated XML all end the
-// parse silently, and the result is what was built until then (null when no element had started).
+// Failures never propagate, and no caller ever receives part of a document: a missing file, a failed
+// request, malformed or truncated XML, or a document too deep or too costly for its size all give
+// null, with the reason in LastError.
 #include <string>
 #include <string_view>
 
@@ -19,10 +20,20 @@ class TMyParser {
   TMyTreePtr parseBytes(std::string_view bytes);
 
   THttpGetLimits HttpLimits;
-  // Why the last parse read nothing: the file could not be opened or read, or the request failed.
-  // Empty when the bytes were read (malformed XML leaves it empty too).
+  // Why the last parse gave no tree, in Russian; for malformed XML the reason and
+  // "(строка L, позиция C)". Empty after a successful parse.
   std::string LastError;
+  // Line of the first malformation, 0 when the failure was not one.
+  int ErrorLine = 0;
+  // Memory the tree of the last parse took or would have taken (the builder's own accounting).
+  size_t TreeBytes = 0;
 };
+
+// Bounds of every document read: no element deeper than this, and no tree larger than
+// kTreeBytesPerInputByte times the input plus kTreeBytesBase.
+inline constexpr size_t kMaxElementDepth = 64;
+inline constexpr size_t kTreeBytesPerInputByte = 4;
+inline constexpr size_t kTreeBytesBase = size_t{64} << 20;
 
 // A fresh parser's parse(path): the entry point of file search and list acquisition.
 TMyTreePtr ReadXmlTree(const std::string& path);

@@ -118,7 +118,7 @@ TEST_F(ProgramTest, PrepareClearsTheTemporaryDirectoryAndFillsClassifiers) {
   test::WriteFile(dataDir / "Temp" / "left.xml", "x");
   TWorkManagerBPI manager(false);
   static_cast<TWorkManager&>(manager).TWorkManager::Prepare();
-  EXPECT_FALSE(std::filesystem::exists(dataDir / "Temp"));
+  EXPECT_FALSE(std::filesystem::exists(dataDir / "Temp" / "left.xml"));
   EXPECT_TRUE(TSettings::GetInstance().FHasXMLClassifiers);
   EXPECT_NO_THROW(ClassifierList(ctAddStag));
   std::string reason = "x";

@@ -1,99 +1,124 @@
-#include <archive.h>
-#include <archive_entry.h>
+#include "search/zip_unpack.h"
+
 #include <gtest/gtest.h>
 
-#include "search/zip_unpack.h"
 #include "support/test_support.h"
+#include "support/zip_writer.h"
 
 namespace zz {
 namespace {
 
-struct TZipEntry {
-  std::string name;
-  std::string content;
-  bool symlink = false;
-};
+namespace fs = std::filesystem;
 
-// Writes a real zip file with libarchive.
-void WriteZip(const std::filesystem::path& path, const std::vector<TZipEntry>& entries) {
-  archive* a = archive_write_new();
-  archive_write_set_format_zip(a);
-  ASSERT_EQ(archive_write_open_filename(a, path.c_str()), ARCHIVE_OK);
-  for (const auto& e : entries) {
-    archive_entry* entry = archive_entry_new();
-    archive_entry_set_pathname(entry, e.name.c_str());
-    if (e.symlink) {
-      archive_entry_set_filetype(entry, AE_IFLNK);
-      archive_entry_set_symlink(entry, e.content.c_str());
-      archive_entry_set_size(entry, 0);
-    } else {
-      archive_entry_set_filetype(entry, AE_IFREG);
-      archive_entry_set_size(entry, static_cast<la_int64_t>(e.content.size()));
-    }
-    archive_entry_set_perm(entry, 0644);
-    archive_write_header(a, entry);
-    if (!e.symlink) archive_write_data(a, e.content.data(), e.content.size());
-    archive_entry_free(entry);
-  }
-  archive_write_close(a);
-  archive_write_free(a);
+TUnpackResult Unpack(const fs::path& archive, const fs::path& target, TUnpackLimits limits = {}) {
+  uint64_t runBytes = 0;
+  return UnpackZip(archive, target, limits, runBytes);
 }
 
-TEST(ZipUnpackTest, EntriesLandFlatAndReplaceOlderFiles) {
+TEST(ZipUnpackTest, EveryEntryKeepsItsFoldersAndNoEntryReplacesAnother) {
   test::TempDir dir;
-  WriteZip(dir / "in.zip", {{"a.xml", "<a/>"}, {"deep/er/b.XML", "<b/>"}, {"dir\\c.xml", "<c/>"}});
-  test::WriteFile(dir / "Temp" / "a.xml", "old");
-  TUnpackResult r = UnpackZipFlat(dir / "in.zip", dir / "Temp");
+  test::WriteZipArchive(dir / "in.zip", {{"x/same.xml", "<x/>"},
+                                         {"y/same.xml", "<y/>"},
+                                         {"same.xml", "<top/>"},
+                                         {"same.xml", "<again/>"},  // zip allows a name twice
+                                         {"dir\\c.xml", "<c/>"}});
+  TUnpackResult r = Unpack(dir / "in.zip", dir / "out");
   ASSERT_TRUE(r.Ok) << r.Error;
-  EXPECT_EQ(r.Files.size(), 3u);
-  EXPECT_EQ(test::ReadFile(dir / "Temp" / "a.xml"), "<a/>");
-  EXPECT_EQ(test::ReadFile(dir / "Temp" / "b.XML"), "<b/>");
-  EXPECT_EQ(test::ReadFile(dir / "Temp" / "c.xml"), "<c/>");
+  ASSERT_EQ(r.Files.size(), 5u);
+  std::vector<std::string> contents;
+  for (const fs::path& f : r.Files) contents.push_back(test::ReadFile(f));
+  EXPECT_EQ(contents, (std::vector<std::string>{"<x/>", "<y/>", "<top/>", "<again/>", "<c/>"}));
+  EXPECT_EQ(r.Files[0], dir / "out" / "x" / "same.xml");
+  EXPECT_EQ(r.Files[4], dir / "out" / "dir" / "c.xml");
 }
 
 TEST(ZipUnpackTest, HostileNamesNeverLeaveTheTarget) {
   test::TempDir dir;
-  WriteZip(dir / "evil.zip", {{"../../escape.xml", "x"}, {"/etc/abs.xml", "y"}, {"link.xml", "/etc/passwd", true}, {"..", "z"}});
-  TUnpackResult r = UnpackZipFlat(dir / "evil.zip", dir / "Temp");
+  test::WriteZipArchive(dir / "evil.zip",
+                        {{"../../escape.xml", "x"}, {"/etc/abs.xml", "y"}, {"C:\\win.xml", "w"}, {"..", "z"},
+                         {"link.xml", "/etc/passwd", 1, true}});
+  fs::create_directories(dir / "out" / "etc");
+  fs::create_symlink(dir / "elsewhere", dir / "out" / "etc" / "abs.xml");  // planted in the way: not followed
+  TUnpackResult r = Unpack(dir / "evil.zip", dir / "out");
   ASSERT_TRUE(r.Ok) << r.Error;
-  EXPECT_FALSE(std::filesystem::exists(dir.path().parent_path() / "escape.xml"));
-  EXPECT_EQ(test::ReadFile(dir / "Temp" / "escape.xml"), "x");
-  EXPECT_EQ(test::ReadFile(dir / "Temp" / "abs.xml"), "y");
-  EXPECT_FALSE(std::filesystem::exists(dir / "Temp" / "link.xml"));
-  EXPECT_EQ(r.Files.size(), 2u);
+  EXPECT_FALSE(fs::exists(dir.path().parent_path() / "escape.xml"));
+  EXPECT_FALSE(fs::exists(dir / "elsewhere"));
+  EXPECT_EQ(test::ReadFile(dir / "out" / "escape.xml"), "x");
+  EXPECT_EQ(test::ReadFile(dir / "out" / "2" / "etc" / "abs.xml"), "y");
+  EXPECT_EQ(test::ReadFile(dir / "out" / "win.xml"), "w");
+  EXPECT_FALSE(fs::exists(fs::symlink_status(dir / "out" / "link.xml")));
+  EXPECT_EQ(r.Files.size(), 3u);
 }
 
-TEST(ZipUnpackTest, BombsAndBrokenArchivesAreRefusedWithoutLeftovers) {
+TEST(ZipUnpackTest, BombsAreRefusedEarlyAndTakeBackOnlyTheirOwnFiles) {
   test::TempDir dir;
-  WriteZip(dir / "bomb.zip", {{"first.xml", "<ok/>"}, {"big.xml", std::string(100000, '0')}});
-  TUnpackResult r = UnpackZipFlat(dir / "bomb.zip", dir / "Temp", {.MaxEntries = 100, .MaxTotalBytes = 50000});
+  // 256 MiB of zeros in a few hundred kilobytes.
+  test::WriteZipArchive(dir / "bomb.zip", {{"first.xml", "<ok/>"}, {"zeros.xml", std::string(1 << 20, '\0'), 256}});
+  test::WriteFile(dir / "out" / "other" / "kept.xml", "<other archive's file/>");
+  uint64_t runBytes = 100;  // what earlier archives of the run wrote
+  TUnpackResult r = UnpackZip(dir / "bomb.zip", dir / "out" / "bomb", {}, runBytes);
   EXPECT_FALSE(r.Ok);
-  EXPECT_NE(r.Error.find("50000"), std::string::npos);
+  EXPECT_NE(r.Error.find("сжат более чем в 200 раз"), std::string::npos) << r.Error;
   EXPECT_TRUE(r.Files.empty());
-  EXPECT_FALSE(std::filesystem::exists(dir / "Temp" / "first.xml"));
+  EXPECT_FALSE(fs::exists(dir / "out" / "bomb" / "first.xml"));
+  EXPECT_EQ(runBytes, 100u);
+  EXPECT_EQ(test::ReadFile(dir / "out" / "other" / "kept.xml"), "<other archive's file/>");
 
-  std::vector<TZipEntry> many;
-  for (int i = 0; i < 20; ++i) many.push_back({"f" + std::to_string(i) + ".xml", "<a/>"});
-  WriteZip(dir / "many.zip", many);
-  r = UnpackZipFlat(dir / "many.zip", dir / "Temp", {.MaxEntries = 10, .MaxTotalBytes = 1 << 20});
+  // The run's bound holds over all its archives, not per archive.
+  test::WriteZipArchive(dir / "a.zip", {{"a.xml", std::string(600, 'a')}});
+  test::WriteZipArchive(dir / "b.zip", {{"b.xml", std::string(600, 'b')}});
+  runBytes = 0;
+  const TUnpackLimits limits{.MaxRunBytes = 1000};
+  EXPECT_TRUE(UnpackZip(dir / "a.zip", dir / "out" / "a", limits, runBytes).Ok);
+  r = UnpackZip(dir / "b.zip", dir / "out" / "b", limits, runBytes);
   EXPECT_FALSE(r.Ok);
-  EXPECT_TRUE(std::filesystem::is_empty(dir / "Temp"));
+  EXPECT_NE(r.Error.find("1000 байт"), std::string::npos) << r.Error;
+  EXPECT_EQ(runBytes, 600u);
+  EXPECT_TRUE(fs::exists(dir / "out" / "a" / "a.xml"));
+
+  std::vector<test::TZipFile> many;
+  for (int i = 0; i < 20; ++i) many.push_back({"f" + std::to_string(i) + ".xml", "<a/>"});
+  test::WriteZipArchive(dir / "many.zip", many);
+  r = Unpack(dir / "many.zip", dir / "out" / "many", {.MaxEntries = 10});
+  EXPECT_FALSE(r.Ok);
+  EXPECT_TRUE(fs::is_empty(dir / "out" / "many"));
+}
+
+TEST(ZipUnpackTest, ADamagedEntryIsNamedAndTheIntactOnesStay) {
+  test::TempDir dir;
+  std::string middle;
+  for (int i = 0; i < 4000; ++i) middle += static_cast<char>('a' + (i * 7919) % 26);
+  test::WriteZipArchive(dir / "in.zip", {{"a.xml", "<a/>"}, {"b.xml", middle}, {"c.xml", "<c/>"}});
+  // One byte in the middle of b.xml's packed data changed: its checksum no longer matches.
+  std::string bytes = test::ReadFile(dir / "in.zip");
+  const size_t header = bytes.find("b.xml") - 30;
+  ASSERT_EQ(bytes.compare(header, 4, "PK\x03\x04"), 0);
+  auto le16 = [&](size_t at) { return static_cast<unsigned char>(bytes[at]) | static_cast<unsigned char>(bytes[at + 1]) << 8; };
+  const size_t at = header + 30 + le16(header + 26) + le16(header + 28) + 20;
+  bytes[at] = static_cast<char>(bytes[at] ^ 0x55);
+  test::WriteFile(dir / "in.zip", bytes);
+  TUnpackResult r = Unpack(dir / "in.zip", dir / "out");
+  ASSERT_EQ(r.Refused.size(), 1u) << r.Error;
+  EXPECT_EQ(r.Refused[0].Name, "b.xml");
+  std::vector<std::string> kept;
+  for (const fs::path& f : r.Files) kept.push_back(f.filename().string());
+  EXPECT_EQ(kept, (std::vector<std::string>{"a.xml", "c.xml"}));
+  EXPECT_FALSE(fs::exists(dir / "out" / "b.xml"));
 
   test::WriteFile(dir / "fake.zip", "PK\x03\x04 this is no archive");
-  r = UnpackZipFlat(dir / "fake.zip", dir / "Temp");
+  r = Unpack(dir / "fake.zip", dir / "out2");
   EXPECT_FALSE(r.Ok);
   EXPECT_FALSE(r.Error.empty());
-  r = UnpackZipFlat(dir / "missing.zip", dir / "Temp");
-  EXPECT_FALSE(r.Ok);
+  EXPECT_FALSE(Unpack(dir / "missing.zip", dir / "out3").Ok);
 }
 
 TEST(ZipUnpackTest, DosCyrillicNamesBecomeUtf8) {
   test::TempDir dir;
   // "ПФР.xml" in the DOS Cyrillic code page, without the UTF-8 flag.
-  WriteZip(dir / "dos.zip", {{std::string("\x8F\x94\x90.xml"), "<a/>"}});
-  TUnpackResult r = UnpackZipFlat(dir / "dos.zip", dir / "Temp");
+  test::WriteZipArchive(dir / "dos.zip", {{std::string("\x8F\x94\x90.xml"), "<a/>"}});
+  TUnpackResult r = Unpack(dir / "dos.zip", dir / "out");
   ASSERT_TRUE(r.Ok) << r.Error;
-  EXPECT_TRUE(std::filesystem::exists(dir / "Temp" / "ПФР.xml"));
+  EXPECT_TRUE(fs::exists(dir / "out" / "ПФР.xml"));
 }
 
 }  // namespace

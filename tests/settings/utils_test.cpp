@@ -91,9 +91,13 @@ TEST(UtilsTest, TextHelpers) {
   EXPECT_FALSE(TryParseInt(" 1", v));
   EXPECT_FALSE(TryParseInt("99999999999", v));
   double d = 0;
-  EXPECT_TRUE(TryParseDouble("0,25", d));
+  EXPECT_TRUE(TryParseDouble("0.25", d));
   EXPECT_DOUBLE_EQ(d, 0.25);
-  EXPECT_FALSE(TryParseDouble("1e5x", d));
+  EXPECT_TRUE(TryParseDouble("-1", d));
+  EXPECT_DOUBLE_EQ(d, -1);
+  // Decimal with a point only: a comma, exponents, hexadecimal, infinities and NaN are no numbers.
+  for (const char* text : {"0,25", "1e5", "1e5x", "0x1A", "inf", "-inf", "nan", "NaN", ".", "+", "1.2.3", " 1"})
+    EXPECT_FALSE(TryParseDouble(text, d)) << text;
   EXPECT_EQ(Utf8ToCp1251Html("Яa€✓"), std::string("\xDF" "a" "\x88" "&#10003;"));
   EXPECT_EQ(Cp1251ToUtf8("\xDF\xB8"), "Яё");
 }

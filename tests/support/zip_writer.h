@@ -16,6 +16,8 @@ struct TZipFile {
   std::string Content;
   // Written this many times over (a large entry without a large string).
   size_t Repeat = 1;
+  // A symbolic link to Content instead of a file.
+  bool Symlink = false;
 };
 
 inline void WriteZipArchive(const std::filesystem::path& path, const std::vector<TZipFile>& files) {
@@ -30,11 +32,18 @@ inline void WriteZipArchive(const std::filesystem::path& path, const std::vector
   for (const TZipFile& f : files) {
     archive_entry* entry = archive_entry_new();
     archive_entry_set_pathname(entry, f.Name.c_str());
-    archive_entry_set_filetype(entry, AE_IFREG);
     archive_entry_set_perm(entry, 0644);
-    archive_entry_set_size(entry, static_cast<la_int64_t>(f.Content.size() * f.Repeat));
-    archive_write_header(a, entry);
-    for (size_t i = 0; i < f.Repeat; ++i) archive_write_data(a, f.Content.data(), f.Content.size());
+    if (f.Symlink) {
+      archive_entry_set_filetype(entry, AE_IFLNK);
+      archive_entry_set_symlink(entry, f.Content.c_str());
+      archive_entry_set_size(entry, 0);
+      archive_write_header(a, entry);
+    } else {
+      archive_entry_set_filetype(entry, AE_IFREG);
+      archive_entry_set_size(entry, static_cast<la_int64_t>(f.Content.size() * f.Repeat));
+      archive_write_header(a, entry);
+      for (size_t i = 0; i < f.Repeat; ++i) archive_write_data(a, f.Content.data(), f.Content.size());
+    }
     archive_entry_free(entry);
   }
   archive_write_close(a);

@@ -65,25 +65,44 @@ TEST(XmlInput, EncodingsComeFromTheDeclarationOrTheByteOrderMark) {
   }
 }
 
-TEST(XmlInput, InvalidBytesEndTheParseWithAPartialTree) {
+TEST(XmlInput, ADamagedDocumentGivesNoTreeButItsReasonAndLine) {
   TempDir dir;
-  // 0x98 has no character in code page 1251; 0xFF never starts a UTF-8 sequence.
-  WriteFile(dir / "cp.xml", "<?xml version=\"1.0\" encoding=\"windows-1251\"?>\n<r><a>" + Cp1251("Ёж") +
-                                "</a><b>\x98</b><c/></r>");
-  WriteFile(dir / "u8.xml", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<r><a>ok</a><b>\xFF\xFE</b><c/></r>");
-  // An odd number of bytes in UTF-16 breaks the last character.
-  WriteFile(dir / "u16.xml", Utf16("<r><a>ok</a><c/></r>", false).substr(0, 25));
-  for (const char* name : {"cp.xml", "u8.xml"}) {
-    SCOPED_TRACE(name);
-    auto r = ReadXmlTree((dir / name).string());
-    ASSERT_TRUE(r);
-    EXPECT_EQ(r->SelectSingleNode("c"), nullptr);
+  const std::string head = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<r>\n<a>ok</a>\n";
+  struct Case {
+    const char* name;
+    std::string bytes;
+    std::string reason;  // a part of the reason
+    int line;
+  } cases[] = {
+      {"amp.xml", head + "<b>ООО Рога & Копыта</b>\n<c/>\n</r>\n", "неэкранированный символ &", 4},
+      {"cut.xml", head + "<b>x</b>\n", "документ оборван: не закрыт элемент r", 4},
+      {"unquoted.xml", head + "<b v=1/>\n</r>\n", "значение атрибута не заключено в кавычки", 4},
+      {"nul.xml", head + "<b>x" + std::string(1, '\0') + "y</b>\n</r>\n", "недопустимый символ", 4},
+      {"utf8.xml", head + "<b>\xFF\xFE</b>\n</r>\n", "недопустимый символ", 4},
+      // 0x98 has no character in code page 1251, and UTF-8 Cyrillic is full of it ("И" is D0 98).
+      {"cp.xml", "<?xml version=\"1.0\" encoding=\"windows-1251\"?>\n<r>\n<a>" + Cp1251("Ёж") +
+                     "</a>\n<b>ИВАНОВ</b>\n</r>\n", "кодировк", 4},
+      {"mismatch.xml", head + "<b>x</c>\n</r>\n", "закрывающий тег не соответствует открывающему", 4},
+      {"empty.xml", "", "документ пуст", 0},
+      {"gzip.xml", std::string("\x1F\x8B\x08\x00\x00\x00\x00\x00\x00\x03", 10) + "\xAB\xCD", "", 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    WriteFile(dir / c.name, c.bytes);
+    TMyParser parser;
+    EXPECT_FALSE(parser.parse((dir / c.name).string()));
+    EXPECT_NE(parser.LastError.find(c.reason), std::string::npos) << parser.LastError;
+    if (c.line > 0) {
+      EXPECT_EQ(parser.ErrorLine, c.line) << parser.LastError;
+      EXPECT_NE(parser.LastError.find("(строка " + std::to_string(c.line)), std::string::npos) << parser.LastError;
+    }
+    // The same bytes from memory (a server's reply) give the same answer.
+    TMyParser memory;
+    EXPECT_FALSE(memory.parseBytes(c.bytes));
+    EXPECT_EQ(memory.LastError, parser.LastError);
   }
-  EXPECT_EQ(ReadXmlTree((dir / "cp.xml").string())->SelectSingleNode("a")->text(), "Ёж");
-  auto r16 = ReadXmlTree((dir / "u16.xml").string());
-  ASSERT_TRUE(r16);
-  EXPECT_EQ(r16->SelectSingleNode("a")->text(), "ok");
-  EXPECT_EQ(r16->SelectSingleNode("c"), nullptr);
+  // An odd number of bytes in UTF-16 breaks the last character.
+  EXPECT_FALSE(TMyParser().parseBytes(Utf16("<r><a>ok</a><c/></r>", false).substr(0, 25)));
 }
 
 TEST(XmlInput, UnreadableInputsGiveNoTree) {
@@ -143,23 +162,20 @@ std::string Laughs(const std::string& use) {
 }
 
 TEST(XmlInput, EntityExpansionStaysBounded) {
-  // A billion "lol"s in text and in an attribute.
-  auto text = TMyParser().parseBytes(Laughs("<lolz><a>&lol9;</a><b/></lolz>"));
-  ASSERT_TRUE(text);
-  EXPECT_LT(text->SelectSingleNode("a")->text().size(), 1000000u);
-  EXPECT_EQ(text->SelectSingleNode("b"), nullptr);
-  auto attr = TMyParser().parseBytes(Laughs("<lolz><a v=\"&lol9;\"/></lolz>"));
-  ASSERT_TRUE(attr);
-  EXPECT_EQ(attr->SelectSingleNode("a"), nullptr);
-
-  // Quadratic growth: one large entity referenced many times, each reference legal on its own.
+  // A billion "lol"s in text and in an attribute; one large entity referenced many times, each
+  // reference legal on its own. Each document is refused whole, never kept in part.
   std::string big = "<?xml version=\"1.0\"?>\n<!DOCTYPE r [<!ENTITY big \"" + std::string(200000, 'x') + "\">]>\n<r><a>";
   for (int i = 0; i < 40000; ++i) big += "&big;";
   big += "</a><b/></r>";
-  auto quad = TMyParser().parseBytes(big);
-  ASSERT_TRUE(quad);
-  EXPECT_LT(quad->SelectSingleNode("a") ? quad->SelectSingleNode("a")->text().size() : 0u, 64u << 20);
-  EXPECT_EQ(quad->SelectSingleNode("b"), nullptr);
+  for (const std::string& doc : {Laughs("<lolz><a>&lol9;</a><b/></lolz>"), Laughs("<lolz><a v=\"&lol9;\"/></lolz>"), big}) {
+    TMyParser parser;
+    EXPECT_FALSE(parser.parseBytes(doc));
+    EXPECT_NE(parser.LastError.find("документ слишком сложен"), std::string::npos) << parser.LastError;
+  }
+  // A few references to a declared entity are ordinary.
+  auto fine = TMyParser().parseBytes("<!DOCTYPE r [<!ENTITY e \"ё\">]><r><a>x&e;y</a></r>");
+  ASSERT_TRUE(fine);
+  EXPECT_EQ(fine->SelectSingleNode("a")->text(), "xёy");
 }
 
 TEST(XmlInput, ExternalEntitiesAndDocumentTypesAreNeverLoaded) {
@@ -169,44 +185,71 @@ TEST(XmlInput, ExternalEntitiesAndDocumentTypesAreNeverLoaded) {
   const std::string secret = "file://" + (dir / "secret.txt").string();
   const std::string dtd = "file://" + (dir / "types.dtd").string();
 
-  auto general = TMyParser().parseBytes("<!DOCTYPE r [<!ENTITY e SYSTEM \"" + secret + "\">]><r>a&e;b</r>");
-  auto external = TMyParser().parseBytes("<!DOCTYPE r SYSTEM \"" + dtd + "\"><r>a&leak;b</r>");
-  auto parameter =
-      TMyParser().parseBytes("<!DOCTYPE r [<!ENTITY % p SYSTEM \"" + dtd + "\"> %p;]><r>a&leak;b</r>");
-  for (const TMyTreePtr* r : {&general, &external, &parameter}) {
-    if (!*r) continue;
-    EXPECT_EQ((*r)->text().find("SECRET"), std::string_view::npos);
-    EXPECT_EQ((*r)->Attributes().getNamedItem("extra"), nullptr);
+  // A reference to an entity that is never loaded leaves the document unreadable, not half read.
+  TMyParser general;
+  EXPECT_FALSE(general.parseBytes("<!DOCTYPE r [<!ENTITY e SYSTEM \"" + secret + "\">]><r>a&e;b</r>"));
+  EXPECT_NE(general.LastError.find("необъявленную сущность"), std::string::npos) << general.LastError;
+  for (const std::string& doc : {"<!DOCTYPE r SYSTEM \"" + dtd + "\"><r>a&leak;b</r>",
+                                 "<!DOCTYPE r [<!ENTITY % p SYSTEM \"" + dtd + "\"> %p;]><r>a&leak;b</r>",
+                                 "<!DOCTYPE r SYSTEM \"" + dtd + "\"><r>ab</r>"}) {
+    SCOPED_TRACE(doc);
+    TMyParser parser;
+    TMyTreePtr r = parser.parseBytes(doc);
+    if (!r) {
+      EXPECT_FALSE(parser.LastError.empty());
+      continue;
+    }
+    EXPECT_EQ(r->text().find("SECRET"), std::string_view::npos);
+    EXPECT_EQ(r->Attributes().getNamedItem("extra"), nullptr);
   }
-  ASSERT_TRUE(general);
-  ASSERT_TRUE(external);
 }
 
-TEST(XmlInput, DeepNestingAndHugeValuesDoNotBreakTheReader) {
-  constexpr int kDepth = 100000;
-  std::string deep;
-  for (int i = 0; i < kDepth; ++i) deep += "<d>";
-  deep += "bottom";
-  for (int i = 0; i < kDepth; ++i) deep += "</d>";
-  auto r = TMyParser().parseBytes(deep);
-  ASSERT_TRUE(r);
-  // However deep the file, every node the parser accepted is indexed and the tree is released
-  // without recursion.
-  TMyNodeList all = r->GetElementsByTagName("d");
-  ASSERT_FALSE(all.empty());
-  TMyNode* last = all.back();
-  EXPECT_EQ(last->GetXPath().size(), 2 * (all.size() + 1));
-  EXPECT_TRUE(last->GetElementsByTagName("d").empty());
+TEST(XmlInput, DepthAndMemoryAreBoundedByTheInputsSize) {
+  auto nested = [](size_t depth, const std::string& name) {
+    std::string doc;
+    for (size_t i = 0; i < depth; ++i) doc += "<" + name + ">";
+    doc += "bottom";
+    for (size_t i = 0; i < depth; ++i) doc += "</" + name + ">";
+    return doc;
+  };
+  // Real files are a dozen levels deep; the bound leaves room and no more.
+  auto deepest = TMyParser().parseBytes(nested(kMaxElementDepth, "d"));
+  ASSERT_TRUE(deepest);
+  EXPECT_EQ(deepest->GetElementsByTagName("d").size(), kMaxElementDepth - 1);
+  // 16,000 persons each inside the one before: refused before paths grow with the square of the depth.
+  for (size_t depth : {kMaxElementDepth + 1, size_t{16000}}) {
+    TMyParser parser;
+    EXPECT_FALSE(parser.parseBytes(nested(depth, "ЗЛ")));
+    EXPECT_NE(parser.LastError.find("вложенность элементов больше 64"), std::string::npos) << parser.LastError;
+  }
+
+  // Empty elements cost a node each for four bytes: past four times the input (and a base) the
+  // document is refused, and the tree never grew beyond that.
+  std::string empties = "<r>";
+  for (int i = 0; i < 6'000'000; ++i) empties += "<a/>";
+  empties += "</r>";
+  TMyParser parser;
+  EXPECT_FALSE(parser.parseBytes(empties));
+  EXPECT_NE(parser.LastError.find("документ слишком сложен"), std::string::npos) << parser.LastError;
+  EXPECT_LE(parser.TreeBytes, kTreeBytesBase + kTreeBytesPerInputByte * empties.size());
+  EXPECT_GT(parser.TreeBytes, kTreeBytesBase);
+
+  // Ordinary documents stay far inside the bound.
+  std::string persons = "<r>";
+  for (int i = 0; i < 20000; ++i)
+    persons += "\n  <ЗЛ>\n    <ФИО>\n      <Фамилия>ИВАНОВ</Фамилия>\n      <Имя>ПЁТР</Имя>\n    </ФИО>\n"
+               "    <СНИЛС>123-456-789 0" + std::to_string(i % 10) + "</СНИЛС>\n  </ЗЛ>";
+  persons += "\n</r>";
+  TMyParser ordinary;
+  ASSERT_TRUE(ordinary.parseBytes(persons));
+  EXPECT_LT(ordinary.TreeBytes, kTreeBytesPerInputByte * persons.size());
 
   const std::string kept(2 << 20, 'k');
   auto fine = TMyParser().parseBytes("<r><a v=\"" + kept + "\"/><b/></r>");
   ASSERT_TRUE(fine);
   EXPECT_EQ(fine->SelectSingleNode("a")->Attributes().getNamedItem("v")->text(), kept);
-  // Beyond libxml2's own limit on one value the parse ends; what came before stays.
-  auto huge = TMyParser().parseBytes("<r><a>x</a><b v=\"" + std::string(12 << 20, 'h') + "\"/><c/></r>");
-  ASSERT_TRUE(huge);
-  EXPECT_EQ(huge->SelectSingleNode("a")->text(), "x");
-  EXPECT_EQ(huge->SelectSingleNode("c"), nullptr);
+  // Beyond libxml2's own limit on one value the document is refused as a whole.
+  EXPECT_FALSE(TMyParser().parseBytes("<r><a>x</a><b v=\"" + std::string(12 << 20, 'h') + "\"/><c/></r>"));
 }
 
 TEST(XmlInput, LargeFileReadInChunksMatchesItsContent) {

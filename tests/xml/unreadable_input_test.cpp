@@ -37,12 +37,12 @@ TEST(XmlUnreadableInput, NoTreeAndAReasonForEveryPathThatIsNoReadableFile) {
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
     EXPECT_EQ(parser.LastError, c.reason);
   }
-  // A readable file clears the reason again; malformed XML is no reading failure.
+  // A readable file clears the reason again; malformed XML has its own.
   EXPECT_TRUE(parser.parse((dir / "good.xml").string()));
   EXPECT_EQ(parser.LastError, "");
   test::WriteFile(dir / "bad.xml", "not xml at all");
   EXPECT_FALSE(parser.parse((dir / "bad.xml").string()));
-  EXPECT_EQ(parser.LastError, "");
+  EXPECT_EQ(parser.LastError, "документ пуст или не начинается с элемента (строка 1, позиция 1)");
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 // give an error reply. The directory is read again for every query.
 //
 // --close-after BYTES sends that many bytes of a reply and then closes the connection.
+// --cut-reply BYTES sends a complete response whose document is only the first BYTES of the reply.
 //
 // Every query is logged to standard output as one line "GET <path>?<query>" before it is answered.
 // The first line of output is "listening on 127.0.0.1:<port>".
@@ -49,6 +50,7 @@ struct TOptions {
   int FailStatus = 0;  // answer every query with this HTTP status
   bool Close = false;  // close the connection in the middle of every reply
   int CloseAfter = -1; // send only this many bytes of every reply body, then close the connection
+  int CutReply = -1;   // answer with only this many bytes of every reply, its length announced as that
   int DelayMs = 0;     // wait before answering
   std::optional<std::string> ErrorMessage;  // answer every query with an error reply
   std::optional<std::string> ErrorExplanation;
@@ -56,7 +58,8 @@ struct TOptions {
 
 void Usage() {
   std::cerr << "usage: liverto-stub --dir DIR [--port N] [--app NAME] [--user U] [--pass P] [--version V]\n"
-               "                    [--fail-status CODE] [--close] [--close-after BYTES] [--delay-ms N]\n"
+               "                    [--fail-status CODE] [--close] [--close-after BYTES] [--cut-reply BYTES]\n"
+               "                    [--delay-ms N]\n"
                "                    [--error-message TEXT [--error-explanation TEXT]]\n"
                "  --port 0 (the default) picks a free port; the first output line names it.\n";
 }
@@ -99,6 +102,7 @@ std::optional<TOptions> ParseOptions(int argc, char** argv) {
     } else if (a == "--close") {
       o.Close = true;
     } else if (a == "--close-after" && value(v) && ParseInt(v, o.CloseAfter) && o.CloseAfter >= 0) {
+    } else if (a == "--cut-reply" && value(v) && ParseInt(v, o.CutReply) && o.CutReply >= 0) {
     } else if (a == "--delay-ms" && value(v) && ParseInt(v, o.DelayMs) && o.DelayMs >= 0) {
     } else if (a == "--error-message" && value(v)) {
       o.ErrorMessage = v;
@@ -286,6 +290,8 @@ int main(int argc, char** argv) {
   server.Get(R"(/([^/?]+)/GetList)", [&options, &answer](const httplib::Request& req, httplib::Response& res) {
     Log("GET " + req.target);
     answer(req, res);
+    if (options.CutReply >= 0 && res.body.size() > static_cast<size_t>(options.CutReply))
+      res.body.resize(static_cast<size_t>(options.CutReply));
     if (options.CloseAfter < 0 || res.body.empty()) return;
     // The whole length is announced, the first bytes sent, and the connection closed.
     auto body = std::make_shared<std::string>(std::move(res.body));
