@@ -38,16 +38,6 @@ bool AnyInStringArray(const std::vector<std::string>& values, std::initializer_l
   return false;
 }
 
-void ClearAndRemoveDirectory(const fs::path& directory) {
-  std::error_code ec;
-  if (!fs::is_directory(directory, ec)) return;
-  for (fs::directory_iterator it(directory, ec), end; !ec && it != end; it.increment(ec)) {
-    std::error_code ignored;
-    if (it->is_regular_file(ignored) || it->is_symlink(ignored)) fs::remove(it->path(), ignored);
-  }
-  fs::remove(directory, ec);  // only succeeds when empty
-}
-
 int QuarterOfPeriodCode(int year, int code) {
   auto pick = [code](std::initializer_list<std::pair<int, int>> table) {
     for (auto [c, q] : table)

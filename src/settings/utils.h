@@ -17,10 +17,6 @@ int IndexOfFirstMatch(std::string_view text, const std::vector<std::string>& val
 bool InStringArray(const std::vector<std::string>& values, std::string_view text);
 bool AnyInStringArray(const std::vector<std::string>& values, std::initializer_list<std::string_view> texts);
 
-// Deletes the regular files of the directory (not descending), then the directory when empty.
-// Failures are ignored.
-void ClearAndRemoveDirectory(const std::filesystem::path& directory);
-
 // Quarter (1-4) of an IS reporting-period code in the format of the given year, or -1.
 int QuarterOfPeriodCode(int year, int code);
 
