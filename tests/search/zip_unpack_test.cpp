@@ -89,11 +89,11 @@ TEST(ZipUnpackTest, BombsAndBrokenArchivesAreRefusedWithoutLeftovers) {
 
 TEST(ZipUnpackTest, DosCyrillicNamesBecomeUtf8) {
   test::TempDir dir;
-  // "ПФР.xml" in the DOS Cyrillic code page, without the UTF-8 flag.
-  WriteZip(dir / "dos.zip", {{std::string("\x8F\x94\x90.xml"), "<a/>"}});
+  // "Сведения.xml" in the DOS Cyrillic code page, without the UTF-8 flag.
+  WriteZip(dir / "dos.zip", {{std::string("\x91\xA2\xA5\xA4\xA5\xAD\xA8\xEF.xml"), "<a/>"}});
   TUnpackResult r = UnpackZipFlat(dir / "dos.zip", dir / "Temp");
   ASSERT_TRUE(r.Ok) << r.Error;
-  EXPECT_TRUE(std::filesystem::exists(dir / "Temp" / "ПФР.xml"));
+  EXPECT_TRUE(std::filesystem::exists(dir / "Temp" / "Сведения.xml"));
 }
 
 }  // namespace
