@@ -51,9 +51,8 @@ inline void GenerateIsFile(const std::string& path, int persons, TShape shape) {
   const char* lgot = szv ? "ИС5:ЛьготныйСтаж" : "ЛьготныйСтаж";
   if (szv) {
     out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>" << nl
-        << "<ЭДФЗЖ xmlns=\"http://пф.рф/СЗВ-СТАЖ/2019-01-01\" xmlns:УТ2=\"http://пф.рф/УТ/2017-08-21\""
-           " xmlns:ИС5=\"http://пф.рф/ИС/2019-01-01\" xmlns:АФ5=\"http://пф.рф/АФ/2019-01-01\""
-           " xmlns:ВС2=\"http://пф.рф/ВС/типы/2017-10-23\">"
+        << "<ЭДФЗЖ xmlns:УТ2=\"http://example.invalid/ut2\" xmlns:ИС5=\"http://example.invalid/is5\""
+           " xmlns:АФ5=\"http://example.invalid/af5\" xmlns:ВС2=\"http://example.invalid/vs2\">"
         << nl << "  <СлужебнаяИнформация>" << nl << "    <АФ5:GUID>5b0e7c1a-0000-4000-8000-000000000001</АФ5:GUID>"
         << nl << "    <АФ5:ДатаВремя>2018-01-20T10:00:00</АФ5:ДатаВремя>" << nl << "  </СлужебнаяИнформация>" << nl
         << "  <ОДВ-1>" << nl << "    <Страхователь>" << nl << "      <УТ2:РегНомер>" << kRegNum << "</УТ2:РегНомер>" << nl
@@ -62,8 +61,8 @@ inline void GenerateIsFile(const std::string& path, int persons, TShape shape) {
         << "      <Код>0</Код>" << nl << "      <Год>2017</Год>" << nl << "    </ОтчетныйПериод>" << nl;
   } else {
     out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>" << nl
-        << "<ЭДПФР xmlns=\"http://пф.рф/СЗВ-СТАЖ/2017-01-09\" xmlns:АФ5=\"http://пф.рф/АФ/2017-08-21\""
-           " xmlns:УТ2=\"http://пф.рф/УТ/2017-08-21\" xmlns:ВС2=\"http://пф.рф/ВС/типы/2017-10-23\">"
+        << "<Файл xmlns:АФ5=\"http://example.invalid/af5\" xmlns:УТ2=\"http://example.invalid/ut2\""
+           " xmlns:ВС2=\"http://example.invalid/vs2\">"
         << nl << "  <СЗВ-СТАЖ>" << nl << "    <Страхователь>" << nl << "      <РегНомер>" << kRegNum << "</РегНомер>"
         << nl << "      <ИНН>7701234567</ИНН>" << nl << "      <КПП>770101001</КПП>" << nl
         << "      <Наименование>ООО &quot;РОМАШКА&quot;</Наименование>" << nl << "    </Страхователь>" << nl
@@ -126,7 +125,7 @@ inline void GenerateIsFile(const std::string& path, int persons, TShape shape) {
     }
     out << "    </" << person << ">" << nl;
   }
-  out << "  </СЗВ-СТАЖ>" << nl << (szv ? "</ЭДФЗЖ>" : "</ЭДПФР>") << nl;
+  out << "  </СЗВ-СТАЖ>" << nl << (szv ? "</ЭДФЗЖ>" : "</Файл>") << nl;
 }
 
 // ------------------------------------------------------------------------------------------------

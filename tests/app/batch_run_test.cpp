@@ -65,7 +65,7 @@ TEST_F(BatchRunTest, EmptyDirectoryEndsWith10AndTheShortProtocol) {
 TEST_F(BatchRunTest, NoSetButSearchMessagesEndsWith11) {
   Configure("[Options]\nWithList=0\nTerritoryControl=1\n");
   // An IS file whose pack header cannot be read forms no set.
-  std::string file = test::ReadFile(kExample / "is" / "ПФР_087-104-003215_СЗВ-СТАЖ_2023.xml");
+  std::string file = test::ReadFile(kExample / "is" / "087-104-003215_СЗВ-СТАЖ_2023.xml");
   size_t from = file.find("<СлужебнаяИнформация>");
   size_t to = file.find("</СлужебнаяИнформация>") + std::string("</СлужебнаяИнформация>").size();
   test::WriteFile(is / "broken_087-104-003215.xml", file.erase(from, to - from));

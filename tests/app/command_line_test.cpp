@@ -68,7 +68,7 @@ TEST(CommandLineTest, NumberSearchInOneName) {
   EXPECT_EQ(RegNumInFileName("x123-456-789012y.xml"), "123-456-789012");
   EXPECT_EQ(RegNumInFileName("12-345-678901.xml"), "");
   EXPECT_EQ(RegNumInFileName("a-b-123-456-789012.xml"), "123-456-789012");
-  EXPECT_EQ(RegNumInFileName("ПФР_СЗВ-СТАЖ_123-456-789012_0001.xml"), "123-456-789012");
+  EXPECT_EQ(RegNumInFileName("ФЗЖ_СЗВ-СТАЖ_123-456-789012_0001.xml"), "123-456-789012");
   EXPECT_EQ(RegNumInFileName("123-45a-789012.xml"), "");
   EXPECT_EQ(RegNumInFileName("123-456-78901.xml"), "");
   EXPECT_EQ(RegNumInFileName("short.xml"), "");

@@ -43,7 +43,7 @@ namespace fs = std::filesystem;
 
 const fs::path kExample = fs::path(ZAZORU_SOURCE_DIR) / "examples" / "employer";
 const std::string kRegNum = "087-104-003215";
-const std::string kIsName = "ПФР_087-104-003215_СЗВ-СТАЖ_2023.xml";
+const std::string kIsName = "087-104-003215_СЗВ-СТАЖ_2023.xml";
 const std::string kProtocolName = "ZAZORU-2023-4-REGNO-087-104-003215.html";
 const std::string kServerFailure =
     "Возникла ошибка при подключении к БД ПК &quot;Ливерто&quot;. Проверьте настройки подключения.";

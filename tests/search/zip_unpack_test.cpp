@@ -114,11 +114,11 @@ TEST(ZipUnpackTest, ADamagedEntryIsNamedAndTheIntactOnesStay) {
 
 TEST(ZipUnpackTest, DosCyrillicNamesBecomeUtf8) {
   test::TempDir dir;
-  // "ПФР.xml" in the DOS Cyrillic code page, without the UTF-8 flag.
-  test::WriteZipArchive(dir / "dos.zip", {{std::string("\x8F\x94\x90.xml"), "<a/>"}});
+  // "Сведения.xml" in the DOS Cyrillic code page, without the UTF-8 flag.
+  test::WriteZipArchive(dir / "dos.zip", {{std::string("\x91\xA2\xA5\xA4\xA5\xAD\xA8\xEF.xml"), "<a/>"}});
   TUnpackResult r = Unpack(dir / "dos.zip", dir / "out");
   ASSERT_TRUE(r.Ok) << r.Error;
-  EXPECT_TRUE(fs::exists(dir / "out" / "ПФР.xml"));
+  EXPECT_TRUE(fs::exists(dir / "out" / "Сведения.xml"));
 }
 
 }  // namespace

@@ -138,8 +138,8 @@ class TestMainWindow : public QObject {
 
   void typingAnIsDirectoryFillsTheNumberDropDown() {
     auto dir = fx->temp->path() / "other-is";
-    test::WriteFile(dir / "PFR-700-Y-2023-ORG-077-001-000123-DCK-1.xml", "<x/>");
-    test::WriteFile(dir / "PFR-700-Y-2023-ORG-077-001-000123-DCK-2.xml", "<x/>");
+    test::WriteFile(dir / "077-001-000123_1.xml", "<x/>");
+    test::WriteFile(dir / "077-001-000123_2.xml", "<x/>");
     test::WriteFile(dir / "x123-456-789012y.xml", "<x/>");
     test::WriteFile(dir / "notes-111-222-333333.txt", "");
     Retype(w->EDirIS, QString::fromStdString(dir.string()));

@@ -8,7 +8,7 @@
 //                [--discrepancies 0.02] [--positions 40] [--excess-positions K] [--max-file-mb 16]
 //                [--zip] [--seed S]
 //
-// Layout of DIR: is/ПФР_<regnum>_СЗВ-СТАЖ_<year>_<k>.xml (or .zip), lists/perechen_<regnum>_<year>_q4.xml,
+// Layout of DIR: is/<regnum>_СЗВ-СТАЖ_<year>_<k>.xml (or .zip), lists/perechen_<regnum>_<year>_q4.xml,
 // planted.txt.
 //
 // Planted kinds (each on its own person, never two on one) and the table rows each one gives:
@@ -196,7 +196,7 @@ class TIsWriter {
     if (fBuf.empty()) return;
     fBuf += "  </СЗВ-СТАЖ>\r\n</ЭДФЗЖ>\r\n";
     char name[128];
-    std::snprintf(name, sizeof name, "ПФР_%s_СЗВ-СТАЖ_%d_%03d.xml", fO.RegNum.c_str(), fO.Year, fIndex);
+    std::snprintf(name, sizeof name, "%s_СЗВ-СТАЖ_%d_%03d.xml", fO.RegNum.c_str(), fO.Year, fIndex);
     fs::path dir = fO.Out / "is";
     if (fO.Zip) {
       fs::path zip = dir / (std::string(name, std::strlen(name) - 4) + ".zip");
@@ -241,9 +241,8 @@ class TIsWriter {
     std::snprintf(guid, sizeof guid, "5b0e7c1a-0000-4000-8000-%012d", fIndex);
     fBuf.reserve(static_cast<size_t>(fO.MaxFileMb * 1048576) + 4096);
     fBuf += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
-            "<ЭДФЗЖ xmlns=\"http://пф.рф/СЗВ-СТАЖ/2018-01-01\" xmlns:УТ2=\"http://пф.рф/УТ/2017-08-21\" "
-            "xmlns:ИС4=\"http://пф.рф/ИС/2018-01-01\" xmlns:АФ4=\"http://пф.рф/АФ/2018-01-01\" "
-            "xmlns:ВС2=\"http://пф.рф/ВС/типы/2017-10-23\">\r\n"
+            "<ЭДФЗЖ xmlns:УТ2=\"http://example.invalid/ut2\" xmlns:ИС4=\"http://example.invalid/is4\" "
+            "xmlns:АФ4=\"http://example.invalid/af4\" xmlns:ВС2=\"http://example.invalid/vs2\">\r\n"
             "  <СлужебнаяИнформация>\r\n    <АФ4:GUID>";
     fBuf += guid;
     fBuf += "</АФ4:GUID>\r\n    <АФ4:ДатаВремя>" + std::to_string(fO.Year + 1) +

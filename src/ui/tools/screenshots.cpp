@@ -70,7 +70,7 @@ int main(int argc, char** argv) {
   // Sample IS file names, so that the number drop-down has something to show.
   QDir isDir(QDir::temp().filePath("zazoru-screenshots-is"));
   isDir.mkpath(".");
-  for (const char* name : {"PFR-700-Y-2023-ORG-123-456-789012-DCK-00001.xml", "PFR-700-Y-2023-ORG-077-001-000123.xml"}) {
+  for (const char* name : {"123-456-789012_СЗВ-СТАЖ_2023.xml", "077-001-000123_СЗВ-СТАЖ_2023.xml"}) {
     QFile f(isDir.filePath(name));
     if (f.open(QIODevice::WriteOnly)) f.write("<x/>");
   }
