@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/exit_code.h"
+#include "app/run_cancel.h"
 #include "search/list_acquisition.h"
 #include "settings/classifiers.h"
 #include "settings/strings.h"
@@ -66,6 +67,7 @@ void TSearcher::ScanDirectory(const std::string& dir, TXMLFileType kind) {
   auto& list = fAllXMLFiles[kind];
   for (const fs::path& file : ListFilesByExtension(dir, ".xml")) list.push_back(file.string());
   for (const fs::path& archive : ListFilesByExtension(dir, ".zip")) {
+    CheckRunCancel();
     TUnpackResult unpacked = UnpackZipFlat(archive, fTempDir, fUnpackLimits);
     if (!unpacked.Ok) WriteLogEntry("---архив " + archive.string() + " не распакован: " + unpacked.Error, true);
   }
@@ -92,6 +94,8 @@ void TSearcher::ParseISFiles() {
   WriteLogEntry("***перебираем найденные xml-файлы ");
   const int n = static_cast<int>(candidates.size());
   for (int i = n - 1; i >= 0; --i) {
+    // Outside the per-file guard, which would take a stop for a broken file.
+    CheckRunCancel();
     try {
       ParseISFile(candidates[static_cast<size_t>(i)], i, n);
     } catch (const std::exception& e) {
