@@ -420,6 +420,7 @@ void TMainWindow::StartRun() {
       fManager.RunWork();
     } catch (const TRunCancelled&) {
       fOutcome.Stopped = true;
+      WriteLogEntry("---сверка остановлена пользователем");
     } catch (const std::exception& e) {
       fOutcome.Failed = true;
       fOutcome.Error = e.what();
