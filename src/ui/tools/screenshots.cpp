@@ -104,7 +104,7 @@ int main(int argc, char** argv) {
   // Sample IS file names, so that the number drop-down has something to show.
   QDir isDir(QDir::temp().filePath("zazoru-screenshots-is"));
   isDir.mkpath(".");
-  for (const char* name : {"PFR-700-Y-2023-ORG-123-456-789012-DCK-00001.xml", "PFR-700-Y-2023-ORG-077-001-000123.xml"}) {
+  for (const char* name : {"ФЗЖ_123-456-789012_2023_1.xml", "077-001-000123_2023.xml"}) {
     QFile f(isDir.filePath(name));
     if (f.open(QIODevice::WriteOnly)) f.write("<x/>");
   }
