@@ -1,6 +1,6 @@
-// The XML node tree: any bytes are read into a tree (or none), and every look-up of the tree
-// answers consistently: descendants by name lie inside the subtree, children know their parent,
-// paths can be formed for every node.
+// The XML node tree: any bytes are read into a whole tree or into none with a reason, within the
+// depth and memory bounds, and every look-up of the tree answers consistently: descendants by name
+// lie inside the subtree, children know their parent, paths can be formed for every node.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -21,7 +21,7 @@ bool IsInside(const zz::TMyNode* node, const zz::TMyNode* ancestor) {
 
 void Visit(const zz::TMyNode* node, int depth, size_t& visited) {
   ++visited;
-  Expect(depth < 100000, "depth bounded");
+  Expect(depth < static_cast<int>(zz::kMaxElementDepth), "depth bounded");
   std::string path = node->GetXPath();
   Expect(!path.empty() && path[0] == '/', "path starts at the root");
   const std::string& name = node->NodeName();
@@ -49,7 +49,12 @@ void Visit(const zz::TMyNode* node, int depth, size_t& visited) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   zz::TMyParser parser;
   zz::TMyTreePtr tree = parser.parseBytes(std::string_view(reinterpret_cast<const char*>(data), size));
-  if (!tree) return 0;
+  Expect(parser.TreeBytes <= zz::kTreeBytesBase + zz::kTreeBytesPerInputByte * size, "tree memory bounded");
+  if (!tree) {
+    Expect(!parser.LastError.empty(), "no tree without a reason");
+    return 0;
+  }
+  Expect(parser.LastError.empty(), "a whole tree has no reason against it");
   size_t visited = 0;
   Visit(tree.get(), 0, visited);
   Expect(visited == tree.tree()->NodeCount(), "every node reached from the root");

@@ -1,10 +1,12 @@
 // One reconciliation run: the search, then every set verified and written into the protocol.
 #include <algorithm>
 #include <chrono>
+#include <exception>
 #include <iostream>
 
 #include "app/exit_code.h"
 #include "app/report_dir_lock.h"
+#include "app/run_cancel.h"
 #include "app/work_manager.h"
 #include "isdata/base_data.h"
 #include "report/protocol_former.h"
@@ -43,6 +45,26 @@ int SetResultCode(const TVerification& v) {
   return code;
 }
 
+void RemovePartFiles(const fs::path& reportDir) {
+  for (const char* part : {"body.part", "footer.part", "corr.part", "init.part"}) {
+    std::error_code ec;
+    fs::remove(reportDir / part, ec);
+  }
+}
+
+// A stopped run leaves no part files behind.
+class TPartFilesGuard {
+ public:
+  explicit TPartFilesGuard(fs::path reportDir) : fDir(std::move(reportDir)) {}
+  ~TPartFilesGuard() {
+    if (std::uncaught_exceptions() > fExceptions && RunCancelRequested()) RemovePartFiles(fDir);
+  }
+
+ private:
+  fs::path fDir;
+  int fExceptions = std::uncaught_exceptions();
+};
+
 }  // namespace
 
 void TWorkManager::doWork() {
@@ -64,12 +86,11 @@ void TWorkManager::doWork() {
   // Protocols of runs killed while writing them: their writers are gone and the lock is ours.
   if (int stale = RemoveStaleAtomicTemps(fSettings.FDirReport))
     WriteLogEntry("---удалено недописанных протоколов прерванных сверок: " + std::to_string(stale));
-  for (const char* part : {"body.part", "footer.part", "corr.part", "init.part"}) {
-    std::error_code ec;
-    fs::remove(fs::path(fSettings.FDirReport) / part, ec);
-  }
+  RemovePartFiles(fSettings.FDirReport);
+  TPartFilesGuard partFiles(fSettings.FDirReport);
 
   searcher.Run();
+  CheckRunCancel();
   auto former = std::make_unique<TProtocolFormer>(searcher.fSearchErrors);
   former->fYearChoice = fSettings.FYearChoice;
   former->fPeriodChoice = fSettings.FPeriodChoice;
@@ -98,10 +119,15 @@ void TWorkManager::doWork() {
   WriteLogEntry("***перебираем сформированные периоды, всего их: " + std::to_string(N));
   const bool hasAtLeastOneInitPack =
       std::any_of(searcher.fSets.begin(), searcher.fSets.end(), [](const auto& s) { return !s->FInitPacks.empty(); });
-  progress(0, N, 0, "Ход сверки");
+  // Every set moves the bar several steps, so that a run of a single set shows its course too.
+  constexpr int kSetSteps = 4;
+  const int steps = N * kSetSteps;
+  progress(0, steps, 0, "Ход сверки");
   int processed = 0;
 
   for (int i = N - 1; i >= 0; --i) {
+    CheckRunCancel();
+    const int done = (N - 1 - i) * kSetSteps;
     TSet& set = *searcher.fSets[static_cast<size_t>(i)];
     if (!set.FInitPacks.empty()) set.FHasInitPacks = true;
     auto verification = std::make_unique<TVerification>(set.Arena());
@@ -136,6 +162,7 @@ void TWorkManager::doWork() {
     for (auto* packs : {&set.FInitPacks, &set.FCorrPacks})
       for (auto& pack : *packs) v.getParseErrorsAndWarnings(*pack, set.FList.get());
     WriteLogEntry("***сборка данных об ошибках заполнения ИС завершена");
+    progress(0, steps, done + 1, "Ход сверки");
 
     if (fSettings.FCompareWithList) {
       WriteLogEntry("***анализируем сэт");
@@ -168,6 +195,7 @@ void TWorkManager::doWork() {
       WriteLogEntry("***анализ результата сверки сэта завершен");
       WriteLogEntry("***работа с сэтом №" + std::to_string(i) + " завершена");
     }
+    progress(0, steps, done + 2, "Ход сверки");
 
     for (auto* results : {&v.FErrorResults, &v.fWarningResults})
       for (auto& result : *results)
@@ -182,6 +210,7 @@ void TWorkManager::doWork() {
     WriteLogEntry("***анализ результатов сверок сэтов");
     RaiseRunExitCode(v.fECode);
     WriteLogEntry("***анализ результатов сверок сэтов завершен");
+    progress(0, steps, done + 3, "Ход сверки");
     WriteLogEntry("***формирование части протокола");
     former->formProtocolPart(v);
     WriteLogEntry("***часть протокола сформирована");
@@ -190,7 +219,7 @@ void TWorkManager::doWork() {
     set.FlushResults(false);
     searcher.fSets.erase(searcher.fSets.begin() + i);
     ++processed;
-    progress(0, N, N - i, "Ход сверки");
+    progress(0, steps, done + kSetSteps, "Ход сверки");
   }
 
   // A file or archive that could not be read whole is an error of the run, whatever the sets found.
@@ -199,6 +228,7 @@ void TWorkManager::doWork() {
     RaiseRunExitCode(ecErrors);
   }
   WriteLogEntry("***перебор сформированных периодов окончен");
+  CheckRunCancel();
   progress(0, 1, 1, "Ход сверки");
   progress(0, 1, 0, "Сохранение протокола");
   fReportFile = former->printProtocol(processed);

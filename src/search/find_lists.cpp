@@ -1,5 +1,6 @@
 // The list acquisition: a Perechen for every set, from the list server or from local files.
 #include "app/exit_code.h"
+#include "app/run_cancel.h"
 #include "search/list_acquisition.h"
 #include "search/searcher.h"
 #include "xml/my_parser.h"
@@ -23,6 +24,7 @@ void TSearcher::FindListsOnServer() {
   TListAcquisition acquisition(
       fSettings, [this](std::unique_ptr<TListError> e) { AddMessage(std::move(e)); }, fListServerLimits);
   for (auto& set : fSets) {
+    CheckRunCancel();
     const int year = set->FYear;
     const TServerQuarterRange range = ServerQuarterRange(year, set->FPeriod);
     WriteLogEntry("***выполняем запрос к Ливерто");
@@ -79,6 +81,7 @@ void TSearcher::FindListsInFiles() {
   const int n = static_cast<int>(candidates.size());
   for (int i = 0; i < n; ++i) {
     const std::string& path = candidates[static_cast<size_t>(i)];
+    CheckRunCancel();
     try {
       Progress(n, i, "Поиск Перечня: " + path);
       if (fUnreadable.contains(path)) continue;

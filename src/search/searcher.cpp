@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/exit_code.h"
+#include "app/run_cancel.h"
 #include "search/list_acquisition.h"
 #include "search/run_temp_dir.h"
 #include "settings/classifiers.h"
@@ -72,7 +73,10 @@ void TSearcher::ScanDirectory(const std::string& dir, TXMLFileType kind) {
   LogSkippedEntries(dir);
   auto& list = fAllXMLFiles[kind];
   for (const fs::path& file : ListFilesByExtension(dir, ".xml")) list.push_back(file.string());
-  for (const fs::path& archive : ListFilesByExtension(dir, ".zip")) UnpackArchive(archive);
+  for (const fs::path& archive : ListFilesByExtension(dir, ".zip")) {
+    CheckRunCancel();
+    UnpackArchive(archive);
+  }
   // Every XML file unpacked so far in this run, those of an earlier scan included.
   for (const fs::path& file : fExtracted) list.push_back(file.string());
   WriteLogEntry("***поиск xml-файлов завершен");
@@ -134,6 +138,8 @@ void TSearcher::ParseISFiles() {
   WriteLogEntry("***перебираем найденные xml-файлы ");
   const int n = static_cast<int>(candidates.size());
   for (int i = n - 1; i >= 0; --i) {
+    // Outside the per-file guard, which would take a stop for a broken file.
+    CheckRunCancel();
     try {
       ParseISFile(candidates[static_cast<size_t>(i)], i, n);
     } catch (const std::exception& e) {

@@ -1,5 +1,6 @@
 #include "ui/date_picker_box.h"
 
+#include <QCalendarWidget>
 #include <QDateEdit>
 #include <QEvent>
 #include <QHBoxLayout>
@@ -8,6 +9,8 @@
 #include <QSignalBlocker>
 #include <QStyle>
 #include <QStyleOptionSpinBox>
+
+#include "ui/qt_translations.h"
 
 namespace zz {
 
@@ -19,6 +22,8 @@ TDatePickerBox::TDatePickerBox(QWidget* parent, const QString& pickerName, const
   Picker->setCalendarPopup(true);
   Picker->setDisplayFormat("dd.MM.yyyy");
   Picker->setMinimumWidth(100);
+  Picker->setLocale(CalendarLocale());
+  Picker->calendarWidget()->setLocale(CalendarLocale());
   Cover = new QLineEdit("Бессрочно", Picker);
   Cover->setObjectName(coverName);
   Cover->setEnabled(false);
@@ -37,15 +42,23 @@ TDatePickerBox::TDatePickerBox(QWidget* parent, const QString& pickerName, const
   Picker->installEventFilter(this);
   SetUnlimited();
 
-  connect(Picker, &QDateEdit::dateChanged, this, [this] {
-    fUnlimited = false;
-    Cover->hide();
-    emit userChanged();
-  });
+  connect(Picker, &QDateEdit::dateChanged, this, [this] { Chosen(); });
+  // While unlimited the hidden date is today: choosing today changes nothing, and only the
+  // calendar tells that a date was chosen.
+  for (auto signal : {&QCalendarWidget::clicked, &QCalendarWidget::activated})
+    connect(Picker->calendarWidget(), signal, this, [this] {
+      if (fUnlimited) Chosen();
+    });
   connect(Clear, &QPushButton::clicked, this, [this] {
     SetUnlimited();
     emit userChanged();
   });
+}
+
+void TDatePickerBox::Chosen() {
+  fUnlimited = false;
+  Cover->hide();
+  emit userChanged();
 }
 
 QDate TDatePickerBox::Date() const { return Picker->date(); }

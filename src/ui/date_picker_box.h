@@ -36,6 +36,8 @@ class TDatePickerBox : public QWidget {
 
  private:
   void PlaceCover();
+  // A date chosen by the user: it is the value now, uncovered.
+  void Chosen();
   bool fUnlimited = true;
 };
 

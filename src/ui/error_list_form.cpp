@@ -101,4 +101,9 @@ void TErrListForm::PrintLines(QPrinter& printer) const {
   painter.end();
 }
 
+void TErrListForm::setVisible(bool visible) {
+  if (visible && !isVisible()) CentreOnDesktop(this);
+  QDialog::setVisible(visible);
+}
+
 }  // namespace zz

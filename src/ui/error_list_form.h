@@ -14,6 +14,8 @@ class TErrListForm : public QDialog {
   Q_OBJECT
  public:
   explicit TErrListForm(QWidget* parent = nullptr);
+  // Shows in the middle of the desktop.
+  void setVisible(bool visible) override;
 
   // Replaces the content of the list.
   void SetMessages(const std::vector<std::string>& messages);

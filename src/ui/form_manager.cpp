@@ -11,6 +11,7 @@
 #include "ui/error_list_form.h"
 #include "ui/login_form.h"
 #include "ui/main_window.h"
+#include "ui/qt_translations.h"
 #include "ui/register.h"
 #include "ui/settings_form.h"
 #include "ui/ui_common.h"
@@ -59,6 +60,7 @@ void TWorkManagerForm::Prepare() {
     static char name[] = "zazoru";
     static char* argv[] = {name, nullptr};
     fApplication = std::make_unique<QApplication>(argc, argv);
+    InstallQtTranslations();
   }
   CreateWindows();
   fMainWindow->show();

@@ -28,8 +28,10 @@ class TWorkManagerForm : public TWorkManager {
   void Prepare() override;
   // The windows without the message loop (the main window is not shown).
   void CreateWindows();
-  // The work of one run started from the main window.
+  // The work of one run started from the main window; it executes off the window's thread.
   virtual void RunWork();
+  // Before a run: the protocol of an earlier run is not this run's.
+  void ForgetReportFile() { fReportFile.clear(); }
 
   TMainWindow* MainWindow() const { return fMainWindow.get(); }
   TAboutBox* AboutBox() const;

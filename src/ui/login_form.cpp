@@ -80,4 +80,9 @@ void TLoginForm::bbOKClick() {
   accept();
 }
 
+void TLoginForm::setVisible(bool visible) {
+  if (visible && !isVisible()) CentreOnDesktop(this);
+  QDialog::setVisible(visible);
+}
+
 }  // namespace zz

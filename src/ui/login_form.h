@@ -17,6 +17,8 @@ class TLoginForm : public QDialog {
   Q_OBJECT
  public:
   explicit TLoginForm(QWidget* parent = nullptr);
+  // Shows in the middle of the desktop.
+  void setVisible(bool visible) override;
 
   // Shows the window modally with both edits empty; true when "Применить" accepted the input.
   bool Execute(TLoginTarget target);

@@ -18,17 +18,20 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QThread>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <filesystem>
 
 #include "app/command_line.h"
 #include "app/exit_code.h"
+#include "app/run_cancel.h"
 #include "search/searcher.h"
 #include "settings/dates.h"
 #include "settings/settings.h"
 #include "settings/utils.h"
 #include "ui/about_form.h"
+#include "ui/elided_label.h"
 #include "ui/error_list_form.h"
 #include "ui/form_manager.h"
 #include "ui/login_form.h"
@@ -43,38 +46,24 @@ namespace {
 
 constexpr const char* kAnyValue = "не имеет значения";
 
-// Eats the user's input while a run executes: clicks and keys that queued up during the run are
-// dropped instead of starting another run once it ends.
-class TInputSwallower : public QObject {
- public:
-  bool eventFilter(QObject*, QEvent* event) override {
-    switch (event->type()) {
-      case QEvent::MouseButtonPress:
-      case QEvent::MouseButtonRelease:
-      case QEvent::MouseButtonDblClick:
-      case QEvent::KeyPress:
-      case QEvent::KeyRelease:
-      case QEvent::Shortcut:
-      case QEvent::ShortcutOverride:
-      case QEvent::Wheel:
-        return true;
-      default:
-        return false;
-    }
-  }
-};
-
 }  // namespace
 
 TMainWindow::TMainWindow(TWorkManagerForm& manager)
     : QMainWindow(nullptr), fManager(manager), FSettings(TSettings::GetInstance()) {
   setObjectName("MainWindow");
   setFont(WindowFont());
+  // Fixed size: minimise and close only.
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
   OpenDocument = [](const QString& path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
   BuildControls();
 }
 
 TMainWindow::~TMainWindow() {
+  if (fRunThread) {
+    RequestRunCancel();
+    fRunThread->wait();
+  }
   // The searcher's progress must not reach a window that no longer exists.
   if (TSearcher* searcher = fManager.Searcher()) searcher->managerProgress = nullptr;
 }
@@ -185,7 +174,7 @@ void TMainWindow::BuildControls() {
 
   StepBox = new QGroupBox("Ход выполнения", central);
   StepBox->setObjectName("StepBox");
-  StepLabel = new QLabel(StepBox);
+  StepLabel = new TElidedLabel(StepBox);
   StepLabel->setObjectName("StepLabel");
   StepProgress = new QProgressBar(StepBox);
   StepProgress->setObjectName("StepProgress");
@@ -201,12 +190,17 @@ void TMainWindow::BuildControls() {
   BitBtn1 = new QPushButton("Запуск сверки", central);
   BitBtn1->setObjectName("BitBtn1");
   BitBtn1->setAutoDefault(false);
+  bbStop = new QPushButton("Остановить", central);
+  bbStop->setObjectName("bbStop");
+  bbStop->setAutoDefault(false);
+  bbStop->setEnabled(false);
 
   auto* middle = new QHBoxLayout;
   middle->addWidget(VarsBox);
   middle->addWidget(OptionsBox, 1);
   auto* bottom = new QHBoxLayout;
   bottom->addStretch(1);
+  bottom->addWidget(bbStop);
   bottom->addWidget(BitBtn1);
   auto* layout = new QVBoxLayout(central);
   layout->setContentsMargins(6, 4, 6, 6);
@@ -263,6 +257,7 @@ void TMainWindow::BuildControls() {
   connect(cbShtat, &QCheckBox::toggled, this, [this](bool on) { FSettings.FCompareWithListStaff = on; });
   connect(cbNameList, &QCheckBox::toggled, this, [this](bool on) { FSettings.FCompareWithListNameList = on; });
   connect(BitBtn1, &QPushButton::clicked, this, [this] { butStartClick(); });
+  connect(bbStop, &QPushButton::clicked, this, [this] { bbStopClick(); });
   connect(N1, &QAction::triggered, this, [this] {
     if (fManager.SettingsForm()) fManager.SettingsForm()->ShowModalForm();
   });
@@ -371,42 +366,25 @@ void TMainWindow::N2Click() {
 }
 
 void TMainWindow::ProgressUpdate(int Min, int Max, int Curr, const std::string& Messag) {
-  StepLabel->setText(QS(Messag));
-  StepLabel->repaint();
+  StepLabel->SetFullText(QS(Messag));
   StepProgress->setRange(Min, std::max(Min, Max));
   StepProgress->setValue(std::clamp(Curr, Min, std::max(Min, Max)));
-  StepProgress->repaint();
 }
 
 void TMainWindow::butStartClick() {
   if (fRunning) return;
-  fRunning = true;
-  TInputSwallower swallower;
-  qApp->installEventFilter(&swallower);
-  const bool startEnabled = BitBtn1->isEnabled();
-  auto finish = [&] {
-    // Input queued during the run is dropped, then the window takes input again.
-    QCoreApplication::processEvents();
-    qApp->removeEventFilter(&swallower);
-    BitBtn1->setEnabled(startEnabled);
-    fRunning = false;
-  };
-
   SetRunExitCode(0);
   fManager.createSearcher();
   if (FSettings.UseUL() && !FSettings.FSaveULPass) {
-    // The login window must take the user's input.
-    qApp->removeEventFilter(&swallower);
-    const bool accepted = fManager.LoginForm() && fManager.LoginForm()->Execute(ltServer);
-    qApp->installEventFilter(&swallower);
-    if (!accepted) {
-      finish();
-      return;
-    }
+    if (!fManager.LoginForm() || !fManager.LoginForm()->Execute(ltServer)) return;
+    // The start may have been pressed again while the login window was open.
+    if (fRunning) return;
   }
   if (fManager.ErrListForm()) fManager.ErrListForm()->close();
+  // The run reports from its own thread; the window shows it in its own.
   fManager.Searcher()->managerProgress = [this](int Min, int Max, int Curr, const std::string& Messag) {
-    ProgressUpdate(Min, Max, Curr, Messag);
+    QMetaObject::invokeMethod(
+        this, [this, Min, Max, Curr, Messag] { ProgressUpdate(Min, Max, Curr, Messag); }, Qt::QueuedConnection);
   };
 
   FSettings.FRegNum = MaskedText(ERegNum);
@@ -424,23 +402,94 @@ void TMainWindow::butStartClick() {
       errors->show();
       errors->raise();
     }
-    finish();
     return;
   }
+  StartRun();
+}
 
-  BitBtn1->setEnabled(false);
-  BitBtn1->repaint();
-  try {
-    fManager.RunWork();
-    fManager.WriteIni();
-  } catch (const std::exception& e) {
-    WriteLogException(e);
-  } catch (...) {
-    WriteLogException(std::runtime_error("неизвестная ошибка"));
+void TMainWindow::StartRun() {
+  fYearBefore = FSettings.FYear;
+  fPeriodBefore = FSettings.FPeriod;
+  fOrgNameBefore = FSettings.FOrgName;
+  fOutcome = TRunOutcome{};
+  fManager.ForgetReportFile();
+  ResetRunCancel();
+  SetRunning(true);
+  fRunThread.reset(QThread::create([this] {
+    try {
+      fManager.RunWork();
+    } catch (const TRunCancelled&) {
+      fOutcome.Stopped = true;
+      WriteLogEntry("---сверка остановлена пользователем");
+    } catch (const std::exception& e) {
+      fOutcome.Failed = true;
+      fOutcome.Error = e.what();
+      WriteLogException(e);
+    } catch (...) {
+      fOutcome.Failed = true;
+      fOutcome.Error = "неизвестная ошибка";
+      WriteLogException(std::runtime_error(fOutcome.Error));
+    }
+  }));
+  fRunThread->setObjectName("ZazoruRun");
+  // Queued: the thread ends in its own thread, the window goes on in its.
+  connect(fRunThread.get(), &QThread::finished, this, [this] { RunEnded(); }, Qt::QueuedConnection);
+  fRunThread->start();
+}
+
+void TMainWindow::RunEnded() {
+  fRunThread->wait();
+  fRunThread.reset();
+  if (fOutcome.Stopped) {
+    // Nothing of a stopped run is kept: the configuration stays as it was.
+    FSettings.FYear = fYearBefore;
+    FSettings.FPeriod = fPeriodBefore;
+    FSettings.FOrgName = fOrgNameBefore;
+    ProgressUpdate(0, 1, 0, kStoppedText);
+  } else {
+    if (!fOutcome.Failed) {
+      try {
+        fManager.WriteIni();
+      } catch (const std::exception& e) {
+        fOutcome.Failed = true;
+        fOutcome.Error = std::string("файл настроек не записан: ") + e.what();
+        WriteLogException(e);
+      }
+    }
+    if (fOutcome.Failed) {
+      ProgressUpdate(0, 1, 0, kFailedText);
+      if (TErrListForm* errors = fManager.ErrListForm()) {
+        std::vector<std::string> lines{std::string(kFailedText) + ": " + fOutcome.Error};
+        const std::string log = TLogger::GetInstance().FileName();
+        if (!log.empty()) lines.push_back("Подробности в журнале: " + log);
+        errors->SetMessages(lines);
+        errors->show();
+        errors->raise();
+      }
+    } else {
+      ProgressUpdate(0, 1, 1, "Готово!");
+    }
+    // Only a protocol this run wrote: an earlier run's is not this one's result.
+    if (!fManager.ReportFile().empty()) OpenDocument(QS(fManager.ReportFile()));
   }
-  ProgressUpdate(0, 1, 1, "Готово!");
-  if (!fManager.ReportFile().empty()) OpenDocument(QS(fManager.ReportFile()));
-  finish();
+  SetRunning(false);
+  emit runFinished();
+  if (fCloseWhenStopped) close();
+}
+
+void TMainWindow::bbStopClick() {
+  if (!fRunning) return;
+  RequestRunCancel();
+  bbStop->setEnabled(false);
+}
+
+void TMainWindow::SetRunning(bool running) {
+  fRunning = running;
+  if (running) fStartEnabled = BitBtn1->isEnabled();
+  for (QWidget* w : std::initializer_list<QWidget*>{CheckBox1, DirBox, VarsBox, OptionsBox}) w->setEnabled(!running);
+  N1->setEnabled(!running);
+  BitBtn1->setEnabled(!running && fStartEnabled);
+  bbStop->setEnabled(running);
 }
 
 bool TMainWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -456,6 +505,9 @@ bool TMainWindow::eventFilter(QObject* watched, QEvent* event) {
 
 void TMainWindow::closeEvent(QCloseEvent* event) {
   if (fRunning) {
+    // Closing stops the run; the window closes once it has ended.
+    fCloseWhenStopped = true;
+    bbStopClick();
     event->ignore();
     return;
   }

@@ -3,6 +3,7 @@
 // options, the start of a run and its progress.
 #include <QMainWindow>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "app/logger.h"
@@ -16,9 +17,11 @@ class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
+class QThread;
 
 namespace zz {
 
+class TElidedLabel;
 class TSettings;
 class TWorkManagerForm;
 
@@ -29,8 +32,11 @@ class TMainWindow : public QMainWindow, public TLoggingObject {
   ~TMainWindow() override;
 
   void FormCreate();
-  // One run: "Запуск сверки", or Enter in the registration-number edit.
+  // One run: "Запуск сверки", or Enter in the registration-number edit. The run executes off the
+  // window's thread; its end is handled in RunEnded.
   void butStartClick();
+  // "Остановить": the run ends at its next file or set boundary, without a protocol.
+  void bbStopClick();
   void ProgressUpdate(int Min, int Max, int Curr, const std::string& Messag);
   bool Running() const { return fRunning; }
 
@@ -67,13 +73,22 @@ class TMainWindow : public QMainWindow, public TLoggingObject {
   QCheckBox* cbShtat;
   QCheckBox* cbNameList;
   QGroupBox* StepBox;
-  QLabel* StepLabel;
+  TElidedLabel* StepLabel;
   QProgressBar* StepProgress;
+  QPushButton* bbStop;
   QPushButton* BitBtn1;
   QAction* N1;
   QAction* nExit;
   QAction* N2;
   QAction* nAbout;
+
+  // Labels of a run that did not end normally.
+  static constexpr const char* kFailedText = "Сверка завершена с ошибками";
+  static constexpr const char* kStoppedText = "Сверка остановлена";
+
+ signals:
+  // A run ended (normally, with an error, or stopped) and the window is ready for the next one.
+  void runFinished();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -82,10 +97,28 @@ class TMainWindow : public QMainWindow, public TLoggingObject {
  private:
   void BuildControls();
   void BrowseFolder(QLineEdit* edit, const QString& title, bool allowNewFolder);
+  // The run proper, after the checks; RunEnded follows in the window's thread.
+  void StartRun();
+  void RunEnded();
+  // Locks the run's parameters while it executes: the run reads them from the settings.
+  void SetRunning(bool running);
 
   TWorkManagerForm& fManager;
   TSettings& FSettings;
   bool fRunning = false;
+  bool fStartEnabled = true;
+  bool fCloseWhenStopped = false;
+  std::unique_ptr<QThread> fRunThread;
+  // Written by the run's thread before it ends, read after it ended.
+  struct TRunOutcome {
+    bool Failed = false;
+    bool Stopped = false;
+    std::string Error;
+  } fOutcome;
+  // What the run may change in the settings, restored when it is stopped.
+  int fYearBefore = 0;
+  int fPeriodBefore = 0;
+  std::string fOrgNameBefore;
 };
 
 // The manual's file name; it ships next to the executable.

@@ -56,7 +56,8 @@ QString FormatPickerDate(const QDate& date) { return date.toString("dd.MM.yyyy")
 
 QDate ToQDate(TDate date) { return QDate(YearOf(date), static_cast<int>(MonthOf(date)), static_cast<int>(DayOf(date))); }
 
-void SetCell(QTableWidget* grid, int row, int column, const QString& text) {
+void SetCell(QTableWidget* grid, int row, int column, const QString& text,
+             Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter) {
   QTableWidgetItem* item = grid->item(row, column);
   if (!item) {
     item = new QTableWidgetItem;
@@ -64,7 +65,7 @@ void SetCell(QTableWidget* grid, int row, int column, const QString& text) {
     grid->setItem(row, column, item);
   }
   item->setText(text);
-  if (column >= 2 && column <= 9) item->setTextAlignment(Qt::AlignCenter);
+  item->setTextAlignment(alignment);
 }
 
 // Grid row index as the window counts it: the heading row is 0, data rows start at 1; nothing
@@ -306,6 +307,10 @@ QWidget* TSettingsForm::BuildNordPage() {
   connect(bbAddRegNum_Adv, &QPushButton::clicked, this, [this] { bbAddRegNum_AdvClick(); });
   connect(bbRemoveRegNum_Adv, &QPushButton::clicked, this, [this] { bbRemoveRegNum_AdvClick(); });
   connect(sgRegNums, &QTableWidget::cellDoubleClicked, this, [this](int r, int c) { sgRegNumsDblClick(r, c); });
+  // A click on another cell ends the date editing (the number editor ends when it loses the focus).
+  connect(sgRegNums, &QTableWidget::cellPressed, this, [this] {
+    if (dtpCell->isVisible()) HideEditors();
+  });
   connect(lbBasRegNum, &QListWidget::itemDoubleClicked, this,
           [this](QListWidgetItem* item) { lbBasRegNumDblClick(lbBasRegNum->row(item)); });
   return page;
@@ -509,7 +514,7 @@ void TSettingsForm::ShowRights() {
     SetCell(sgRegNums, r, 0, QString::number(r + 1));
     SetCell(sgRegNums, r, 1, QS(e.FNum));
     TTerritoryCode copy = e;
-    for (int c = 0; c < 8; ++c) SetCell(sgRegNums, r, 2 + c, CodeFlag(copy, c) ? "X" : "");
+    for (int c = 0; c < 8; ++c) SetCell(sgRegNums, r, 2 + c, CodeFlag(copy, c) ? "X" : "", Qt::AlignCenter);
     SetCell(sgRegNums, r, kDateBeginColumn, e.FDateBegin.empty() ? kUnlimited : QS(e.FDateBegin));
     SetCell(sgRegNums, r, kDateEndColumn, e.FDateEnd.empty() ? kUnlimited : QS(e.FDateEnd));
   }
@@ -714,13 +719,11 @@ void TSettingsForm::ShowCrossRows() {
   sgReRegRegnums->setRowCount(rows + 1);
   for (int r = 0; r < rows; ++r) {
     const TCrossRec& rec = fCrossRows[static_cast<size_t>(r)];
-    SetCell(sgReRegRegnums, r, 0, QString::number(r + 1));
-    SetCell(sgReRegRegnums, r, 1, QS(rec.FSRegNum));
-    SetCell(sgReRegRegnums, r, 2, QS(rec.FERegNum));
-    SetCell(sgReRegRegnums, r, 3, QString::number(rec.FCrossYear));
-    SetCell(sgReRegRegnums, r, 4, QString::number(rec.FCrossPeriod));
+    const QString cells[] = {QString::number(r + 1), QS(rec.FSRegNum), QS(rec.FERegNum),
+                             QString::number(rec.FCrossYear), QString::number(rec.FCrossPeriod)};
+    for (int c = 0; c < 5; ++c) SetCell(sgReRegRegnums, r, c, cells[c], Qt::AlignCenter);
   }
-  for (int c = 0; c < sgReRegRegnums->columnCount(); ++c) SetCell(sgReRegRegnums, rows, c, "");
+  for (int c = 0; c < sgReRegRegnums->columnCount(); ++c) SetCell(sgReRegRegnums, rows, c, "", Qt::AlignCenter);
   if (currentRow >= 0 && currentRow <= rows) sgReRegRegnums->setCurrentCell(currentRow, currentColumn);
 }
 
@@ -768,8 +771,10 @@ void TSettingsForm::bbReRegAddClick() {
   ShowCrossRows();
   meRegNumBefore->clear();
   meRegNumAfter->clear();
-  cbYear->setCurrentIndex(1);
-  cbPeriod->setCurrentIndex(1);
+  // Ready for the next entry: the current year and the first period (the second items would be
+  // ten years ahead and the second quarter).
+  cbYear->setCurrentIndex(std::max(cbYear->findText(QString::number(CurrentYear())), 0));
+  cbPeriod->setCurrentIndex(0);
 }
 
 void TSettingsForm::bbReRegRemoveClick() {
@@ -814,6 +819,22 @@ void TSettingsForm::bbSaveClick() {
 }
 
 void TSettingsForm::bbCancelClick() { reject(); }
+
+void TSettingsForm::setVisible(bool visible) {
+  if (visible && !isVisible()) CentreOnDesktop(this);
+  QDialog::setVisible(visible);
+}
+
+void TSettingsForm::keyPressEvent(QKeyEvent* event) {
+  // Escape in an in-place editor ends that editing only; the window keeps its unsaved changes.
+  if (event->key() == Qt::Key_Escape && (dtpCell->isVisible() || eCellRegNum->isVisible())) {
+    HideEditors();
+    sgRegNums->setFocus();
+    event->accept();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
 
 void TSettingsForm::reject() {
   HideEditors();

@@ -37,6 +37,7 @@ class TSettingsForm : public QDialog {
   void bbSaveClick();
   void bbCancelClick();
   void reject() override;
+  void setVisible(bool visible) override;
 
   // Rights list.
   void bbAddRegNum_BasClick();
@@ -118,6 +119,7 @@ class TSettingsForm : public QDialog {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   QWidget* BuildServerPage();

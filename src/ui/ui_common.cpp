@@ -1,6 +1,10 @@
 #include "ui/ui_common.h"
 
+#include <QGuiApplication>
 #include <QMessageBox>
+#include <QScreen>
+
+#include "ui/reg_num_edit.h"
 
 namespace zz {
 
@@ -12,7 +16,7 @@ QFont WindowFont() {
 }
 
 QLineEdit* NewRegNumEdit(QWidget* parent, const QString& objectName) {
-  auto* edit = new QLineEdit(parent);
+  auto* edit = new TRegNumEdit(parent);
   edit->setObjectName(objectName);
   edit->setInputMask(kRegNumMask);
   edit->setMaxLength(14);
@@ -24,6 +28,16 @@ std::string MaskedText(const QLineEdit* edit) {
   QString text = edit->displayText();
   if (!edit->inputMask().isEmpty()) text.replace(QChar('_'), QChar(' '));
   return SS(text);
+}
+
+void CentreOnDesktop(QWidget* window) {
+  QScreen* screen = window->parentWidget() ? window->parentWidget()->screen() : nullptr;
+  if (!screen) screen = QGuiApplication::primaryScreen();
+  if (!screen) return;
+  QRect frame(QPoint(), window->frameGeometry().size());
+  frame.moveCenter(screen->availableGeometry().center());
+  // Moved by hand, a dialog is no longer placed over its parent when it shows.
+  window->move(frame.topLeft());
 }
 
 void ShowError(QWidget* parent, const QString& text) {

@@ -26,6 +26,9 @@ QLineEdit* NewRegNumEdit(QWidget* parent, const QString& objectName);
 // ("123-45 -      "); an untouched edit gives "   -   -      ".
 std::string MaskedText(const QLineEdit* edit);
 
+// Places a window that is about to show in the middle of the desktop (the screen of its parent).
+void CentreOnDesktop(QWidget* window);
+
 // Modal messages: an error (error icon, OK) and a confirmation (OK / Cancel, true on OK).
 void ShowError(QWidget* parent, const QString& text);
 bool Confirm(QWidget* parent, const QString& text);

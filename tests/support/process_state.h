@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/exit_code.h"
+#include "app/run_cancel.h"
 #include "app/singleton.h"
 #include "settings/classifiers.h"
 
@@ -12,6 +13,7 @@ inline void ResetProcessState() {
   TSingleton::DestroyAll();
   Classifiers().clear();
   SetRunExitCode(0);
+  ResetRunCancel();
 }
 
 // Resets in the constructor, so that members of derived fixtures may already hold the fresh singletons.

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QtTest>
+#include <algorithm>
 #include <fstream>
 
 #include "app/command_line.h"
@@ -18,6 +19,7 @@
 #include "settings/scramble.h"
 #include "settings/settings.h"
 #include "settings/utils.h"
+#include "ui/elided_label.h"
 #include "ui/error_list_form.h"
 #include "ui/login_form.h"
 #include "ui/main_window.h"
@@ -70,7 +72,7 @@ class TestMainWindow : public QObject {
     ChooseItem(w->CmbYear, "2010");
     QCOMPARE(w->ComboBoxPeriod->count(), 3);
     ChooseItem(w->ComboBoxPeriod, "второе полугодие");
-    QTest::mouseClick(w->BitBtn1, Qt::LeftButton);
+    StartAndWait(w);
     QCOMPARE(fx->manager->runs, 1);
     QCOMPARE(fx->manager->yearSeen, 2010);
     QCOMPARE(fx->manager->periodSeen, 4);
@@ -87,6 +89,7 @@ class TestMainWindow : public QObject {
     QCOMPARE(w->ComboBoxPeriod->count(), 5);
     ChooseItem(w->ComboBoxPeriod, "второй квартал");
     QTest::keyClick(w->ERegNum, Qt::Key_Return);  // Enter in the number edit starts a run too
+    WaitForRunEnd(w);
     QCOMPARE(fx->manager->runs, 1);
     QCOMPARE(fx->manager->yearSeen, 2011);
     QCOMPARE(fx->manager->periodSeen, 2);
@@ -97,7 +100,7 @@ class TestMainWindow : public QObject {
     ChooseItem(w->CmbYear, "2015");
     ChooseItem(w->CmbYear, "не имеет значения");
     QCOMPARE(w->ComboBoxPeriod->count(), 1);
-    QTest::mouseClick(w->BitBtn1, Qt::LeftButton);
+    StartAndWait(w);
     QCOMPARE(fx->manager->yearSeen, 0);
     QCOMPARE(fx->manager->periodSeen, 0);
     QCOMPARE(fx->manager->yearChoiceSeen, std::string());
@@ -190,7 +193,7 @@ class TestMainWindow : public QObject {
   void aRefusedRunListsItsMessagesAndTheNextStartClosesThem() {
     Retype(w->ERegNum, "12345");  // incompletely typed
     Retype(w->EDirProtokol, "");
-    QTest::mouseClick(w->BitBtn1, Qt::LeftButton);
+    StartAndWait(w);
     QCOMPARE(fx->manager->runs, 0);
     TErrListForm* errors = fx->manager->ErrListForm();
     QVERIFY(errors->isVisible());
@@ -204,7 +207,7 @@ class TestMainWindow : public QObject {
     // Mended, the next start closes the list before checking again.
     TypeValidNumber();
     Retype(w->EDirProtokol, QString::fromStdString(fx->reportDir.string()));
-    QTest::mouseClick(w->BitBtn1, Qt::LeftButton);
+    StartAndWait(w);
     QVERIFY(!errors->isVisible());
     QCOMPARE(fx->manager->runs, 1);
   }
@@ -212,11 +215,11 @@ class TestMainWindow : public QObject {
   void aMissingPerechenDirectoryIsRefused() {
     TypeValidNumber();
     Retype(w->EDirPerech, "/no/such/dir");
-    QTest::mouseClick(w->BitBtn1, Qt::LeftButton);
+    StartAndWait(w);
     QCOMPARE(fx->manager->ErrListForm()->Lines(),
              QStringList{"Проверьте путь к файлу Перечня! Такого каталога не существует!"});
     Retype(w->EDirPerech, "");
-    QTest::mouseClick(w->BitBtn1, Qt::LeftButton);
+    StartAndWait(w);
     QCOMPARE(fx->manager->ErrListForm()->Lines(), QStringList{"Перед началом сверки укажите путь к файлу Перечня!"});
     QCOMPARE(fx->manager->runs, 0);
   }
@@ -226,7 +229,7 @@ class TestMainWindow : public QObject {
     ChooseItem(w->CmbYear, "2012");
     ChooseItem(w->ComboBoxPeriod, "третий квартал");
     fx->manager->reportToWrite = (fx->reportDir / "ZAZORU-2012-3-REGNO-123-456-789012.html").string();
-    QTest::mouseClick(w->BitBtn1, Qt::LeftButton);
+    StartAndWait(w);
     QCOMPARE(fx->opened, QStringList{QString::fromStdString(fx->manager->reportToWrite)});
     const std::string ini = FileText(fx->dataDir() / "ZazoruConfig.ini");
     QVERIFY2(ini.find("Year=2012") != std::string::npos, ini.c_str());
@@ -234,38 +237,45 @@ class TestMainWindow : public QObject {
     QCOMPARE(RunExitCode(), 0);
   }
 
-  void aFailingRunIsLoggedAndEndsWithDone() {
+  void aFailedRunSaysSoAndOpensNoEarlierProtocol() {
     TypeValidNumber();
-    // An earlier run's protocol is the last one known.
+    // An earlier run wrote a protocol.
     fx->manager->reportToWrite = (fx->reportDir / "earlier.html").string();
-    QTest::mouseClick(w->BitBtn1, Qt::LeftButton);
+    StartAndWait(w);
+    QCOMPARE(fx->opened.size(), 1);
     fx->opened.clear();
     std::filesystem::remove(fx->dataDir() / "ZazoruConfig.ini");
     fx->manager->failWith = "сбой чтения пачки";
     SetRunExitCode(30);  // from an earlier run: reset at the start
-    QTest::mouseClick(w->BitBtn1, Qt::LeftButton);
+    StartAndWait(w);
     QCOMPARE(fx->manager->runs, 2);
     QCOMPARE(RunExitCode(), 0);
-    QCOMPARE(w->StepLabel->text(), QString("Готово!"));
-    QCOMPARE(w->StepProgress->value(), 1);
+    QCOMPARE(w->StepLabel->FullText(), QString("Сверка завершена с ошибками"));
+    // The error list says why; the earlier run's protocol is not opened as if it were this one's.
+    TErrListForm* errors = fx->manager->ErrListForm();
+    QVERIFY(errors->isVisible());
+    QVERIFY2(errors->Lines().value(0).contains("сбой чтения пачки"), qPrintable(errors->Lines().join("|")));
+    QVERIFY(fx->opened.isEmpty());
     // Logged with its trace; the configuration is not written after a failed run.
     QVERIFY(TLogger::GetInstance().HasErrors());
     QVERIFY(FileText(TLogger::GetInstance().FileName()).find("сбой чтения пачки") != std::string::npos);
     QVERIFY(!std::filesystem::exists(fx->dataDir() / "ZazoruConfig.ini"));
-    QCOMPARE(fx->opened, QStringList{QString::fromStdString(fx->manager->reportToWrite)});
-    // The window is ready for the next run.
+    // The window is ready for the next run, which closes the list and ends normally.
     QVERIFY(w->BitBtn1->isEnabled());
     QVERIFY(!w->Running());
     fx->manager->failWith.clear();
-    QTest::mouseClick(w->BitBtn1, Qt::LeftButton);
+    StartAndWait(w);
     QCOMPARE(fx->manager->runs, 3);
+    QVERIFY(!errors->isVisible());
+    QCOMPARE(w->StepLabel->FullText(), QString("Готово!"));
+    QCOMPARE(fx->opened, QStringList{QString::fromStdString(fx->manager->reportToWrite)});
   }
 
   void aRealRunOverAnEmptyDirectoryOpensItsShortProtocol() {
     // The run proper over an IS directory without files: a short protocol and code 10.
     fx->manager->realRun = true;
     TypeValidNumber();
-    QTest::mouseClick(w->BitBtn1, Qt::LeftButton);
+    StartAndWait(w);
     QCOMPARE(fx->manager->runs, 1);
     QCOMPARE(w->StepLabel->text(), QString("Готово!"));
     QVERIFY(!fx->manager->ReportFile().empty());
@@ -282,38 +292,108 @@ class TestMainWindow : public QObject {
     QCOMPARE(w->StepLabel->text(), QString("Ход сверки"));
     QCOMPARE(w->StepProgress->maximum(), 5);
     QCOMPARE(w->StepProgress->value(), 2);
-    // The run reports through the settings' callback while it executes.
-    TypeValidNumber();
-    fx->manager->during = [&] {
-      QVERIFY(fx->manager->Searcher() && fx->manager->Searcher()->managerProgress);
-      fx->manager->Searcher()->managerProgress(0, 3, 1, "Сохранение протокола");
-      QCOMPARE(w->StepLabel->text(), QString("Сохранение протокола"));
-      QCOMPARE(w->StepProgress->value(), 1);
-    };
-    QTest::mouseClick(w->BitBtn1, Qt::LeftButton);
-    QCOMPARE(w->StepLabel->text(), QString("Готово!"));
+    // A long step text keeps its start and its end (the file name), the middle is left out.
+    const QString longText = "Поиск ИС: /home/specialist/Документы/ИС/" + QString(120, 'x') + "/последний-файл.xml";
+    w->ProgressUpdate(0, 5, 3, longText.toStdString());
+    const QString shown = w->StepLabel->text();
+    QVERIFY(shown.size() < longText.size());
+    QVERIFY2(shown.startsWith("Поиск ИС: /home") && shown.endsWith("последний-файл.xml") && shown.contains(QChar(0x2026)),
+             qPrintable(shown));
+    QCOMPARE(w->StepLabel->toolTip(), longText);
+    QVERIFY(w->StepLabel->fontMetrics().horizontalAdvance(shown) <= w->StepLabel->contentsRect().width());
   }
 
-  void noSecondStartWhileRunning() {
+  void theWindowWorksDuringARunAndTheStartStaysLocked() {
     TypeValidNumber();
+    TRunGate gate;
+    fx->manager->gate = &gate;
+    // The run reports from its thread and waits there.
+    fx->manager->during = [&] { fx->manager->Searcher()->managerProgress(0, 3, 1, "Сохранение протокола"); };
+    QTest::mouseClick(w->BitBtn1, Qt::LeftButton);
+    QVERIFY(QTest::qWaitFor([&] { return gate.Reached(); }, 10000));
+    QVERIFY(w->Running());
+    // The window's own events go on: a timer fires and the run's progress reaches the window.
+    bool timerFired = false;
+    QTimer::singleShot(10, w, [&] { timerFired = true; });
+    QTRY_VERIFY(timerFired);
+    QTRY_COMPARE(w->StepLabel->FullText(), QString("Сохранение протокола"));
+    QCOMPARE(w->StepProgress->value(), 1);
+    // No second start: the button is disabled, Enter and a click do nothing; the parameters and
+    // the settings are locked while the run reads them; the stop button is offered.
+    QVERIFY(!w->BitBtn1->isEnabled());
+    QVERIFY(w->bbStop->isEnabled());
+    QVERIFY(!w->ERegNum->isEnabled());
+    QVERIFY(!w->EDirIS->isEnabled());
+    QVERIFY(!w->N1->isEnabled());
+    QTest::keyClick(w->ERegNum, Qt::Key_Return);
+    QTest::mouseClick(w->BitBtn1, Qt::LeftButton);
+    w->butStartClick();
+    // Closing the window waits for the run.
+    w->close();
+    QVERIFY(w->isVisible());
+    gate.Release();
+    WaitForRunEnd(w);
+    QCOMPARE(fx->manager->runs, 1);
+    QVERIFY(!w->isVisible());
+  }
+
+  void aStoppedRunLeavesNoProtocolNoPartsAndTheConfigurationAsItWas() {
+    // A whole run over the example employer (one set), stopped once the set is in the part files.
+    const std::filesystem::path employer = std::filesystem::path(ZAZORU_SOURCE_DIR) / "examples" / "employer";
+    Retype(w->EDirIS, QString::fromStdString((employer / "is").string()));
+    Retype(w->EDirPerech, QString::fromStdString((employer / "lists").string()));
+    Retype(w->ERegNum, "087104003215");
+    ChooseItem(w->CmbYear, "не имеет значения");
+    std::filesystem::remove(fx->dataDir() / "ZazoruConfig.ini");
+    TRunGate gate;
+    std::vector<std::pair<int, int>> course;  // "Ход сверки" positions and maxima, in the run's thread
+    fx->manager->realRun = true;
     fx->manager->during = [&] {
-      QVERIFY(w->Running());
-      QVERIFY(!w->BitBtn1->isEnabled());
-      // Enter pressed and a click queued while the run executes.
-      QTest::keyClick(w->ERegNum, Qt::Key_Return);
-      const QPoint centre = w->BitBtn1->rect().center();
-      QCoreApplication::postEvent(w->BitBtn1, new QMouseEvent(QEvent::MouseButtonPress, centre, w->BitBtn1->mapToGlobal(centre),
-                                                          Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
-      QCoreApplication::postEvent(w->BitBtn1, new QMouseEvent(QEvent::MouseButtonRelease, centre, w->BitBtn1->mapToGlobal(centre),
-                                                          Qt::LeftButton, Qt::NoButton, Qt::NoModifier));
+      TSearcher* searcher = fx->manager->Searcher();
+      searcher->managerProgress = [&gate, &course, shown = searcher->managerProgress](
+                                      int min, int max, int curr, const std::string& text) {
+        shown(min, max, curr, text);
+        if (text != "Ход сверки") return;
+        course.emplace_back(curr, max);
+        if (curr == max && max > 1 && !gate.Reached()) gate.Hold();
+      };
     };
     QTest::mouseClick(w->BitBtn1, Qt::LeftButton);
-    QCoreApplication::processEvents();
-    QCOMPARE(fx->manager->runs, 1);
+    QVERIFY(QTest::qWaitFor([&] { return gate.Reached(); }, 60000));
+    QVERIFY(std::filesystem::exists(fx->reportDir / "body.part"));
+    // The bar moved within the single set, not only at its end.
+    QVERIFY(std::any_of(course.begin(), course.end(), [](auto p) { return p.first > 0 && p.first < p.second; }));
+    QTRY_COMPARE(w->StepLabel->FullText(), QString("Ход сверки"));
+    QTRY_COMPARE(w->StepProgress->value(), w->StepProgress->maximum());
+    QTest::mouseClick(w->bbStop, Qt::LeftButton);
+    QVERIFY(!w->bbStop->isEnabled());
+    gate.Release();
+    WaitForRunEnd(w);
+    QCOMPARE(w->StepLabel->FullText(), QString("Сверка остановлена"));
+    QVERIFY(fx->manager->ReportFile().empty());
+    QVERIFY(fx->opened.isEmpty());
+    std::vector<std::string> left;
+    for (const auto& entry : std::filesystem::directory_iterator(fx->reportDir))
+      if (entry.path().filename() != ".zazoru.lock") left.push_back(entry.path().filename().string());
+    QVERIFY2(left.empty(), left.empty() ? "" : left.front().c_str());
+    QVERIFY(!std::filesystem::exists(fx->dataDir() / "ZazoruConfig.ini"));
+    QCOMPARE(s->FYear, 0);  // the set's year the run had put there is taken back
+    QCOMPARE(s->FPeriod, 0);
     QVERIFY(w->BitBtn1->isEnabled());
+    QVERIFY(w->ERegNum->isEnabled());
+    // The next run goes through.
     fx->manager->during = nullptr;
-    QTest::mouseClick(w->BitBtn1, Qt::LeftButton);
-    QCOMPARE(fx->manager->runs, 2);
+    StartAndWait(w);
+    QCOMPARE(w->StepLabel->FullText(), QString("Готово!"));
+    QCOMPARE(fx->opened, QStringList{QString::fromStdString(fx->manager->ReportFile())});
+  }
+
+  void mainWindowOffersMinimiseAndCloseOnly() {
+    const Qt::WindowFlags flags = w->windowFlags();
+    QVERIFY(flags.testFlag(Qt::WindowMinimizeButtonHint));
+    QVERIFY(flags.testFlag(Qt::WindowCloseButtonHint));
+    QVERIFY(!flags.testFlag(Qt::WindowMaximizeButtonHint));
+    QCOMPARE(w->minimumSize(), w->maximumSize());
   }
 
   void serverRunAsksForTheLoginAndCancelStartsNothing() {
@@ -324,14 +404,14 @@ class TestMainWindow : public QObject {
     Toggle(w->cbPerechDB);
     TypeValidNumber();
     TLoginForm* login = fx->manager->LoginForm();
-    QVERIFY(WithModal([&] { QTest::mouseClick(w->BitBtn1, Qt::LeftButton); },
+    QVERIFY(WithModal([&] { StartAndWait(w); },
                       [&](QWidget* m) {
                         QCOMPARE(m, static_cast<QWidget*>(login));
                         QTest::mouseClick(login->bbCancel, Qt::LeftButton);
                       }));
     QCOMPARE(fx->manager->runs, 0);
     QVERIFY(!w->Running());
-    QVERIFY(WithModal([&] { QTest::mouseClick(w->BitBtn1, Qt::LeftButton); },
+    QVERIFY(WithModal([&] { StartAndWait(w); },
                       [&](QWidget*) {
                         Type(login->eLogin, "оператор");
                         Type(login->ePassword, "p@ss");
@@ -342,7 +422,7 @@ class TestMainWindow : public QObject {
     QCOMPARE(UnscrambleText(s->FULPass, kPasswordKey), std::string("p@ss"));
     // With the credentials stored, no login is asked.
     s->FSaveULPass = true;
-    QVERIFY(!WithModal([&] { QTest::mouseClick(w->BitBtn1, Qt::LeftButton); }, [](QWidget* m) { m->close(); }));
+    QVERIFY(!WithModal([&] { StartAndWait(w); }, [](QWidget* m) { m->close(); }));
     QCOMPARE(fx->manager->runs, 2);
   }
 
@@ -360,7 +440,7 @@ class TestMainWindow : public QObject {
     Toggle(w->cbPerechDB);
     TypeValidNumber();
     TLoginForm* login = fx->manager->LoginForm();
-    WithModal([&] { QTest::mouseClick(w->BitBtn1, Qt::LeftButton); },
+    WithModal([&] { StartAndWait(w); },
               [&](QWidget*) {
                 Type(login->eLogin, "user1");
                 Type(login->ePassword, "secret");
@@ -387,7 +467,7 @@ class TestMainWindow : public QObject {
     Toggle(w->cbNameList);
     QVERIFY(!s->FCompareWithListNameList);
     TypeValidNumber();
-    QTest::mouseClick(w->BitBtn1, Qt::LeftButton);
+    StartAndWait(w);
     QVERIFY(fx->manager->ErrListForm()->Lines().first().startsWith("Выберите хотя бы одну из опций сверки"));
   }
 
@@ -403,7 +483,7 @@ class TestMainWindow : public QObject {
     Retype(w->EDirIS, QString::fromStdString(isDir.string()));
     Retype(w->EDirPerech, QString::fromStdString(found.string()));
     Retype(w->ERegNum, QString::fromStdString(number).remove('-'));
-    QTest::mouseClick(w->BitBtn1, Qt::LeftButton);
+    StartAndWait(w);
     QVERIFY2(!fx->manager->ReportFile().empty(), "the run produced no protocol");
     QCOMPARE(fx->opened, QStringList{QString::fromStdString(fx->manager->ReportFile())});
     const std::string ini = FileText(fx->dataDir() / "ZazoruConfig.ini");
@@ -413,7 +493,7 @@ class TestMainWindow : public QObject {
 
   void closingTheMainWindowClosesTheErrorList() {
     Retype(w->ERegNum, "1");
-    QTest::mouseClick(w->BitBtn1, Qt::LeftButton);
+    StartAndWait(w);
     QVERIFY(fx->manager->ErrListForm()->isVisible());
     w->nExit->trigger();
     QVERIFY(!w->isVisible());

@@ -1,5 +1,6 @@
 // The settings window driven as a user would: the rights editors and their rules, the filter,
 // the re-registration list, "Сохранить" and "Отмена".
+#include <QCalendarWidget>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
@@ -11,11 +12,16 @@
 #include <QGroupBox>
 #include <QStackedWidget>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTableWidget>
 #include <QtTest>
 
 #include "settings/settings.h"
 #include "ui/date_picker_box.h"
+#include "ui/elided_label.h"
+#include "ui/login_form.h"
+#include "ui/error_list_form.h"
+#include "ui/reg_num_edit.h"
 #include "ui/main_window.h"
 #include "ui/settings_form.h"
 #include "ui_test_support.h"
@@ -36,6 +42,29 @@ void DoubleClickCell(QTableWidget* grid, int row, int column) {
   // A double click is a press, a release and a double-click event.
   QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, at);
   QTest::mouseDClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+}
+
+// Opens a picker's calendar by its drop-down button and clicks today's date in it.
+bool PickToday(QDateEdit* picker) {
+  QTest::mouseClick(picker, Qt::LeftButton, Qt::NoModifier, QPoint(picker->width() - 6, picker->height() / 2));
+  QCalendarWidget* calendar = picker->calendarWidget();
+  if (!QTest::qWaitFor([calendar] { return calendar->isVisible(); }, 2000)) return false;
+  auto* view = calendar->findChild<QTableView*>("qt_calendar_calendarview");
+  if (!view) return false;
+  // Row 0 holds the day names, column 0 the week numbers; a day number may show twice (the
+  // neighbouring months), today's is the first in the first half of the month, the last after.
+  const QDate today = QDate::currentDate();
+  const int firstColumn = calendar->verticalHeaderFormat() == QCalendarWidget::NoVerticalHeader ? 0 : 1;
+  QModelIndex found;
+  for (int r = 1; r < view->model()->rowCount(); ++r)
+    for (int c = firstColumn; c < view->model()->columnCount(); ++c) {
+      const QModelIndex index = view->model()->index(r, c);
+      if (index.data().toString() != QString::number(today.day())) continue;
+      if (!found.isValid() || today.day() >= 15) found = index;
+    }
+  if (!found.isValid()) return false;
+  QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, view->visualRect(found).center());
+  return QTest::qWaitFor([calendar] { return !calendar->isVisible(); }, 2000);
 }
 
 void ClickCell(QTableWidget* grid, int row, int column) {
@@ -381,8 +410,13 @@ class TestSettingsForm : public QObject {
     QCOMPARE(Cell(f->sgReRegRegnums, 0, 3), QString("2021"));
     QCOMPARE(Cell(f->sgReRegRegnums, 0, 4), QString("3"));
     QCOMPARE(f->meRegNumBefore->displayText(), QString("___-___-______"));
-    QCOMPARE(f->cbYear->currentIndex(), 1);
-    QCOMPARE(f->cbPeriod->currentIndex(), 1);
+    // Ready for the next entry: the current year and the first quarter.
+    QCOMPARE(f->cbYear->currentText(), QString::number(QDate::currentDate().year()));
+    QCOMPARE(f->cbPeriod->count(), 4);
+    QCOMPARE(f->cbPeriod->currentIndex(), 0);
+    // Every column of the grid is aligned alike.
+    for (int c = 1; c < f->sgReRegRegnums->columnCount(); ++c)
+      QCOMPARE(f->sgReRegRegnums->item(0, c)->textAlignment(), f->sgReRegRegnums->item(0, 0)->textAlignment());
     // The first year of the list counts in half-years.
     ChooseItem(f->cbYear, f->cbYear->itemText(0));
     QCOMPARE(f->cbPeriod->count(), 2);
@@ -392,6 +426,120 @@ class TestSettingsForm : public QObject {
     QCOMPARE(s->FCrossList[0].FERegNum, std::string("222-222-222222"));
     QCOMPARE(s->FCrossList[0].FCrossYear, 2021);
     QCOMPARE(s->FCrossList[0].FCrossPeriod, 3);
+  }
+
+  void everyNumberEditFillsFromItsFirstBlankWhereverClicked() {
+    s->fCompareTerrCodes = true;
+    Open();
+    TMainWindow* w = fx->manager->MainWindow();
+    const QList<QLineEdit*> edits{w->ERegNum, f->MaskEdit1, f->eRegNum, f->meRegnum, f->meRegNumBefore,
+                                   f->meRegNumAfter};
+    for (QLineEdit* edit : edits) {
+      QWidget* window = edit->window();
+      if (window == f) {
+        QWidget* page = edit->parentWidget();
+        while (page && f->pcMain->indexOf(page) < 0) page = page->parentWidget();
+        f->pcMain->setCurrentWidget(page);
+        f->cbAdvancedNordCheck->setChecked(edit == f->meRegnum);
+      }
+      QVERIFY2(edit->isVisible(), qPrintable(edit->objectName()));
+      QVERIFY(qobject_cast<TRegNumEdit*>(edit));
+      // Focus by a click in the middle of the empty mask, then the whole number.
+      window->activateWindow();
+      QVERIFY(QTest::qWaitForWindowActive(window));
+      (window == f ? static_cast<QWidget*>(f->bbSave) : w->EDirIS)->setFocus();
+      QTest::mouseClick(edit, Qt::LeftButton, Qt::NoModifier, QPoint(edit->width() / 2, edit->height() / 2));
+      QTRY_VERIFY(edit->hasFocus());
+      Type(edit, "087104003215");
+      QCOMPARE(edit->displayText(), QString("087-104-003215"));
+      // A part typed, a click at the far end: typing goes on where the number stops.
+      Retype(edit, "123");
+      QTest::mouseClick(edit, Qt::LeftButton, Qt::NoModifier, QPoint(edit->width() - 4, edit->height() / 2));
+      Type(edit, "456");
+      QVERIFY2(edit->displayText() == "123-456-______", qPrintable(edit->objectName() + " " + edit->displayText()));
+      Retype(edit, "");
+    }
+    QCOMPARE(s->FRegNum, std::string("   -   -      "));
+  }
+
+  void escapeInADateEditorClosesOnlyTheEditor() {
+    s->FTerrCodeRightList.emplace_back("123", true, false, false, false, false, false, false, false, "01.02.2020", "");
+    OpenAdvanced();
+    Toggle(f->cbDebug);  // an unsaved change elsewhere in the window
+    DoubleClickCell(f->sgRegNums, 0, 10);
+    QVERIFY(f->dtpCell->isVisible());
+    QTest::keyClick(f->dtpCell->Picker, Qt::Key_Up);  // the day up by one
+    QCOMPARE(Cell(f->sgRegNums, 0, 10), QString("02.02.2020"));
+    QTest::keyClick(f->dtpCell->Picker, Qt::Key_Escape);
+    QVERIFY(!f->dtpCell->isVisible());
+    QVERIFY(f->isVisible());
+    QCOMPARE(Cell(f->sgRegNums, 0, 10), QString("02.02.2020"));
+    QVERIFY(f->cbDebug->isChecked());
+    // The number editor too.
+    DoubleClickCell(f->sgRegNums, 0, 1);
+    QVERIFY(f->eCellRegNum->isVisible());
+    QTest::keyClick(f->eCellRegNum, Qt::Key_Escape);
+    QVERIFY(!f->eCellRegNum->isVisible());
+    QVERIFY(f->isVisible());
+    QTest::mouseClick(f->bbSave, Qt::LeftButton);
+    QCOMPARE(s->FTerrCodeRightList[0].FDateBegin, std::string("02.02.2020"));
+    QVERIFY(s->FDebug);
+    // With no editor open, Escape closes the window without storing.
+    Open();
+    Toggle(f->cbDebug);
+    QTest::keyClick(f->cbDebug, Qt::Key_Escape);
+    QVERIFY(!f->isVisible());
+    QVERIFY(s->FDebug);
+  }
+
+  void pickingTodayUncoversThePicker() {
+    s->FTerrCodeRightList.emplace_back("123", true, false, false, false, false, false, false, false, "", "");
+    OpenAdvanced();
+    const QString today = QDate::currentDate().toString("dd.MM.yyyy");
+    QVERIFY(f->dtpBegin->Unlimited());
+    QVERIFY(f->dtpBegin->Cover->isVisible());
+    QVERIFY(PickToday(f->dtpBegin->Picker));
+    QVERIFY(!f->dtpBegin->Unlimited());
+    QVERIFY(!f->dtpBegin->Cover->isVisible());
+    // The same in a grid cell that reads "Бессрочно".
+    DoubleClickCell(f->sgRegNums, 0, 11);
+    QVERIFY(f->dtpCell->Unlimited());
+    QVERIFY(PickToday(f->dtpCell->Picker));
+    QCOMPARE(Cell(f->sgRegNums, 0, 11), today);
+    QVERIFY(!f->dtpCell->Cover->isVisible());
+    // The calendar speaks Russian.
+    QCOMPARE(f->dtpCell->Picker->calendarWidget()->locale().language(), QLocale::Russian);
+    // A click on another cell ends the editing.
+    ClickCell(f->sgRegNums, 0, 1);
+    QVERIFY(!f->dtpCell->isVisible());
+    QTest::mouseClick(f->bbSave, Qt::LeftButton);
+    QCOMPARE(s->FTerrCodeRightList[0].FDateEnd, today.toStdString());
+  }
+
+  void settingsLoginAndErrorListShowInTheMiddleOfTheDesktop() {
+    TMainWindow* w = fx->manager->MainWindow();
+    w->move(0, 0);
+    const QRect desktop = w->screen()->availableGeometry();
+    auto centred = [&](QWidget* window) {
+      const QPoint offset = window->frameGeometry().center() - desktop.center();
+      return offset.manhattanLength() <= 24;
+    };
+    Open();
+    QVERIFY2(centred(f), qPrintable(QString("%1,%2").arg(f->x()).arg(f->y())));
+    f->reject();
+    TLoginForm* login = fx->manager->LoginForm();
+    bool loginCentred = false;
+    WithModal([&] { login->Execute(ltServer); },
+              [&](QWidget*) {
+                loginCentred = centred(login);
+                login->reject();
+              });
+    QVERIFY(loginCentred);
+    TErrListForm* errors = fx->manager->ErrListForm();
+    Retype(w->ERegNum, "1");
+    QTest::mouseClick(w->BitBtn1, Qt::LeftButton);
+    QVERIFY(errors->isVisible());
+    QVERIFY(centred(errors));
   }
 
   void enterPasswordStoresTheServerCredentials() {

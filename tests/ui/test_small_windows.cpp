@@ -3,6 +3,8 @@
 #include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
 #include <QListWidget>
 #include <QPrinter>
 #include <QPushButton>
@@ -14,6 +16,7 @@
 #include "ui/error_list_form.h"
 #include "ui/login_form.h"
 #include "ui/main_window.h"
+#include "ui/qt_translations.h"
 #include "ui_test_support.h"
 
 using namespace zz;
@@ -90,6 +93,27 @@ class TestSmallWindows : public QObject {
                 .match(about->Version->text())
                 .hasMatch());
     QVERIFY(about->Comments->text().startsWith("  Осуществляет автоматическую сверку"));
+  }
+
+  void qtStandardTextsFollowTheSystemLanguageOrRussian() {
+    auto texts = [] {
+      // The confirmation box every window uses, and an edit's context menu.
+      QMessageBox box(QMessageBox::Question, "Подтверждение", "?", QMessageBox::Ok | QMessageBox::Cancel);
+      QLineEdit edit;
+      std::unique_ptr<QMenu> menu(edit.createStandardContextMenu());
+      QStringList menuTexts;
+      for (QAction* a : menu->actions()) menuTexts << a->text();
+      return box.button(QMessageBox::Cancel)->text() + "|" + menuTexts.join("|");
+    };
+    // A system language Qt has no translation for: Russian.
+    QVERIFY(InstallQtTranslations(QLocale(QLocale::Zulu, QLocale::SouthAfrica)).startsWith("ru"));
+    QVERIFY2(texts().startsWith("Отмена|") && texts().contains("Отменить"), qPrintable(texts()));
+    QVERIFY(InstallQtTranslations(QLocale::c()).startsWith("ru"));
+    // One it has: that language.
+    QVERIFY(InstallQtTranslations(QLocale(QLocale::German, QLocale::Germany)).startsWith("de"));
+    QVERIFY2(texts().startsWith("Abbrechen|"), qPrintable(texts()));
+    InstallQtTranslations(QLocale(QLocale::Russian, QLocale::Russia));
+    QVERIFY(texts().startsWith("Отмена|"));
   }
 
   void errorListCopiesAndPrints() {

@@ -3,12 +3,30 @@
 #include <QLineEdit>
 #include <stdexcept>
 
+#include "app/run_cancel.h"
 #include "app/singleton.h"
 #include "search/searcher.h"
 #include "settings/settings.h"
 #include "ui/main_window.h"
 
 namespace zz::uitest {
+
+void TRunGate::Hold() {
+  std::unique_lock<std::mutex> lock(fMutex);
+  fReached = true;
+  fChanged.wait_for(lock, std::chrono::seconds(30), [this] { return fReleased; });
+}
+
+bool TRunGate::Reached() {
+  std::lock_guard<std::mutex> lock(fMutex);
+  return fReached;
+}
+
+void TRunGate::Release() {
+  std::lock_guard<std::mutex> lock(fMutex);
+  fReleased = true;
+  fChanged.notify_all();
+}
 
 void TRecordingManager::RunWork() {
   ++runs;
@@ -19,6 +37,7 @@ void TRecordingManager::RunWork() {
   periodChoiceSeen = fSettings.FPeriodChoice;
   progressSet = fSearcher && static_cast<bool>(fSearcher->managerProgress);
   if (during) during();
+  if (gate) gate->Hold();
   if (!failWith.empty()) throw std::runtime_error(failWith);
   if (realRun) {
     doWork();
@@ -32,6 +51,7 @@ void TRecordingManager::RunWork() {
 
 TUiFixture::TUiFixture() {
   TSingleton::DestroyAll();
+  ResetRunCancel();
   temp = std::make_unique<test::TempDir>();
   qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString((temp->path() / "config").string()));
   listDir = temp->path() / "list";
@@ -114,6 +134,15 @@ QStringList MessagesOf(const std::function<void()>& trigger, const QList<QMessag
 QString MessageOf(const std::function<void()>& trigger, QMessageBox::StandardButton answer) {
   const QStringList texts = MessagesOf(trigger, {answer});
   return texts.isEmpty() ? QString() : texts.join("\n");
+}
+
+void WaitForRunEnd(TMainWindow* window) {
+  if (!QTest::qWaitFor([window] { return !window->Running(); }, 120000)) qWarning("the run did not end");
+}
+
+void StartAndWait(TMainWindow* window) {
+  QTest::mouseClick(window->BitBtn1, Qt::LeftButton);
+  WaitForRunEnd(window);
 }
 
 void ChooseItem(QComboBox* box, const QString& text) {

@@ -7,14 +7,36 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <condition_variable>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "support/test_support.h"
 #include "ui/form_manager.h"
 
+namespace zz {
+class TMainWindow;
+}
+
 namespace zz::uitest {
+
+// Holds a run in its thread until the test lets it go on, so that the test can look at the window
+// while the run is in progress.
+class TRunGate {
+ public:
+  // In the run's thread: tells that the run got here and waits (at most 30 s) for Release.
+  void Hold();
+  bool Reached();
+  void Release();
+
+ private:
+  std::mutex fMutex;
+  std::condition_variable fChanged;
+  bool fReached = false;
+  bool fReleased = false;
+};
 
 // The windowed work manager with the run's own work observable: what the run saw, and optionally
 // something to do during it or a protocol file to report.
@@ -32,7 +54,9 @@ class TRecordingManager : public TWorkManagerForm {
   bool progressSet = false;
   std::string reportToWrite;
   std::string failWith;  // the run fails with this message
+  // Both run in the run's thread, before the run proper: no window may be touched there.
   std::function<void()> during;
+  TRunGate* gate = nullptr;
 };
 
 // One prepared environment: configuration in a temporary directory, existing directories for the
@@ -57,6 +81,11 @@ bool WithModal(const std::function<void()>& trigger, const std::function<void(QW
 QStringList MessagesOf(const std::function<void()>& trigger, const QList<QMessageBox::StandardButton>& answers = {});
 // Runs `trigger`; when it shows a message box, its text is returned and `answer` is pressed.
 QString MessageOf(const std::function<void()>& trigger, QMessageBox::StandardButton answer = QMessageBox::Ok);
+
+// Clicks "Запуск сверки" and, when a run started, waits for its end.
+void StartAndWait(TMainWindow* window);
+// Waits for the end of a run in progress.
+void WaitForRunEnd(TMainWindow* window);
 
 // Chooses a combo box item with the keyboard, as a user would.
 void ChooseItem(QComboBox* box, const QString& text);

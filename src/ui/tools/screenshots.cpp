@@ -7,19 +7,52 @@
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
+#include <thread>
 
 #include "app/singleton.h"
+#include "search/searcher.h"
+#include "settings/classifiers.h"
 #include "settings/settings.h"
 #include "ui/about_form.h"
 #include "ui/error_list_form.h"
 #include "ui/form_manager.h"
 #include "ui/login_form.h"
+#include "ui/date_picker_box.h"
+#include "ui/elided_label.h"
 #include "ui/main_window.h"
+#include "ui/qt_translations.h"
 #include "ui/settings_form.h"
 
 namespace {
+
+// A run that reports one step of the file search and waits, so that the window can be pictured
+// while a run is in progress.
+class TPausedRunManager : public zz::TWorkManagerForm {
+ public:
+  using TWorkManagerForm::TWorkManagerForm;
+  void RunWork() override {
+    Searcher()->managerProgress(0, 40, 27, "Поиск ИС: " + fLongPath);
+    reported = true;
+    for (int i = 0; i < 600 && !release; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  std::string fLongPath;
+  std::atomic<bool> reported{false};
+  std::atomic<bool> release{false};
+};
+
+bool WaitFor(const std::function<bool()>& done, int ms) {
+  QElapsedTimer timer;
+  timer.start();
+  while (!done() && timer.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 20);
+  return done();
+}
 
 bool Save(QWidget* window, const QDir& dir, const QString& name) {
   window->show();
@@ -58,6 +91,7 @@ void SampleSettings(zz::TSettings& s, const QString& isDir) {
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
+  zz::InstallQtTranslations();
   if (argc != 2) {
     std::fprintf(stderr, "usage: zazoru_screenshots <directory>\n");
     return 2;
@@ -79,11 +113,24 @@ int main(int argc, char** argv) {
   {
     zz::TSettings& settings = zz::TSettings::GetInstance();
     SampleSettings(settings, isDir.path());
-    zz::TWorkManagerForm manager(false);
+    // The run's settings check needs the shipped classifier files.
+    zz::FillClassifiers();
+    TPausedRunManager manager(false);
     manager.CreateWindows();
     zz::TMainWindow* main = manager.MainWindow();
+    main->OpenDocument = [](const QString&) { return true; };
     main->ProgressUpdate(0, 4, 3, "Ход сверки");
     ok &= Save(main, dir, "main-window");
+
+    // During a run: the step text elided in the middle, the start locked, the stop offered.
+    manager.fLongPath = isDir.filePath("2023/квартал-4/отдел кадров/ПОЛНЫЙ ОТЧЁТ/087-104-003215-ИС-00017.xml")
+                            .toStdString();
+    main->BitBtn1->click();
+    WaitFor([&] { return manager.reported.load() && main->StepLabel->FullText().startsWith("Поиск ИС"); }, 5000);
+    if (!main->Running()) std::fprintf(stderr, "zazoru_screenshots: the run did not start\n");
+    ok &= main->Running() && Save(main, dir, "main-window-running");
+    manager.release = true;
+    WaitFor([&] { return !main->Running(); }, 10000);
 
     zz::TSettingsForm* form = manager.SettingsForm();
     form->FormShow();
@@ -93,6 +140,11 @@ int main(int argc, char** argv) {
       form->pcMain->setCurrentIndex(i);
       ok &= Save(form, dir, pages[i]);
     }
+    // A date cell being edited in place.
+    form->pcMain->setCurrentIndex(1);
+    form->sgRegNumsDblClick(1, 11);
+    ok &= form->dtpCell->isVisible() && Save(form, dir, "settings-2-territory-codes-date-editor");
+
     // The basic mode of the territorial page.
     form->pcMain->setCurrentIndex(1);
     form->cbAdvancedNordCheck->setChecked(false);

@@ -1,0 +1,20 @@
+#include "app/run_cancel.h"
+
+#include <atomic>
+
+namespace zz {
+
+namespace {
+// Set by the window's thread, read by the run's.
+std::atomic<bool> gCancelRequested{false};
+}  // namespace
+
+void RequestRunCancel() { gCancelRequested.store(true); }
+void ResetRunCancel() { gCancelRequested.store(false); }
+bool RunCancelRequested() { return gCancelRequested.load(); }
+
+void CheckRunCancel() {
+  if (RunCancelRequested()) throw TRunCancelled();
+}
+
+}  // namespace zz
