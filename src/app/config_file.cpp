@@ -67,6 +67,8 @@ void ReadConfiguration(TSettings& s, const fs::path& dataDir) {
   s.FCompareWithList = ini.ReadBool(kOptions, "WithList", true);
   s.FDebug = ini.ReadBool(kOptions, "Debug", false);
   s.FCheckPerFormat = ini.ReadBool(kOptions, "CheckPerFormat", true);
+  // The command line may have asked for the findings already.
+  s.FFindings = s.FFindings || ini.ReadBool(kOptions, "Findings", false);
 
   s.FCrossUserDB = ini.ReadString(kCrossListServer, "Login", "");
   s.FCrossPasswordDB = ini.ReadString(kCrossListServer, "Password", "");

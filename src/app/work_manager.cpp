@@ -4,6 +4,7 @@
 
 #include "app/config_file.h"
 #include "app/exit_code.h"
+#include "report/findings.h"
 #include "search/searcher.h"
 #include "settings/classifiers.h"
 #include "settings/utils.h"
@@ -125,6 +126,8 @@ void TWorkManagerBPI::Prepare() {
   WriteLogEntry("***чтение и проверка параметров сверки");
   TWorkManager::Prepare();
   fSettings.FMode = mBPI;
+  // Findings of an earlier run must not pass for this run's when this one ends early.
+  if (fSettings.FFindings && !fSettings.FDirReport.empty()) TFindings::RemoveStale(fSettings.FDirReport);
   if (fSettings.FRegNum.empty()) WriteLogEntry("Не найден рег. номер", true);
   // A batch run takes every reporting period found.
   fSettings.FYear = 0;
@@ -148,6 +151,12 @@ void TWorkManagerBPI::Prepare() {
   for (const std::string& m : messages) WriteLogEntry(m, true);
   WriteLogEntry("-------------------------------", true);
   SetRunExitCode(ecSettingsOrServer);
+  std::error_code ec;
+  if (fSettings.FFindings && !fSettings.FDirReport.empty() && fs::is_directory(fSettings.FDirReport, ec)) {
+    TFindings findings;
+    for (const std::string& m : messages) findings.AddRunMessage(m, true);
+    TFindings::Write(fSettings.FDirReport, findings.ToJson(ecSettingsOrServer, fSettings.FRegNum, "", ""));
+  }
 }
 
 }  // namespace zz

@@ -98,6 +98,8 @@ class TSettings : public TSingleton {
   int FYear = 0;
   bool FDebug = false;
   bool FCheckPerFormat = false;
+  // Writes findings.json beside the protocol, for calling programs.
+  bool FFindings = false;
   bool fPensOption = false;
   bool FAccumulateOption = false;
   std::vector<TTerritoryCode> FTerrCodeRightList;
