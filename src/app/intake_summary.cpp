@@ -78,7 +78,7 @@ const char* RowClass(const TSummaryRow& r) {
 constexpr const char* kStyle =
     "body{font-family:sans-serif;margin:1em}table{border-collapse:collapse}"
     "th,td{border:1px solid #999;padding:2px 6px;text-align:left}th{background:#ddd;cursor:pointer;user-select:none}"
-    "th.asc::after{content:' \\25B2'}th.desc::after{content:' \\25BC'}td.n{text-align:right}"
+    "th.asc::after{content:' \\25B2'}th.desc::after{content:' \\25BC'}td.n{text-align:right}td.k{white-space:nowrap}"
     "tr.ok{background:#d8f0d8}tr.warn{background:#fff4c2}tr.none{background:#e4ecf6}"
     "tr.verdict{background:#ffd9a8}tr.errors{background:#f6c0c0}tr.failed{background:#b03a3a;color:#fff}"
     "tr.failed a{color:#fff}tr.pending{color:#777}";
@@ -94,16 +94,18 @@ constexpr const char* kSortScript =
     "</script>";
 
 std::string Html(const TSummary& summary) {
-  int done = 0, failed = 0;
+  int done = 0, failed = 0, waiting = 0;
   for (const auto& r : summary.Rows) {
-    if (r.ExitCode) ++done;
-    if (r.ExitCode && !r.Completed()) ++failed;
+    if (r.Completed()) ++done;
+    else if (r.ExitCode) ++failed;
+    else ++waiting;
   }
   std::string h = "<!DOCTYPE html>\n<html lang=\"ru\">\n<head>\n<meta charset=\"utf-8\">\n";
   if (summary.Running) h += "<meta http-equiv=\"refresh\" content=\"5\">\n";
   h += "<title>Сводка сверки</title>\n<style>" + std::string(kStyle) + "</style>\n</head>\n<body>\n";
   h += "<h2>Сводка сверки</h2>\n<p>Работодателей: " + std::to_string(summary.Rows.size()) +
-       ", завершено: " + std::to_string(done) + ", не завершено: " + std::to_string(failed) +
+       ", сверено: " + std::to_string(done) + ", не завершено: " + std::to_string(failed) +
+       ", ждут: " + std::to_string(waiting) +
        ", файлов без рег. номера: " + std::to_string(summary.Unassigned.size()) + ".";
   if (summary.Running) h += " Сверка идёт, страница обновляется.";
   if (summary.Interrupted) h += " Сверка прервана.";
@@ -112,7 +114,7 @@ std::string Html(const TSummary& summary) {
        "<th data-type=\"num\">Предупреждений</th><th>Протокол</th><th data-type=\"num\">Секунд</th></tr></thead>\n"
        "<tbody>\n";
   for (const TSummaryRow& r : summary.Rows) {
-    h += "<tr class=\"" + std::string(RowClass(r)) + "\"><td>" + HtmlEscape(r.RegNum) + "</td><td>" +
+    h += "<tr class=\"" + std::string(RowClass(r)) + "\"><td class=\"k\">" + HtmlEscape(r.RegNum) + "</td><td>" +
          HtmlEscape(r.Organisation) + "</td><td class=\"n\">" + Optional(r.ExitCode) + "</td><td>" +
          HtmlEscape(r.Meaning) + "</td><td class=\"n\">" + Optional(r.Errors) + "</td><td class=\"n\">" +
          Optional(r.Warnings) + "</td><td>";

@@ -63,7 +63,14 @@ std::string UsageText() {
 
 int RunProgram(const std::vector<std::string>& args) {
   // The word is checked before the batch selector, whose letters it does not contain.
-  if (args.size() > 1 && args[1] == "intake") return RunIntake(args);
+  if (args.size() > 1 && args[1] == "intake") {
+    try {
+      return RunIntake(args);
+    } catch (const std::exception& e) {
+      std::cerr << "zazoru intake: критическая ошибка: " << e.what() << std::endl;
+      return ecCritical;
+    }
+  }
   for (size_t i = 1; i < args.size(); ++i) {
     if (args[i] == "--help") {
       std::cout << UsageText();

@@ -158,7 +158,7 @@ TEST_F(IntakeTest, AFailingEmployerDoesNotStopTheOthers) {
   // The child's own message is kept for whoever looks into it.
   EXPECT_NE(test::ReadFile(reports / ".intake" / "output" / (numbers[1] + ".txt")).find("критическая ошибка"),
             std::string::npos);
-  EXPECT_NE(test::ReadFile(reports / "index.html").find("<tr class=\"failed\"><td>" + numbers[1]), std::string::npos);
+  EXPECT_NE(test::ReadFile(reports / "index.html").find("<tr class=\"failed\"><td class=\"k\">" + numbers[1]), std::string::npos);
 }
 
 TEST_F(IntakeTest, ASecondRunSkipsWhatIsCurrentAndRedoesWhatChanged) {
