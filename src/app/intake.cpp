@@ -148,6 +148,8 @@ int RunIntake(const std::vector<std::string>& args) {
     return Refuse("не удаётся создать каталог отчётов " + layout.ReportRoot.string());
   layout.ISRoot = fs::weakly_canonical(layout.ISRoot, ec);
   layout.ReportRoot = fs::weakly_canonical(layout.ReportRoot, ec);
+  // Protocols carry the number in their names: written among the inputs they would be read as inputs.
+  if (layout.ISRoot == layout.ReportRoot) return Refuse("корень отчётов не может совпадать с корнем ИС");
 
   TIntakeGroups groups = GroupIntakeFiles(layout.ISRoot, layout.ReportRoot);
   std::vector<std::string> refused =

@@ -255,6 +255,7 @@ TEST_F(IntakeTest, APlanRunByGnuParallelGivesTheSameSummary) {
 
 TEST_F(IntakeTest, RefusesBadArgumentsAndSettingsWith21) {
   EXPECT_EQ(Intake("--jobs 0"), 21);
+  EXPECT_EQ(Intake("", is), 21);
   EXPECT_EQ(Run("intake '" + (work / "missing").string() + "' '" + reports.string() + "'", work / "o.txt"), 21);
   test::WriteFile(config / "Zazoru" / "ZazoruConfig.ini", "[Options]\nWithList=0\nTerritoryControl=0\n");
   test::WriteFile(is / ("ПФР_" + kExampleRegNum + ".xml"), ISFileOf(kExampleRegNum));
