@@ -64,6 +64,7 @@ std::string Csv(const TSummary& summary) {
 
 // Row colour by exit code: a verdict to look at is warm, a run that did not complete is dark.
 const char* RowClass(const TSummaryRow& r) {
+  if (r.Missing) return "failed";
   if (!r.ExitCode) return "pending";
   switch (*r.ExitCode) {
     case 0: return "ok";
@@ -97,7 +98,7 @@ std::string Html(const TSummary& summary) {
   int done = 0, failed = 0, waiting = 0;
   for (const auto& r : summary.Rows) {
     if (r.Completed()) ++done;
-    else if (r.ExitCode) ++failed;
+    else if (r.ExitCode || r.Missing) ++failed;
     else ++waiting;
   }
   std::string h = "<!DOCTYPE html>\n<html lang=\"ru\">\n<head>\n<meta charset=\"utf-8\">\n";
@@ -182,7 +183,10 @@ TSummary SummarizeReportRoot(const TIntakeLayout& layout) {
     }
     std::sort(numbers.begin(), numbers.end());
   }
-  for (const std::string& n : numbers) summary.Rows.push_back(MakeSummaryRow(layout, n, nullptr, "нет результата"));
+  for (const std::string& n : numbers) {
+    summary.Rows.push_back(MakeSummaryRow(layout, n, nullptr, "нет результата: сверка не завершена"));
+    summary.Rows.back().Missing = !summary.Rows.back().ExitCode;
+  }
   return summary;
 }
 

@@ -27,6 +27,8 @@ struct TSummaryRow {
   std::optional<int> Warnings;
   std::string Protocol;  // relative to the report root
   std::optional<double> Seconds;
+  // Its run ended and left nothing to read (--summarize): shown as failed, not as waiting.
+  bool Missing = false;
 
   // The run reached its protocol: not a critical failure, not a refusal, not an unfinished run.
   bool Completed() const { return ExitCode && *ExitCode != 29 && !Protocol.empty(); }

@@ -244,6 +244,10 @@ TEST_F(IntakeTest, APlanRunByGnuParallelGivesTheSameSummary) {
   auto plan = Lines(test::ReadFile(work / "plan.txt"));
   ASSERT_EQ(plan.size(), 3u);
   EXPECT_EQ(plan[0].find("'" + std::string(ZAZORU_BINARY_DIR) + "/zazoru-batch' 'bpi' '"), 0u) << plan[0];
+  // Before the jobs ran there is nothing to read: every employer is unfinished.
+  EXPECT_EQ(Run("intake --summarize '" + planned.string() + "'", work / "summarize.txt"), 29);
+  EXPECT_NE(test::ReadFile(planned / "summary.csv").find("011-000-000001,,,нет результата: сверка не завершена,,,,"),
+            std::string::npos);
   // parallel's own status counts the jobs that ended non-zero, and a verdict is a non-zero code.
   int status = std::system((Env() + "parallel --will-cite -j 2 < '" + (work / "plan.txt").string() + "'").c_str());
   ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) <= 100) << status;
