@@ -92,6 +92,8 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
       }
     }
     if (!result.Portable && lower == "p") result.Portable = true;
+    if (result.Batch && args[i] == "--findings") result.Findings = true;
+    if (result.Batch && args[i] == "--regnum" && i + 1 < args.size()) result.RegNumOption = args[i + 1];
   }
   return result;
 }

@@ -14,6 +14,10 @@ struct TCommandLine {
   std::optional<std::string> RegNum;     // set by both batch forms (possibly empty)
   std::optional<std::string> DirPD;      // "bpi" dir
   std::optional<std::string> DirReport;  // "bpi" dir report
+  // Options of the batch forms for calling programs (the intake): "--findings" writes findings.json;
+  // "--regnum N" names the employer when the directory's "*.xml" names cannot (archives only).
+  bool Findings = false;
+  std::optional<std::string> RegNumOption;
 };
 
 // args[0] is the program's own path and is examined too.

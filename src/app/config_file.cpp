@@ -70,6 +70,8 @@ std::string ReadConfiguration(TSettings& s, const fs::path& dataDir) {
   // Read only: a key the user adds by hand, kept as it is when the file is written back.
   s.FLockWaitMinutes = std::max(0, ini.ReadInteger(kOptions, "LockWait", 10));
   s.FCheckPerFormat = ini.ReadBool(kOptions, "CheckPerFormat", true);
+  // The command line may have asked for the findings already.
+  s.FFindings = s.FFindings || ini.ReadBool(kOptions, "Findings", false);
 
   s.FCrossUserDB = ini.ReadString(kCrossListServer, "Login", "");
   s.FCrossPasswordDB = ini.ReadString(kCrossListServer, "Password", "");

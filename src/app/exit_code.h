@@ -22,4 +22,7 @@ void SetRunExitCode(int code);
 // Keeps the larger of the current code and `code`.
 void RaiseRunExitCode(int code);
 
+// What a run's exit code tells the calling program, in a few words (for findings and summaries).
+const char* ExitCodeMeaning(int code);
+
 }  // namespace zz

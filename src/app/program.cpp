@@ -4,6 +4,7 @@
 
 #include "app/command_line.h"
 #include "app/exit_code.h"
+#include "app/intake.h"
 #include "app/logger.h"
 #include "settings/settings.h"
 #include "settings/strings.h"
@@ -21,6 +22,10 @@ void ApplyCommandLine(const TCommandLine& line, TSettings& settings) {
   if (line.RegNum) settings.FRegNum = *line.RegNum;
   if (line.DirPD) settings.FDirPD = *line.DirPD;
   if (line.DirReport) settings.FDirReport = *line.DirReport;
+  // Only a well-formed number replaces the one from the file names; anything else is refused as empty.
+  if (line.RegNumOption)
+    settings.FRegNum = RegNumInFileName(*line.RegNumOption) == *line.RegNumOption ? *line.RegNumOption : std::string();
+  if (line.Findings) settings.FFindings = true;
 }
 
 // The critical error: logged with its stack, and one line on standard error, which is the only
@@ -47,6 +52,10 @@ std::string UsageText() {
          "  zazoru bpi <каталог ИС> [<каталог протокола>] [p]\n"
          "                                  пакетный режим, рег. номер берётся из имён файлов *.xml\n"
          "  zazoru /bpi <рег. номер> [p]    пакетный режим, каталоги из файла настроек\n"
+         "  zazoru bpi ... --findings [--regnum <рег. номер>]\n"
+         "                                  пакетный режим, рядом с протоколом findings.json (или Findings=1 в [Options]);\n"
+         "                                  --regnum задаёт рег. номер, когда его нет в именах *.xml (только архивы)\n" +
+         IntakeUsageText() +
          "  zazoru --help | --version\n"
          "p: файлы настроек и журналы хранятся в каталоге программы.\n"
          "Коды завершения: 0 без замечаний, 1 предупреждения, 10, 11, 12, 21, 22, 23, 25 см. руководство,\n"
@@ -54,6 +63,15 @@ std::string UsageText() {
 }
 
 int RunProgram(const std::vector<std::string>& args) {
+  // The word is checked before the batch selector, whose letters it does not contain.
+  if (args.size() > 1 && args[1] == "intake") {
+    try {
+      return RunIntake(args);
+    } catch (const std::exception& e) {
+      std::cerr << "zazoru intake: критическая ошибка: " << e.what() << std::endl;
+      return ecCritical;
+    }
+  }
   for (size_t i = 1; i < args.size(); ++i) {
     if (args[i] == "--help") {
       std::cout << UsageText();

@@ -5,6 +5,7 @@
 
 #include "app/config_file.h"
 #include "app/exit_code.h"
+#include "report/findings.h"
 #include "search/run_temp_dir.h"
 #include "search/searcher.h"
 #include "settings/classifiers.h"
@@ -149,6 +150,8 @@ void TWorkManagerBPI::Prepare() {
     WriteLogEntry("---рег. номер \"" + fSettings.FRegNum + "\" не соответствует форме 000-000-000000", true);
     fSettings.FRegNum.clear();
   }
+  // Findings of an earlier run must not pass for this run's when this one ends early.
+  if (fSettings.FFindings && !fSettings.FDirReport.empty()) TFindings::RemoveStale(fSettings.FDirReport);
   if (fSettings.FRegNum.empty()) WriteLogEntry("Не найден рег. номер", true);
   // A batch run takes every reporting period found.
   fSettings.FYear = 0;
@@ -174,6 +177,12 @@ void TWorkManagerBPI::Prepare() {
   if (!fConfigError.empty()) std::cerr << "zazoru: " << EscapeControlChars(ConfigErrorMessage()) << std::endl;
   WriteLogEntry("-------------------------------", true);
   SetRunExitCode(ecSettingsOrServer);
+  std::error_code ec;
+  if (fSettings.FFindings && !fSettings.FDirReport.empty() && fs::is_directory(fSettings.FDirReport, ec)) {
+    TFindings findings;
+    for (const std::string& m : messages) findings.AddRunMessage(m, true);
+    TFindings::Write(fSettings.FDirReport, findings.ToJson(ecSettingsOrServer, fSettings.FRegNum, "", ""));
+  }
 }
 
 }  // namespace zz

@@ -31,4 +31,8 @@ class THtml {
 
 inline THtml HtmlBr() { return THtml::Markup("<br>"); }
 
+// The text a reader sees in a fragment of the protocol: line breaks become "\n", other tags go,
+// character references are decoded.
+std::string HtmlToText(std::string_view html);
+
 }  // namespace zz

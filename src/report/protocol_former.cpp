@@ -46,14 +46,31 @@ void WritePackHeaderCells(TStreamWriter& w, const char* periodCell) {
 }  // namespace
 
 TProtocolFormer::TProtocolFormer(TMessageList& searchErrors)
-    : fSettings(TSettings::GetInstance()), fSearchErrors(searchErrors) {}
+    : fSettings(TSettings::GetInstance()), fSearchErrors(searchErrors) {
+  if (fSettings.FFindings) fFindings = std::make_unique<TFindings>();
+}
 
 fs::path TProtocolFormer::ReportPath(const std::string& name) const { return fs::path(fSettings.FDirReport) / name; }
 
 void TProtocolFormer::Print(TResult& result, TStreamWriter& w) { result.PrintResult(w, fNumChapter, fNumTable, fName); }
 
+void TProtocolFormer::PrintFinding(TResult& result, TStreamWriter& w) {
+  Print(result, w);
+  if (fFindings) fFindings->AddResult(result, fNumChapter, fNumTable);
+}
+
+void TProtocolFormer::writeFindings(int exitCode, const std::string& orgName, const std::string& protocolPath,
+                                    bool withSearchMessages) {
+  if (!fFindings) return;
+  if (withSearchMessages)
+    for (auto& message : fSearchErrors) fFindings->AddRunMessage(*message);
+  TFindings::Write(fSettings.FDirReport,
+                   fFindings->ToJson(exitCode, fSettings.FRegNum, orgName, fs::path(protocolPath).filename().string()));
+}
+
 void TProtocolFormer::formProtocolPart(TVerificationResults& v) {
   const int year = v.fYear, quarter = v.fPeriod;
+  if (fFindings) fFindings->BeginSet(v);
   {
     TCp1251FileWriter body(ReportPath(kBodyPart), true);
     writePeriodHeading(body, year, quarter);
@@ -61,12 +78,12 @@ void TProtocolFormer::formProtocolPart(TVerificationResults& v) {
       auto* listError = dynamic_cast<TListError*>(message.get());
       if (!listError || (listError->FYear == year && listError->FPeriod == quarter)) Print(*message, body);
     }
-    if (v.fPreZazoruResult) Print(*v.fPreZazoruResult, body);
-    for (auto& result : v.FErrorResults) Print(*result, body);
+    if (v.fPreZazoruResult) PrintFinding(*v.fPreZazoruResult, body);
+    for (auto& result : v.FErrorResults) PrintFinding(*result, body);
     for (auto& message : fSearchErrors) Print(*message, body);
     if (!v.fWarningResults.empty()) {
       body.WriteLine("<div class=\"warn\">");
-      for (auto& result : v.fWarningResults) Print(*result, body);
+      for (auto& result : v.fWarningResults) PrintFinding(*result, body);
       body.WriteLine("</div>");
     }
     if (v.FErrorResults.empty() && !fSearchErrors.empty()) body.WriteLine("<h3>Ошибок нет</h3>");
@@ -79,7 +96,7 @@ void TProtocolFormer::formProtocolPart(TVerificationResults& v) {
     footer.WriteLine("<b>Для сверки ИС за " + std::to_string(year) + " год " + std::to_string(quarter) +
                      " период, использовался файл Перечня: " + HtmlEscape(v.fListData->fFileName) + " (" +
                      HtmlEscape(v.fListData->fOrgName) + ")</b><br/>");
-    for (auto& message : v.fVerListErrors) Print(*message, footer);
+    for (auto& message : v.fVerListErrors) PrintFinding(*message, footer);
   }
   footer.Flush();
 }
@@ -223,6 +240,7 @@ std::string TProtocolFormer::printProtocol(int verificationCount) {
   w.WriteLine("</body>");
   w.WriteLine("</html>");
   w.Commit();
+  writeFindings(RunExitCode(), fSettings.FOrgName, path, true);
   return path;
 }
 
@@ -231,8 +249,13 @@ std::string TProtocolFormer::printBadProtocol(TMessageList& ListErrors, int eCod
   TCp1251FileWriter w(path, false);
   WriteLogEntry("---путь формирования bad протокола " + path);
   writeHeader(w, eCode, "");
+  auto fixedText = [&](const std::string& line, const std::string& text, bool isError) {
+    w.WriteLine(line);
+    if (fFindings) fFindings->AddRunMessage(text, isError);
+  };
   if (eCode == 10) {
-    w.WriteLine("<div style =\"color:blue\"><h3>Не было найдено файлов индивидуальных сведений в формате .xml</h3></div>");
+    fixedText("<div style =\"color:blue\"><h3>Не было найдено файлов индивидуальных сведений в формате .xml</h3></div>",
+              "Не было найдено файлов индивидуальных сведений в формате .xml", false);
     // Files that were there but could not be read (damaged XML, refused archives): the user must
     // learn why nothing was found.
     for (auto& message : ListErrors)
@@ -240,22 +263,27 @@ std::string TProtocolFormer::printBadProtocol(TMessageList& ListErrors, int eCod
   }
   if (eCode == 11) {
     if (fSettings.fCompareTerrCodes && fSettings.hasNordRight("all", TDate{}, TDate{}, -1, -1))
-      w.WriteLine("<h3 style =\"color:blue\">Необходимо уточнить право организации на проставление кодов РКС, МКС</h3>");
-    w.WriteLine(
-        "<div style =\"color:blue\"><h3>Не было найдено файлов индивидуальных сведений со льготами с подходящими для "
-        "сверки заданными условиями (РегНомер,Год,Период,Тип), перечней не найдено. Сверка не требуется. "
-        "</h3></div>");
+      fixedText("<h3 style =\"color:blue\">Необходимо уточнить право организации на проставление кодов РКС, МКС</h3>",
+                "Необходимо уточнить право организации на проставление кодов РКС, МКС", false);
+    const std::string text =
+        "Не было найдено файлов индивидуальных сведений со льготами с подходящими для сверки заданными условиями "
+        "(РегНомер,Год,Период,Тип), перечней не найдено. Сверка не требуется. ";
+    fixedText("<div style =\"color:blue\"><h3>" + text + "</h3></div>", text, false);
   }
   if (eCode == 21 || eCode == 11)
     for (auto& message : ListErrors) Print(*message, w);
-  if (eCode == 25)
-    w.WriteLine(
-        "<div style =\"color:red\"><h3>Не было найдено файлов индивидуальных сведений со льготами с подходящими для "
-        "сверки заданными условиями (РегНомер,Год,Период,Тип), но найден перечень.</h3></div>");
+  const bool printedMessages = eCode == 21 || eCode == 11;
+  if (eCode == 25) {
+    const std::string text =
+        "Не было найдено файлов индивидуальных сведений со льготами с подходящими для сверки заданными условиями "
+        "(РегНомер,Год,Период,Тип), но найден перечень.";
+    fixedText("<div style =\"color:red\"><h3>" + text + "</h3></div>", text, true);
+  }
   writeCheckDate(w);
   w.WriteLine("</body>");
   w.WriteLine("</html>");
   w.Commit();
+  writeFindings(eCode, "", path, printedMessages);
   return path;
 }
 

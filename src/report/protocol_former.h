@@ -7,6 +7,7 @@
 
 #include "app/logger.h"
 #include "report/file_writer.h"
+#include "report/findings.h"
 #include "report/verification_results.h"
 #include "settings/settings.h"
 
@@ -36,6 +37,10 @@ class TProtocolFormer : public TLoggingObject {
   void appendPartFile(TCp1251FileWriter& w, const std::string& name);
   void writeCheckDate(TStreamWriter& w);
   void Print(TResult& result, TStreamWriter& w);
+  // Prints a block of the current set and hands it to the findings.
+  void PrintFinding(TResult& result, TStreamWriter& w);
+  // `withSearchMessages`: the protocol printed the searcher's messages.
+  void writeFindings(int exitCode, const std::string& orgName, const std::string& protocolPath, bool withSearchMessages);
 
   TSettings& fSettings;
   TMessageList& fSearchErrors;
@@ -44,6 +49,8 @@ class TProtocolFormer : public TLoggingObject {
   std::string fName;
   int fInitCount = 0;
   int fCorrCount = 0;
+  // Collected only when the findings are asked for.
+  std::unique_ptr<TFindings> fFindings;
 };
 
 }  // namespace zz

@@ -100,6 +100,8 @@ class TSettings : public TSingleton {
   // How long a batch run waits for a report directory that another run holds.
   int FLockWaitMinutes = 10;
   bool FCheckPerFormat = false;
+  // Writes findings.json beside the protocol, for calling programs.
+  bool FFindings = false;
   bool fPensOption = false;
   bool FAccumulateOption = false;
   std::vector<TTerritoryCode> FTerrCodeRightList;

@@ -1,0 +1,112 @@
+#include "app/intake_jobs.h"
+
+#include <fstream>
+#include <set>
+#include <stdexcept>
+
+#include "report/findings.h"
+#include "settings/utils.h"
+
+namespace zz {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string UniqueName(const fs::path& file, std::set<std::string>& taken) {
+  std::string name = file.filename().string();
+  for (int k = 2; !taken.insert(name).second; ++k)
+    name = file.stem().string() + "_" + std::to_string(k) + file.extension().string();
+  return name;
+}
+
+}  // namespace
+
+void StageEmployer(const TIntakeLayout& layout, const TIntakeEmployer& employer) {
+  const fs::path staging = layout.StagingDir(employer.RegNum);
+  std::error_code ec;
+  fs::remove_all(staging, ec);
+  fs::create_directories(staging, ec);
+  if (ec) throw std::runtime_error("Не удалось создать каталог " + staging.string() + ": " + ec.message());
+  fs::create_directories(layout.ReportDir(employer.RegNum), ec);
+  if (ec) throw std::runtime_error("Не удалось создать каталог " + layout.ReportDir(employer.RegNum).string());
+  std::set<std::string> taken;
+  for (const fs::path& file : employer.Files) {
+    fs::path target = staging / UniqueName(file, taken);
+    fs::create_symlink(fs::absolute(file), target, ec);
+    if (ec) fs::copy_file(file, target, fs::copy_options::overwrite_existing, ec);
+    if (ec) throw std::runtime_error("Не удалось подготовить файл " + file.string() + ": " + ec.message());
+  }
+}
+
+TIntakeJob MakeJob(const TIntakeLayout& layout, const TIntakeEmployer& employer, const fs::path& program,
+                   bool portable) {
+  TIntakeJob job;
+  job.RegNum = employer.RegNum;
+  job.Argv = {program.string(), "bpi",     layout.StagingDir(employer.RegNum).string(),
+              layout.ReportDir(employer.RegNum).string(), "--regnum", employer.RegNum, "--findings"};
+  if (portable) job.Argv.push_back("p");
+  return job;
+}
+
+std::string ShellCommandLine(const std::vector<std::string>& argv) {
+  std::string line;
+  for (const std::string& arg : argv) {
+    if (!line.empty()) line += ' ';
+    line += '\'';
+    for (char c : arg) line += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    line += '\'';
+  }
+  return line;
+}
+
+bool IsEmployerCurrent(const TIntakeLayout& layout, const TIntakeEmployer& employer) {
+  const fs::path dir = layout.ReportDir(employer.RegNum);
+  std::optional<TFindingsHead> findings = ReadFindingsHead(dir);
+  if (!findings || findings->Protocol.empty() || findings->RegNum != employer.RegNum) return false;
+  std::error_code ec;
+  auto protocolTime = fs::last_write_time(dir / findings->Protocol, ec);
+  if (ec) return false;
+  for (const fs::path& file : employer.Files) {
+    auto t = fs::last_write_time(file, ec);
+    if (ec || t >= protocolTime) return false;
+  }
+  return true;
+}
+
+void WriteManifest(const TIntakeLayout& layout, const TIntakeGroups& groups) {
+  std::error_code ec;
+  fs::create_directories(layout.WorkDir(), ec);
+  fs::path temp = layout.ManifestFile();
+  temp += ".tmp";
+  {
+    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+    for (const auto& e : groups.Employers)
+      for (const auto& f : e.Files) out << e.RegNum << '\t' << fs::absolute(f).string() << '\n';
+    for (const auto& f : groups.Unassigned) out << '\t' << fs::absolute(f).string() << '\n';
+    if (!out) throw std::runtime_error("Не удалось записать файл " + temp.string());
+  }
+  fs::rename(temp, layout.ManifestFile());
+}
+
+std::optional<TIntakeGroups> ReadManifest(const TIntakeLayout& layout) {
+  std::ifstream in(layout.ManifestFile(), std::ios::binary);
+  if (!in) return std::nullopt;
+  TIntakeGroups groups;
+  std::string line;
+  while (std::getline(in, line)) {
+    size_t tab = line.find('\t');
+    if (tab == std::string::npos) continue;
+    std::string number = line.substr(0, tab);
+    fs::path file = line.substr(tab + 1);
+    if (number.empty()) {
+      groups.Unassigned.push_back(file);
+    } else {
+      if (groups.Employers.empty() || groups.Employers.back().RegNum != number) groups.Employers.push_back({number, {}});
+      groups.Employers.back().Files.push_back(file);
+    }
+  }
+  return groups;
+}
+
+}  // namespace zz

@@ -1,0 +1,273 @@
+// The intake as an office starts it: a tree of employers' files, the built program, child runs,
+// and the summary it leaves at the report root.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <thread>
+
+#include "settings/strings.h"
+#include "settings/utils.h"
+#include "support/liverto_stub_process.h"
+#include "support/test_support.h"
+#include "support/zip_writer.h"
+
+namespace zz {
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kExample = fs::path(ZAZORU_SOURCE_DIR) / "examples" / "employer";
+const std::string kExampleRegNum = "087-104-003215";
+const std::string kProgram = std::string(ZAZORU_BINARY_DIR) + "/zazoru";
+
+// The example employer's IS file, rewritten for another registration number.
+std::string ISFileOf(const std::string& regNum) {
+  std::string file = test::ReadFile(kExample / "is" / ("ПФР_" + kExampleRegNum + "_СЗВ-СТАЖ_2023.xml"));
+  return ReplaceAll(file, kExampleRegNum, regNum);
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+// The summary's rows by registration number (first column), seconds (last column) left out.
+std::map<std::string, std::string> RowsWithoutSeconds(const fs::path& csv) {
+  std::map<std::string, std::string> rows;
+  auto lines = Lines(test::ReadFile(csv));
+  for (size_t i = 1; i < lines.size(); ++i) {
+    const std::string& l = lines[i];
+    std::string key = l.substr(0, l.find(','));
+    if (key.empty()) key = l;  // a file not assigned
+    rows[key] = l.substr(0, l.rfind(','));
+  }
+  return rows;
+}
+
+class IntakeTest : public ::testing::Test {
+ protected:
+  test::TempDir work;
+  fs::path is = work / "is";
+  fs::path reports = work / "reports";
+  fs::path config = work / "config";
+  // The example's Perechen only: the other employers have none, which the territorial check alone
+  // does not need.
+  test::TLivertoStubProcess stub{kExample / "lists"};
+
+  IntakeTest() {
+    fs::create_directories(is);
+    test::WriteFile(config / "Zazoru" / "ZazoruConfig.ini",
+                    "[LivertoServer]\nName=127.0.0.1\nPort=" + std::to_string(stub.Port()) +
+                        "\nApp=list4\nConnect=1\n[Options]\nWithList=0\nTerritoryControl=1\n");
+  }
+
+  std::string Env() const { return "XDG_CONFIG_HOME='" + config.string() + "' "; }
+
+  int Run(const std::string& args, const fs::path& output) {
+    std::string command = Env() + "'" + kProgram + "' " + args + " > '" + output.string() + "' 2>&1";
+    int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  int Intake(const std::string& extra = "", const fs::path& reportRoot = {}) {
+    fs::path root = reportRoot.empty() ? reports : reportRoot;
+    return Run("intake '" + is.string() + "' '" + root.string() + "' " + extra, work / "intake.txt");
+  }
+
+  nlohmann::json Findings(const std::string& regNum) {
+    std::ifstream in(reports / regNum / "findings.json");
+    return nlohmann::json::parse(in, nullptr, false);
+  }
+  std::string Csv() { return test::ReadFile(reports / "summary.csv"); }
+};
+
+TEST_F(IntakeTest, GroupsNestedFoldersArchivesAndNamesWithoutANumber) {
+  const std::string a = kExampleRegNum, b = "055-001-000777";
+  test::WriteFile(is / "2023" / "q4" / ("ПФР_" + a + "_СЗВ-СТАЖ_2023.xml"), ISFileOf(a));
+  // The same name in another folder is a file of its own.
+  test::WriteFile(is / "again" / ("ПФР_" + a + "_СЗВ-СТАЖ_2023.xml"), ISFileOf(a));
+  // A name holding two numbers belongs to the first one.
+  test::WriteFile(is / ("письмо_" + a + "_копия_" + b + ".txt"), "сопроводительное письмо");
+  // An employer that sent an archive only: the number comes from the archive's name.
+  test::WriteZipArchive(is / "zip" / "deep" / ("ФЗЖ_" + b + ".zip"), {{"сведения.xml", ISFileOf(b)}});
+  test::WriteFile(is / "misc" / "readme.txt", "без номера");
+  test::WriteFile(is / "misc" / "сведения_12-345-678901.xml", ISFileOf(b));
+
+  // One at a time: the runs share the configuration's directory for unpacked archives.
+  ASSERT_EQ(Intake("--jobs 1"), 0) << test::ReadFile(work / "intake.txt");
+
+  size_t aFiles = 0;
+  for (auto& e : fs::directory_iterator(reports / ".intake" / "staging" / a)) aFiles += e.is_regular_file();
+  EXPECT_EQ(aFiles, 3u);
+
+  for (const std::string& n : {a, b}) {
+    auto f = Findings(n);
+    ASSERT_TRUE(f.is_object()) << n;
+    EXPECT_EQ(f["regnum"], n);
+    // The archive's employer was read, not refused for want of an "*.xml" name.
+    EXPECT_EQ(f["exit_code"], 0) << n;
+    ASSERT_EQ(f["sets"].size(), 1u) << n;
+    EXPECT_EQ(f["sets"][0]["year"], 2023);
+    EXPECT_EQ(f["sets"][0]["period"], 4);
+    EXPECT_TRUE(fs::exists(reports / n / f["protocol"].get<std::string>()));
+  }
+  // The two copies of one file are both in its protocol's source table.
+  EXPECT_NE(Cp1251ToUtf8(test::ReadFile(reports / a / Findings(a)["protocol"].get<std::string>()))
+                .find("<b>Всего исходных: 2</b>"),
+            std::string::npos);
+
+  auto lines = Lines(Csv());
+  ASSERT_EQ(lines.size(), 5u) << Csv();
+  EXPECT_EQ(lines[0], "regnum,organisation,exit_code,meaning,errors,warnings,protocol,seconds");
+  EXPECT_EQ(lines[1].rfind(b + ",", 0), 0u);
+  EXPECT_EQ(lines[2].rfind(a + ",", 0), 0u);
+  // The territorial check alone leaves the code at 0, whatever it found.
+  EXPECT_NE(lines[1].find(",\"МУП \"\"Теплосеть Заречного района\"\"\",0,без замечаний,1,1,"), std::string::npos) << lines[1];
+  EXPECT_NE(lines[3].find("не распределён: " + (is / "misc" / "readme.txt").string()), std::string::npos);
+  EXPECT_NE(lines[4].find("сведения_12-345-678901.xml"), std::string::npos);
+  std::string index = test::ReadFile(reports / "index.html");
+  EXPECT_NE(index.find("<a href=\"" + a + "/ZAZORU-2023-4-REGNO-" + a + ".html\">"), std::string::npos);
+  EXPECT_EQ(index.find("http-equiv=\"refresh\""), std::string::npos);  // the intake has ended
+}
+
+TEST_F(IntakeTest, AFailingEmployerDoesNotStopTheOthers) {
+  const std::vector<std::string> numbers = {"011-000-000001", "022-000-000002", "033-000-000003", "044-000-000004"};
+  for (const auto& n : numbers) test::WriteFile(is / ("ПФР_" + n + ".xml"), ISFileOf(n));
+  // The second employer's run cannot lock its report directory: the child fails (29).
+  fs::create_directories(reports / numbers[1] / ".zazoru.lock");
+  // The third one's report directory cannot even be made.
+  test::WriteFile(reports / numbers[2], "a file where the directory should be");
+
+  EXPECT_EQ(Intake("--jobs 2"), 29) << test::ReadFile(work / "intake.txt");
+  auto rows = RowsWithoutSeconds(reports / "summary.csv");
+  ASSERT_EQ(rows.size(), 4u);
+  EXPECT_NE(rows[numbers[0]].find(",0,без замечаний,1,1," + numbers[0] + "/ZAZORU-"), std::string::npos) << rows[numbers[0]];
+  EXPECT_NE(rows[numbers[3]].find(",0,без замечаний,1,1," + numbers[3] + "/ZAZORU-"), std::string::npos) << rows[numbers[3]];
+  EXPECT_EQ(rows[numbers[1]], numbers[1] + ",,29,критическая ошибка: сверка не завершена,,,");
+  EXPECT_EQ(rows[numbers[2]].find(numbers[2] + ",,29,"), 0u) << rows[numbers[2]];
+  // The child's own message is kept for whoever looks into it.
+  EXPECT_NE(test::ReadFile(reports / ".intake" / "output" / (numbers[1] + ".txt")).find("критическая ошибка"),
+            std::string::npos);
+  EXPECT_NE(test::ReadFile(reports / "index.html").find("<tr class=\"failed\"><td class=\"k\">" + numbers[1]), std::string::npos);
+}
+
+TEST_F(IntakeTest, ASecondRunSkipsWhatIsCurrentAndRedoesWhatChanged) {
+  const std::string a = "011-000-000001", b = "022-000-000002";
+  test::WriteFile(is / ("ПФР_" + a + ".xml"), ISFileOf(a));
+  test::WriteFile(is / ("ПФР_" + b + ".xml"), ISFileOf(b));
+  ASSERT_EQ(Intake("--jobs 2"), 0);
+  auto protocolTime = [&](const std::string& n) {
+    return fs::last_write_time(reports / n / Findings(n)["protocol"].get<std::string>());
+  };
+  const auto a1 = protocolTime(a), b1 = protocolTime(b);
+  const std::string csv1 = Csv();
+
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  ASSERT_EQ(Intake("--jobs 2"), 0);
+  EXPECT_EQ(protocolTime(a), a1);
+  EXPECT_EQ(protocolTime(b), b1);
+  EXPECT_EQ(Csv(), csv1);  // the summary of a run that skipped everything is the same summary
+  EXPECT_NE(test::ReadFile(work / "intake.txt").find("(2 уже были сверены)"), std::string::npos);
+
+  // A changed input makes its employer stale, and only that one.
+  fs::last_write_time(is / ("ПФР_" + b + ".xml"), fs::file_time_type::clock::now() + std::chrono::seconds(2));
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  ASSERT_EQ(Intake("--jobs 2"), 0);
+  EXPECT_EQ(protocolTime(a), a1);
+  EXPECT_NE(protocolTime(b), b1);
+
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  ASSERT_EQ(Intake("--again --jobs 1"), 0);
+  EXPECT_NE(protocolTime(a), a1);
+}
+
+TEST_F(IntakeTest, InterruptedItStopsStartingRunsAndLeavesASummary) {
+  std::vector<std::string> numbers;
+  for (int i = 1; i <= 12; ++i) {
+    char n[16];
+    std::snprintf(n, sizeof n, "0%02d-000-0000%02d", i, i);
+    numbers.push_back(n);
+    test::WriteFile(is / ("ПФР_" + numbers.back() + ".xml"), ISFileOf(numbers.back()));
+  }
+  fs::create_directories(reports);
+  pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    int out = open((work / "intake.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    dup2(out, 1);
+    dup2(out, 2);
+    execl(kProgram.c_str(), kProgram.c_str(), "intake", is.c_str(), reports.c_str(), "--jobs", "1", nullptr);
+    _exit(127);
+  }
+  // Interrupt once the first run has begun.
+  for (int i = 0; i < 500 && !fs::exists(reports / ".intake" / "output" / (numbers[0] + ".txt")); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  kill(pid, SIGINT);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 29);
+
+  auto rows = RowsWithoutSeconds(reports / "summary.csv");
+  ASSERT_EQ(rows.size(), numbers.size());
+  // The run under way when the interruption came was let finish.
+  EXPECT_NE(rows[numbers[0]].find(",0,без замечаний,"), std::string::npos) << rows[numbers[0]];
+  EXPECT_NE(rows[numbers.back()].find("не начата: сверка прервана"), std::string::npos) << rows[numbers.back()];
+  EXPECT_FALSE(fs::exists(reports / numbers.back() / "findings.json"));
+  EXPECT_NE(test::ReadFile(reports / "index.html").find("Сверка прервана."), std::string::npos);
+
+  // What was done counts: the next run does only the rest.
+  ASSERT_EQ(Intake("--jobs 2"), 0);
+  EXPECT_NE(test::ReadFile(work / "intake.txt").find("уже были сверены"), std::string::npos);
+}
+
+TEST_F(IntakeTest, APlanRunByGnuParallelGivesTheSameSummary) {
+  if (std::system("command -v parallel > /dev/null") != 0) GTEST_SKIP() << "GNU parallel is not installed";
+  for (const std::string n : {"011-000-000001", "022-000-000002", "033-000-000003"})
+    test::WriteFile(is / n / ("ПФР_" + n + ".xml"), ISFileOf(n));
+  test::WriteFile(is / "readme.txt", "без номера");
+  ASSERT_EQ(Intake("--jobs 2"), 0);
+
+  fs::path planned = work / "planned";
+  ASSERT_EQ(Run("intake --plan '" + is.string() + "' '" + planned.string() + "'", work / "plan.txt"), 0);
+  auto plan = Lines(test::ReadFile(work / "plan.txt"));
+  ASSERT_EQ(plan.size(), 3u);
+  EXPECT_EQ(plan[0].find("'" + std::string(ZAZORU_BINARY_DIR) + "/zazoru-batch' 'bpi' '"), 0u) << plan[0];
+  // Before the jobs ran there is nothing to read: every employer is unfinished.
+  EXPECT_EQ(Run("intake --summarize '" + planned.string() + "'", work / "summarize.txt"), 29);
+  EXPECT_NE(test::ReadFile(planned / "summary.csv").find("011-000-000001,,,нет результата: сверка не завершена,,,,"),
+            std::string::npos);
+  // parallel's own status counts the jobs that ended non-zero, and a verdict is a non-zero code.
+  int status = std::system((Env() + "parallel --will-cite -j 2 < '" + (work / "plan.txt").string() + "'").c_str());
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) <= 100) << status;
+  ASSERT_EQ(Run("intake --summarize '" + planned.string() + "'", work / "summarize.txt"), 0);
+
+  EXPECT_EQ(RowsWithoutSeconds(planned / "summary.csv"), RowsWithoutSeconds(reports / "summary.csv"));
+  EXPECT_EQ(RowsWithoutSeconds(planned / "summary.csv").size(), 4u);
+}
+
+TEST_F(IntakeTest, RefusesBadArgumentsAndSettingsWith21) {
+  EXPECT_EQ(Intake("--jobs 0"), 21);
+  EXPECT_EQ(Intake("", is), 21);
+  EXPECT_EQ(Run("intake '" + (work / "missing").string() + "' '" + reports.string() + "'", work / "o.txt"), 21);
+  test::WriteFile(config / "Zazoru" / "ZazoruConfig.ini", "[Options]\nWithList=0\nTerritoryControl=0\n");
+  test::WriteFile(is / ("ПФР_" + kExampleRegNum + ".xml"), ISFileOf(kExampleRegNum));
+  EXPECT_EQ(Intake(), 21);
+  EXPECT_NE(test::ReadFile(work / "intake.txt").find("Хоть один из параметров должен быть включенным"),
+            std::string::npos);
+  EXPECT_FALSE(fs::exists(reports / kExampleRegNum));
+}
+
+}  // namespace
+}  // namespace zz
