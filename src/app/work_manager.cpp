@@ -56,8 +56,15 @@ void TWorkManager::Prepare() {
   ClearAndRemoveDirectory(temp);
 
   WriteLogEntry("***чтение ini-файла");
-  ReadIni();
-  TLogger::GetInstance().Init((FAppDataDir / "logs").string() + "/", fSettings.FDebug, fSettings.AppDate());
+  const std::string logPath = (FAppDataDir / "logs").string() + "/";
+  try {
+    ReadIni();
+  } catch (...) {
+    // The log is opened all the same, so that the reason of the failure is kept there too.
+    TLogger::GetInstance().Init(logPath, fSettings.FDebug, fSettings.AppDate());
+    throw;
+  }
+  TLogger::GetInstance().Init(logPath, fSettings.FDebug, fSettings.AppDate());
   WriteLogEntry("***чтение ini-файла завершено");
 
   if (fSettings.FCrossAutoUpdate) {

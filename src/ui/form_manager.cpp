@@ -6,12 +6,14 @@
 
 #include "app/program.h"
 #include "search/searcher.h"
+#include "settings/list_file_error.h"
 #include "ui/about_form.h"
 #include "ui/error_list_form.h"
 #include "ui/login_form.h"
 #include "ui/main_window.h"
 #include "ui/register.h"
 #include "ui/settings_form.h"
+#include "ui/ui_common.h"
 
 namespace zz {
 
@@ -45,22 +47,35 @@ std::vector<std::string> TWorkManagerForm::CheckSettings() {
 }
 
 void TWorkManagerForm::Prepare() {
-  TWorkManager::Prepare();
+  try {
+    TWorkManager::Prepare();
+  } catch (const TListFileError& e) {
+    // A damaged reference list stops the program before any window: the user is told which line
+    // of which file to mend.
+    if (StartApplication()) ShowError(nullptr, QS(e.what()));
+    throw;
+  }
   fPrepared = true;
+  if (!StartApplication())
+    throw std::runtime_error(
+        "Нет графического дисплея для оконного режима (DISPLAY не задан); для пакетного режима укажите bpi");
+  CreateWindows();
+  fMainWindow->show();
+  QApplication::exec();
+}
+
+bool TWorkManagerForm::StartApplication() {
   if (!QApplication::instance()) {
     // Without a display Qt would end the process; say what to do instead.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
         qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
-      throw std::runtime_error(
-          "Нет графического дисплея для оконного режима (DISPLAY не задан); для пакетного режима укажите bpi");
+      return false;
     static int argc = 1;
     static char name[] = "zazoru";
     static char* argv[] = {name, nullptr};
     fApplication = std::make_unique<QApplication>(argc, argv);
   }
-  CreateWindows();
-  fMainWindow->show();
-  QApplication::exec();
+  return true;
 }
 
 void TWorkManagerForm::CreateWindows() {
