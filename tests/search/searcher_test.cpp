@@ -56,7 +56,7 @@ class SearcherTest : public test::FreshProcessTest {
     for (int n = 1; n <= 5; ++n) {
       size_t from = file.find("<НомерПП>" + std::to_string(n) + "</НомерПП>");
       from = file.rfind("<ЗЛ>", from);
-      size_t to = file.find("</ЗЛ>", from) + 5;
+      size_t to = file.find("</ЗЛ>", from) + std::string("</ЗЛ>").size();
       if (std::find(keep.begin(), keep.end(), n) != keep.end()) out += file.substr(from, to - from);
     }
     return out + file.substr(file.find("</СЗВ-СТАЖ>"));
@@ -67,7 +67,7 @@ class SearcherTest : public test::FreshProcessTest {
     file = ReplaceAll(file, "087-001-000001", kRegNum);
     file = ReplaceAll(file, "<Год>2017</Год>", "<Год>2023</Год>");
     file = ReplaceAll(file, "<Год>2018</Год>", "<Год>2024</Год>");
-    size_t at = file.find("<СНИЛС>") + 7;
+    size_t at = file.find("<СНИЛС>") + std::string("<СНИЛС>").size();
     return file.replace(at, file.find("</СНИЛС>", at) - at, snils);
   }
 
@@ -120,11 +120,16 @@ TEST_F(SearcherTest, YearAndPeriodFiltersChooseTheFiles) {
   EXPECT_THAT(SetNames(), UnorderedElementsAre("2023/4 2+1", "2021/4 0+1"));
   EXPECT_EQ(RunExitCode(), 0);
 
-  Search(2023, 4);  // the correction by its corrected year, the ЕФС-1 pack whatever its years
-  EXPECT_THAT(SetNames(), UnorderedElementsAre("2023/4 2+1", "2021/4 0+1"));
-
-  Search(2024, 0);  // the year the correction was sent in is not its year; ЕФС-1 still passes
-  EXPECT_THAT(SetNames(), UnorderedElementsAre("2023/4 1+0", "2021/4 0+1"));
+  // The correction by its corrected year; the ЕФС-1 file passes, its parts of other years are not read.
+  Search(2023, 4);
+  EXPECT_THAT(SetNames(), ElementsAre("2023/4 2+1"));
+  Search(2021, 0);
+  EXPECT_THAT(SetNames(), ElementsAre("2021/4 0+1"));
+  // The year the correction was sent in is not its year.
+  std::filesystem::remove(is / "c_efs1.xml");
+  Search(2024, 0);
+  EXPECT_TRUE(searcher->fSets.empty());
+  EXPECT_EQ(RunExitCode(), ecNoISFiles);
 
   Search(2023, 3);  // the quarter holds for all kinds, ЕФС-1 too
   EXPECT_TRUE(searcher->fSets.empty());
@@ -187,7 +192,8 @@ TEST_F(SearcherTest, UnionOfISWorkersKeepsTheFirstAndLetsCorrectionsReplace) {
   Search(2023, 4);
   ASSERT_EQ(searcher->fSets.size(), 1u);
   TSet& set = *searcher->fSets[0];
-  ASSERT_EQ(set.FInitPacks.size(), 2u);
+  ASSERT_EQ(set.FInitPacks.size(), 2u) << ::testing::PrintToString(SetNames());
+  ASSERT_EQ(set.FCorrPacks.size(), 1u) << ::testing::PrintToString(SetNames());
   const TWorker* firstMet = set.FInitPacks[0]->Workers[0];  // person 2 of b.xml
   ASSERT_EQ(firstMet->SN, "204-517-830 61");
 
