@@ -9,20 +9,6 @@ namespace zz {
 
 namespace {
 
-std::u32string ToU32(const std::string& utf8) {
-  std::u32string out;
-  for (size_t i = 0; i < utf8.size();) {
-    unsigned char c = static_cast<unsigned char>(utf8[i]);
-    int len = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
-    if (i + len > utf8.size()) len = 1;
-    char32_t cp = len == 1 ? c : c & (0xFF >> (len + 1));
-    for (int k = 1; k < len; ++k) cp = (cp << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
-    out += cp;
-    i += len;
-  }
-  return out;
-}
-
 bool IsDigit(char32_t c) { return c >= U'0' && c <= U'9'; }
 
 bool DigitsAt(const std::u32string& s, size_t from1, size_t to1) {
@@ -40,7 +26,7 @@ size_t FirstHyphen(const std::u32string& s) {
 }  // namespace
 
 std::string RegNumInFileName(const std::string& fileName) {
-  std::u32string s = ToU32(fileName);
+  std::u32string s = Utf8CodePoints(fileName);
   while (true) {
     if (s.size() < 14) return {};
     size_t p = FirstHyphen(s);
@@ -81,13 +67,15 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
     if (!result.Batch && Contains(lower, "bpi")) {
       result.Batch = true;
       if (i + 1 < args.size()) {
-        if (Contains(lower, "/bpi")) {
+        // "/" separates the program's own path: only a real argument selects the number form.
+        if (i > 0 && Contains(lower, "/bpi")) {
           result.RegNum = args[i + 1];
         } else {
           result.DirPD = args[i + 1];
           auto numbers = RegNumsFromFileNames(args[i + 1]);
           result.RegNum = numbers.empty() ? std::string() : numbers.front();
-          if (i + 2 < args.size()) result.DirReport = args[i + 2];
+          // "bpi dir p" is the portable batch form, not a protocol directory named "p".
+          if (i + 2 < args.size() && Utf8Lower(args[i + 2]) != "p") result.DirReport = args[i + 2];
         }
       }
     }

@@ -27,6 +27,19 @@ bool KeyLine(const std::string& line, std::string& key, std::string& value) {
   return true;
 }
 
+// A value in one pair of matching quotes reads without them, as private-profile files do, so that
+// a value may keep blanks at its ends.
+std::string Unquoted(const std::string& value) {
+  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+    return value.substr(1, value.size() - 2);
+  return value;
+}
+
+// The written form of a value that reads back as itself.
+std::string Quoted(const std::string& value) {
+  return Unquoted(value) != value || Trim(value) != value ? "\"" + value + "\"" : value;
+}
+
 }  // namespace
 
 TIniFile::TIniFile(std::filesystem::path path) : fPath(std::move(path)) {
@@ -48,7 +61,7 @@ std::optional<std::string> TIniFile::Find(const std::string& section, const std:
       continue;
     }
     std::string k, v;
-    if (inSection && KeyLine(line, k, v) && SameTextCI(k, key)) return v;
+    if (inSection && KeyLine(line, k, v) && SameTextCI(k, key)) return Unquoted(v);
   }
   return std::nullopt;
 }
@@ -76,7 +89,7 @@ std::optional<TDate> TIniFile::ReadDate(const std::string& section, const std::s
 }
 
 void TIniFile::WriteString(const std::string& section, const std::string& key, const std::string& value) {
-  const std::string newLine = key + "=" + value;
+  const std::string newLine = key + "=" + Quoted(value);
   bool inSection = false;
   size_t sectionEnd = std::string::npos;  // index after the last line of the section
   for (size_t i = 0; i < fLines.size(); ++i) {

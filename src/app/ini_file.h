@@ -1,7 +1,8 @@
 #pragma once
 // A small INI file: "[Section]" lines and "Key=Value" lines. Section and key names compare without
-// regard to letter case; values are trimmed; a missing key reads as the caller's default; writing a
-// key keeps every other key, line order and comment of the file.
+// regard to letter case; values are trimmed and lose one pair of surrounding quotes (a value that
+// would change so is written quoted); a missing key reads as the caller's default; writing a key
+// keeps every other key, line order and comment of the file.
 #include <filesystem>
 #include <optional>
 #include <string>

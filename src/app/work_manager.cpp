@@ -66,8 +66,15 @@ void TWorkManager::Prepare() {
   const int staleTemps = RemoveStaleAtomicTemps(FAppDataDir);
 
   WriteLogEntry("***чтение ini-файла");
-  ReadIni();
-  TLogger::GetInstance().Init((FAppDataDir / "logs").string() + "/", fSettings.FDebug, fSettings.AppDate());
+  const std::string logPath = (FAppDataDir / "logs").string() + "/";
+  try {
+    ReadIni();
+  } catch (...) {
+    // The log is opened all the same, so that the reason of the failure is kept there too.
+    TLogger::GetInstance().Init(logPath, fSettings.FDebug, fSettings.AppDate());
+    throw;
+  }
+  TLogger::GetInstance().Init(logPath, fSettings.FDebug, fSettings.AppDate());
   if (abandoned + staleTemps > 0)
     WriteLogEntry("---удалено оставленного прерванными сверками: " + std::to_string(abandoned + staleTemps));
   if (!fConfigError.empty()) WriteLogEntry(ConfigErrorMessage(), true);

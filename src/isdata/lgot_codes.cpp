@@ -269,26 +269,27 @@ void ReadPre2017Payments(TPack& pack, const TMyNode* workerNode, TWorker& worker
       hasPending = false;
       std::string wc = TextOf(row->SelectSingleNode("КодСпециальнойОценкиУсловийТруда"));
       std::string rowCode = TextOf(row->SelectSingleNode("КодСтроки"));
-      std::vector<TAddTariffPayment*> made;
       // Document order: the payments keep the order of their sums in the row.
       std::vector<const TMyNode*> sums;
       for (const TMyNode* child : row->ChildNodes())
         if (Contains(child->NodeName(), "СуммаВыплатПоДопТарифу")) sums.push_back(child);
       std::stable_sort(sums.begin(), sums.end(),
                 [](const TMyNode* a, const TMyNode* b) { return a->LineNumber() < b->LineNumber(); });
+      // Each payment goes to its place as it is read: a sum that is not a number ends the reading,
+      // and the payments read before it stay.
       for (const TMyNode* child : sums) {
         const std::string& name = child->NodeName();
         TAddTariffBase base;
         if (Contains(name, "27-1")) base = atb1;
         else if (Contains(name, "27-2-18")) base = atb218;
         else continue;
-        made.push_back(pack.Arena->Make<TAddTariffPayment>(base, wc, SumOf(child), rowCode));
-      }
-      if (takeNext) {
-        worker.AddTariffPayments.insert(worker.AddTariffPayments.end(), made.begin(), made.end());
-      } else {
-        pending.insert(pending.end(), made.begin(), made.end());
-        hasPending = true;
+        TAddTariffPayment* payment = pack.Arena->Make<TAddTariffPayment>(base, wc, SumOf(child), rowCode);
+        if (takeNext) {
+          worker.AddTariffPayments.push_back(payment);
+        } else {
+          pending.push_back(payment);
+          hasPending = true;
+        }
       }
       takeNext = false;
     }

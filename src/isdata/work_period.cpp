@@ -103,8 +103,18 @@ double TWorkPeriod::WorkingDays() const {
   return DaysInclusive(Start, Finish) * Rate;
 }
 
+bool IsZeroWorkTime(std::string_view text) {
+  if (text.empty()) return true;
+  int value = 0;
+  return TryParseInt(text, value) && value == 0;
+}
+
+bool TWorkPeriod::HasWorkTimeTexts() const {
+  return !IsZeroWorkTime(Months) || !IsZeroWorkTime(Days) || !IsZeroWorkTime(Hours) || !IsZeroWorkTime(Minutes);
+}
+
 bool TWorkPeriod::HasFactWorkedTime() const {
-  if (Months != "0" || Days != "0" || Hours != "0" || Minutes != "0") return true;
+  if (HasWorkTimeTexts()) return true;
   if (PDRKHours != 0 || PDRKMinutes != 0) return Bases.DelimitedText() != "27-ПД";
   return false;
 }

@@ -39,6 +39,8 @@ class TWorkPeriod : public TResultData {
   bool Matches(const TWorkPeriod& other) const;
 
   double WorkingDays() const;
+  // One of the worked-time texts (months, days, hours, minutes) stands for some time.
+  bool HasWorkTimeTexts() const;
   bool HasFactWorkedTime() const;
   bool HasLgotSideDataOnly() const { return Bases.Empty(); }
   bool HasNoLgotAddPdData() const { return AddPdData.HasNoLgotCode(); }
@@ -91,6 +93,10 @@ class TWorkPeriod : public TResultData {
 
   std::string FSeniorityBase;
 };
+
+// A worked-time text stands for no time: empty, or an integer of value 0 ("0", "00"). The files
+// write the texts in either form, so they are compared as numbers.
+bool IsZeroWorkTime(std::string_view text);
 
 // Rule 3 of the period comparison: only "СЕЛО" is compared, an empty condition goes with it.
 bool TerritoryConditionsMatch(std::string_view own, std::string_view other);

@@ -1,5 +1,7 @@
 #include "report/protocol_former.h"
 
+#include <algorithm>
+
 #include "app/exit_code.h"
 #include "settings/dates.h"
 #include "settings/strings.h"
@@ -86,7 +88,11 @@ void TProtocolFormer::formProtocolPart(TVerificationResults& v) {
       for (auto& result : v.fWarningResults) PrintFinding(*result, body);
       body.WriteLine("</div>");
     }
-    if (v.FErrorResults.empty() && !fSearchErrors.empty()) body.WriteLine("<h3>Ошибок нет</h3>");
+    // Said only of a part that shows no error at all: not under a red verdict or a red search message.
+    const bool anyError = !v.FErrorResults.empty() || (v.fPreZazoruResult && v.fPreZazoruResult->IsError) ||
+                          std::any_of(fSearchErrors.begin(), fSearchErrors.end(),
+                                      [](const auto& message) { return message->IsError; });
+    if (!anyError && !fSearchErrors.empty()) body.WriteLine("<h3>Ошибок нет</h3>");
     body.Flush();
   }
   writePackRows(v);

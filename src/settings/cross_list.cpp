@@ -2,6 +2,7 @@
 #include <set>
 #include <stdexcept>
 
+#include "settings/list_file_error.h"
 #include "settings/settings.h"
 #include "settings/strings.h"
 #include "settings/utils.h"
@@ -10,9 +11,10 @@ namespace zz {
 
 namespace {
 
-int ToInteger(const std::string& text) {
+int ToInteger(const std::string& text, const std::string& fileName, int lineNumber) {
   int value = 0;
-  if (!TryParseInt(Trim(text), value)) throw std::runtime_error("'" + text + "' is not a valid integer value");
+  if (!TryParseInt(Trim(text), value))
+    throw TListFileError(fileName, lineNumber, Trim(text), "не является целым числом");
   return value;
 }
 
@@ -27,15 +29,17 @@ std::string TakeField(std::string& line) {
 }  // namespace
 
 void TSettings::CrossListLoadFromFile(const std::string& FileName) {
+  int lineNumber = 0;
   for (std::string line : ReadTextLines(FileName)) {
+    ++lineNumber;
     if (Trim(line).empty()) continue;
     std::string oldNum = Trim(TakeField(line));
     std::string newNum = Trim(TakeField(line));
     std::string yearText = line.substr(0, line.find('/'));
-    int year = ToInteger(yearText);
+    int year = ToInteger(yearText, FileName, lineNumber);
     // The year's own decimal length is cut off, so a year written with a leading zero shifts the quarter.
     line.erase(0, std::min(line.size(), std::to_string(year).size() + 1));
-    int quarter = ToInteger(line);
+    int quarter = ToInteger(line, FileName, lineNumber);
     FCrossList.emplace_back(oldNum, newNum, year, quarter);
   }
 }

@@ -63,7 +63,7 @@ class TSettings : public TSingleton {
   // Query of the list server; login, password and number are percent-encoded.
   std::string GetULQueryURL(const std::string& RegNum, int Year, int Period) const;
 
-  // Territory-code rights list.
+  // Territory-code rights list. Loading throws TListFileError for a date that is not a date.
   void TerrCodeRightListLoadFromFile(const std::string& FileName);
   void TerrCodeRightListSaveToFile(const std::string& FileName) const;
   std::vector<std::string> TerrCodeRightListGetList() const;
@@ -74,7 +74,7 @@ class TSettings : public TSingleton {
   // "<report dir>/ZAZORU-<year>-<quarter>[A]-REGNO-<number>", without the extension.
   std::string getProtokolFileName() const;
 
-  // Re-registration list.
+  // Re-registration list. Loading throws TListFileError for a year or quarter that is not an integer.
   void CrossListLoadFromFile(const std::string& FileName);
   void CrossListSaveToFile(const std::string& FileName) const;
   void CrossListAddElement(const std::string& SRegNum, const std::string& ERegNum, int Year, int Period);

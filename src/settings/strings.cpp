@@ -132,6 +132,13 @@ int CompareTextCI(std::string_view a, std::string_view b) {
 
 bool SameTextCI(std::string_view a, std::string_view b) { return CompareTextCI(a, b) == 0; }
 
+std::u32string Utf8CodePoints(std::string_view text) {
+  std::u32string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size();) out += static_cast<char32_t>(NextCodePoint(text, i));
+  return out;
+}
+
 size_t Utf8Length(std::string_view text) {
   size_t n = 0;
   for (size_t i = 0; i < text.size();) {
@@ -312,6 +319,18 @@ std::string Utf8ToCp1251Html(std::string_view text) {
     int b = Cp1251ByteOf(cp);
     if (b >= 0) out += static_cast<char>(b);
     else out += "&#" + std::to_string(cp) + ";";
+  }
+  return out;
+}
+
+std::string CharsOutsideCp1251(std::string_view text) {
+  std::string out;
+  std::u32string seen;
+  for (size_t i = 0; i < text.size();) {
+    uint32_t cp = NextCodePoint(text, i);
+    if (Cp1251ByteOf(cp) >= 0 || seen.find(static_cast<char32_t>(cp)) != std::u32string::npos) continue;
+    seen += static_cast<char32_t>(cp);
+    AppendCodePoint(out, cp);
   }
   return out;
 }

@@ -21,6 +21,9 @@ bool SameTextCI(std::string_view a, std::string_view b);
 
 // Number of characters (code points) of UTF-8 text.
 size_t Utf8Length(std::string_view text);
+// The code points of UTF-8 text. A byte that does not start a valid sequence stands for itself, one
+// byte at a time, so text in another 8-bit code page keeps its ASCII characters in place.
+std::u32string Utf8CodePoints(std::string_view text);
 
 bool Contains(std::string_view text, std::string_view part);
 bool StartsWith(std::string_view text, std::string_view prefix);
@@ -58,5 +61,7 @@ std::string PercentEncode(std::string_view text);
 // HTML numeric character references (&#NNNN;) when encoding.
 std::string Utf8ToCp1251Html(std::string_view text);
 std::string Cp1251ToUtf8(std::string_view text);
+// The characters of the text that windows-1251 cannot hold, each once, in the order met.
+std::string CharsOutsideCp1251(std::string_view text);
 
 }  // namespace zz

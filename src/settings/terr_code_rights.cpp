@@ -1,6 +1,7 @@
 // The territory-code rights list: file format and the right check.
 #include <stdexcept>
 
+#include "settings/list_file_error.h"
 #include "settings/settings.h"
 #include "settings/strings.h"
 #include "settings/utils.h"
@@ -72,8 +73,18 @@ std::string TTerritoryCode::ToLine() const {
 }
 
 void TSettings::TerrCodeRightListLoadFromFile(const std::string& FileName) {
-  for (const std::string& line : ReadTextLines(FileName))
-    if (auto entry = TTerritoryCode::FromLine(line)) FTerrCodeRightList.push_back(*entry);
+  int lineNumber = 0;
+  for (const std::string& line : ReadTextLines(FileName)) {
+    ++lineNumber;
+    auto entry = TTerritoryCode::FromLine(line);
+    if (!entry) continue;
+    // A damaged date is refused here, where its file and line are known, rather than at the first
+    // check that consults the entry.
+    for (const std::string* date : {&entry->FDateBegin, &entry->FDateEnd})
+      if (!date->empty() && !TryParseDate(*date))
+        throw TListFileError(FileName, lineNumber, *date, "не является датой в формате дд.мм.гггг");
+    FTerrCodeRightList.push_back(*entry);
+  }
 }
 
 void TSettings::TerrCodeRightListSaveToFile(const std::string& FileName) const {

@@ -7,6 +7,7 @@
 
 #include "app/program.h"
 #include "search/searcher.h"
+#include "settings/list_file_error.h"
 #include "ui/about_form.h"
 #include "ui/error_list_form.h"
 #include "ui/login_form.h"
@@ -48,26 +49,39 @@ std::vector<std::string> TWorkManagerForm::CheckSettings() {
 }
 
 void TWorkManagerForm::Prepare() {
-  TWorkManager::Prepare();
-  fPrepared = true;
-  if (!QApplication::instance()) {
-    // Without a display Qt would end the process; say what to do instead.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
-        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
-      throw std::runtime_error(
-          "Нет графического дисплея для оконного режима (DISPLAY не задан); для пакетного режима укажите bpi");
-    static int argc = 1;
-    static char name[] = "zazoru";
-    static char* argv[] = {name, nullptr};
-    fApplication = std::make_unique<QApplication>(argc, argv);
-    InstallQtTranslations();
+  try {
+    TWorkManager::Prepare();
+  } catch (const TListFileError& e) {
+    // A damaged reference list stops the program before any window: the user is told which line
+    // of which file to mend.
+    if (StartApplication()) ShowError(nullptr, QS(e.what()));
+    throw;
   }
+  fPrepared = true;
+  if (!StartApplication())
+    throw std::runtime_error(
+        "Нет графического дисплея для оконного режима (DISPLAY не задан); для пакетного режима укажите bpi");
   CreateWindows();
   fMainWindow->show();
   // Shown once the event loop runs, over the main window; the file is left as it is.
   if (!ConfigError().empty())
     QTimer::singleShot(0, fMainWindow.get(), [this] { ShowError(fMainWindow.get(), QS(ConfigErrorMessage())); });
   QApplication::exec();
+}
+
+bool TWorkManagerForm::StartApplication() {
+  if (!QApplication::instance()) {
+    // Without a display Qt would end the process; say what to do instead.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
+        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+      return false;
+    static int argc = 1;
+    static char name[] = "zazoru";
+    static char* argv[] = {name, nullptr};
+    fApplication = std::make_unique<QApplication>(argc, argv);
+    InstallQtTranslations();
+  }
+  return true;
 }
 
 void TWorkManagerForm::CreateWindows() {

@@ -40,6 +40,9 @@ class TWorkManagerForm : public TWorkManager {
   TLoginForm* LoginForm() const;
 
  private:
+  // The application object, made when there is none; false when there is no display to make it on.
+  bool StartApplication();
+
   // Declared first so that it outlives the windows.
   std::unique_ptr<QApplication> fApplication;
   std::unique_ptr<TMainWindow> fMainWindow;

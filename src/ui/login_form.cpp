@@ -9,6 +9,7 @@
 
 #include "settings/scramble.h"
 #include "settings/settings.h"
+#include "settings/strings.h"
 #include "ui/ui_common.h"
 
 namespace zz {
@@ -70,6 +71,20 @@ void TLoginForm::bbOKClick() {
     return;
   }
   const std::string password = SS(ePassword->text());
+  // Credentials are stored scrambled as windows-1251 bytes; any other character would not come back.
+  const std::string foreign = CharsOutsideCp1251(login);
+  if (!foreign.empty()) {
+    ShowError(this, QS("Имя пользователя содержит недопустимые символы: " + foreign +
+                       ". Допустимы латинские и русские буквы, цифры и знаки препинания."));
+    eLogin->setFocus();
+    return;
+  }
+  if (!CharsOutsideCp1251(password).empty()) {
+    ShowError(this, "Пароль содержит недопустимые символы. Допустимы латинские и русские буквы, цифры и знаки "
+                    "препинания.");
+    ePassword->setFocus();
+    return;
+  }
   if (fTarget == ltServer) {
     FSettings.FULLogin = ScrambleText(login, kLoginKey);
     FSettings.FULPass = ScrambleText(password, kPasswordKey);

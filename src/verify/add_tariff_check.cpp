@@ -65,14 +65,16 @@ bool Holds(const std::vector<std::string>& items, const std::string& item) {
 }
 
 // The working-conditions classes of the partner's payments, each class and each row code once.
+// Payments of 2017 and later have no row code: an empty one is no reason to skip a class.
 std::vector<std::string> PaymentClasses(const TWorker& worker) {
   std::vector<std::string> classes;
   std::vector<std::string> rowCodes;
   for (const TAddTariffPayment* payment : worker.AddTariffPayments) {
     if (!payment || !(payment->Sum > 0)) continue;
-    if (Holds(classes, payment->WC) || Holds(rowCodes, payment->StringNumber)) continue;
+    if (Holds(classes, payment->WC)) continue;
+    if (!payment->StringNumber.empty() && Holds(rowCodes, payment->StringNumber)) continue;
     classes.push_back(ClassText(payment->WC));
-    rowCodes.push_back(payment->StringNumber);
+    if (!payment->StringNumber.empty()) rowCodes.push_back(payment->StringNumber);
   }
   return classes;
 }

@@ -31,12 +31,6 @@ class TWorkerIndex {
   std::unordered_map<std::string, TWorker*> fBySN;
 };
 
-// A worked-time text counts as zero when it is empty or an integer of value 0 ("0", "00").
-inline bool IsZeroTimeText(const std::string& text) {
-  if (text.empty()) return true;
-  int value = 0;
-  return TryParseInt(text, value) && value == 0;
-}
 
 // Two worked-time texts are the same amount: as integers when both are integers (so "05" is "5"),
 // otherwise as texts, an empty text standing for "0".
@@ -47,10 +41,7 @@ inline bool SameTimeText(const std::string& a, const std::string& b) {
 }
 
 // The period has worked time: one of months, days, hours, minutes is not zero.
-inline bool HasWorkedTime(const TWorkPeriod& period) {
-  return !IsZeroTimeText(period.Months) || !IsZeroTimeText(period.Days) || !IsZeroTimeText(period.Hours) ||
-         !IsZeroTimeText(period.Minutes);
-}
+inline bool HasWorkedTime(const TWorkPeriod& period) { return period.HasWorkTimeTexts(); }
 
 inline bool SameWorkedTime(const TWorkPeriod& a, const TWorkPeriod& b) {
   return SameTimeText(a.Months, b.Months) && SameTimeText(a.Days, b.Days) && SameTimeText(a.Hours, b.Hours) &&

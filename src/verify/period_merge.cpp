@@ -16,11 +16,6 @@ namespace zz {
 
 namespace {
 
-// Worked time held as text: the four texts are all "0".
-bool NoWorkedTimeTexts(const TWorkPeriod& p) {
-  return p.Months == "0" && p.Days == "0" && p.Hours == "0" && p.Minutes == "0";
-}
-
 // Same start: a stable sort, so that periods starting on one day keep the order they came in.
 void SortByStart(std::vector<TWorkPeriod*>& periods) {
   std::stable_sort(periods.begin(), periods.end(),
@@ -31,7 +26,7 @@ void SortByStart(std::vector<TWorkPeriod*>& periods) {
 // basis, overlapping (ends included) and not exactly the same dates.
 bool Cross(const TWorkPeriod& a, const TWorkPeriod& b) {
   if (a.BasesAndCode() != b.BasesAndCode()) return false;
-  if (!NoWorkedTimeTexts(a) || !NoWorkedTimeTexts(b)) return false;
+  if (a.HasWorkTimeTexts() || b.HasWorkTimeTexts()) return false;
   if (a.SeniorityBase() != b.SeniorityBase()) return false;
   if (!(a.Finish >= b.Start && b.Finish >= a.Start)) return false;
   return !(a.Start == b.Start && a.Finish == b.Finish);
@@ -42,8 +37,9 @@ bool OverlapAllowed(const TWorkPeriod& a, const TWorkPeriod& b) {
          InStringArray(CrossingAllowedAddPdData, Trim(b.AddPdData.ToString()));
 }
 
-// A piece of `a`: its kind (codes, position code, condition, profession), its own dates and rate,
-// and the defaults of a new period for everything else.
+// A piece of `a`: its kind (codes, position code, condition, profession, seniority basis, which
+// crossing periods share), its own dates and rate, and the defaults of a new period for everything
+// else.
 TWorkPeriod* MakePiece(TDataArena& arena, const TWorkPeriod& a, TDate start, TDate finish, double rate) {
   TWorkPeriod* piece = arena.Make<TWorkPeriod>();
   // Pieces are copies of a kind of period, not periods being read: no flight-code rule on them.
@@ -52,10 +48,32 @@ TWorkPeriod* MakePiece(TDataArena& arena, const TWorkPeriod& a, TDate start, TDa
   piece->ProfessionCode = a.ProfessionCode;
   piece->TerritoryCondition = a.TerritoryCondition;
   piece->Profession = a.Profession;
+  piece->SetSeniorityBase(a.SeniorityBase());
   piece->Start = start;
   piece->Finish = finish;
   piece->Rate = rate;
   return piece;
+}
+
+// The 27-ПДРК hours of a period go to the pieces that lie within it, in proportion to their days,
+// so that the worker's total stays as read; the last piece takes what the rounding to whole
+// minutes left. `minutes` holds each piece's running total.
+void ShareHours(const TWorkPeriod& period, const std::vector<TWorkPeriod*>& pieces, std::vector<double>& minutes) {
+  const double total = period.PDRKHours * 60 + period.PDRKMinutes;
+  if (total == 0) return;
+  const double days = static_cast<double>(DaysInclusive(period.Start, period.Finish));
+  std::vector<size_t> within;
+  for (size_t i = 0; i < pieces.size(); ++i)
+    if (pieces[i]->Start >= period.Start && pieces[i]->Finish <= period.Finish) within.push_back(i);
+  double given = 0;
+  for (size_t k = 0; k < within.size(); ++k) {
+    const TWorkPeriod& piece = *pieces[within[k]];
+    double share = k + 1 == within.size()
+                       ? total - given
+                       : std::round(total * static_cast<double>(DaysInclusive(piece.Start, piece.Finish)) / days);
+    given += share;
+    minutes[within[k]] += share;
+  }
 }
 
 // The pieces of two crossing periods, in order.
@@ -96,6 +114,13 @@ std::vector<TWorkPeriod*> Split(TDataArena& arena, const TWorkPeriod& a, const T
     add(b.Start, a.Start - day, b.Rate);
     add(a.Start, b.Finish, both);
     add(b.Finish + day, a.Finish, a.Rate);
+  }
+  std::vector<double> minutes(pieces.size(), 0.0);
+  ShareHours(a, pieces, minutes);
+  ShareHours(b, pieces, minutes);
+  for (size_t i = 0; i < pieces.size(); ++i) {
+    pieces[i]->PDRKHours = std::floor(minutes[i] / 60);
+    pieces[i]->PDRKMinutes = minutes[i] - pieces[i]->PDRKHours * 60;
   }
   return pieces;
 }

@@ -33,18 +33,69 @@ class BatchRunTest : public ::testing::Test {
     return "[LivertoServer]\nName=127.0.0.1\nPort=" + std::to_string(port) + "\nApp=list4\nConnect=1\n";
   }
 
-  int Run() {
-    std::string command = "XDG_CONFIG_HOME='" + config.string() + "' '" + ZAZORU_BINARY_DIR + "/zazoru' bpi '" +
-                          is.string() + "' '" + reports.string() + "' > '" + (work / "out.txt").string() + "' 2>&1";
+  int Run() { return RunAs(std::string(ZAZORU_BINARY_DIR) + "/zazoru", "bpi '" + is.string() + "' '" + reports.string() + "'"); }
+
+  // The program started as `program` with the arguments (already quoted for the shell).
+  int RunAs(const std::string& program, const std::string& arguments) {
+    std::string command = "XDG_CONFIG_HOME='" + config.string() + "' '" + program + "' " + arguments + " > '" +
+                          (work / "out.txt").string() + "' 2>&1";
     int status = std::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
+  std::string Output() { return test::ReadFile(work / "out.txt"); }
 
   // The one protocol of the run, as UTF-8.
   std::string Protocol() {
     auto files = ListFilesByExtension(reports, ".html");
     EXPECT_EQ(files.size(), 1u);
     return files.empty() ? std::string() : Cp1251ToUtf8(test::ReadFile(files[0]));
+  }
+};
+
+// IS files and a Perechen written for one finding each, on the example employer's file layout.
+class VerificationRunTest : public BatchRunTest {
+ protected:
+  std::filesystem::path lists = work / "lists";
+
+  // An СЗВ-СТАЖ of 2023 of the example employer holding the given persons ("ЗЛ" elements).
+  void WriteStazh2023(const std::string& persons) {
+    std::string file = test::ReadFile(kExample / "is" / "ПФР_087-104-003215_СЗВ-СТАЖ_2023.xml");
+    size_t from = file.find("<ЗЛ>"), to = file.find("</СЗВ-СТАЖ>");
+    test::WriteFile(is / ("ПФР_" + kRegNum + "_СЗВ-СТАЖ_2023.xml"), file.substr(0, from) + persons + file.substr(to));
+  }
+  static std::string Person(const std::string& snils, const std::string& periods) {
+    return "<ЗЛ><НомерПП>1</НомерПП><ФИО><УТ2:Фамилия>Ветлугин</УТ2:Фамилия><УТ2:Имя>Степан</УТ2:Имя>"
+           "<УТ2:Отчество>Аркадьевич</УТ2:Отчество></ФИО><СНИЛС>" + snils + "</СНИЛС>" + periods + "</ЗЛ>";
+  }
+  // One СтажевыйПериод from..to (yyyy-mm-dd) with one ЛьготныйСтаж.
+  static std::string IsPeriod(const std::string& from, const std::string& to, const std::string& grounds) {
+    return "<СтажевыйПериод><ИС4:Период><УТ2:С>" + from + "</УТ2:С><УТ2:По>" + to + "</УТ2:По></ИС4:Период>"
+           "<ИС4:ЛьготныйСтаж>" + grounds + "</ИС4:ЛьготныйСтаж></СтажевыйПериод>";
+  }
+
+  // The Perechen of the fourth quarter of `year`, one subdivision, served by the stand-in server.
+  void WritePerechen(const std::string& regNum, int year, const std::string& workers) {
+    test::WriteFile(lists / "perechen.xml",
+                    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Перечень ОтчетныйГод=\"" + std::to_string(year) +
+                        "\" ОтчетныйПериод=\"12\" НакопитИтогом=\"0\" Тип=\"ИСХОДНЫЙ\">\n<Предприятие "
+                        "Наименование=\"Опытный завод\" РегНомер=\"" + regNum + "\">\n<Подразделение Номер=\"1\" "
+                        "Наименование=\"Цех\">\n<ПоименныйСписок>\n" + workers +
+                        "</ПоименныйСписок>\n</Подразделение>\n</Предприятие>\n</Перечень>\n");
+  }
+  static std::string ListWorker(const std::string& snils, const std::string& periods) {
+    return "<Работник СтраховойНомер=\"" + snils + "\" Фамилия=\"Ветлугин\" Имя=\"Степан\" Отчество=\"Аркадьевич\">" +
+           periods + "</Работник>\n";
+  }
+  static std::string ListPeriod(const std::string& from, const std::string& to, const std::string& content) {
+    return "<ПериодРаботы ДатаНач=\"" + from + "\" ДатаКон=\"" + to + "\">" + content + "</ПериодРаботы>";
+  }
+
+  // A batch run against the stand-in server; returns the exit code.
+  int RunWithServer(const std::string& options = "") {
+    std::filesystem::create_directories(lists);
+    test::TLivertoStubProcess stub(lists);
+    Configure(ServerConfig(stub.Port()) + options);
+    return Run();
   }
 };
 
@@ -114,6 +165,184 @@ TEST_F(BatchRunTest, ExampleEmployerIsReconciledAgainstTheServersPerechen) {
   EXPECT_NE(protocol.find("<b>Всего исходных: 1</b>"), std::string::npos);
   for (const char* part : {"body.part", "init.part", "corr.part", "footer.part"})
     EXPECT_FALSE(std::filesystem::exists(reports / part)) << part;
+}
+
+TEST_F(BatchRunTest, PortableDirectoryFormKeepsItsDataBesideTheProgram) {
+  std::filesystem::copy(kExample / "is", is, std::filesystem::copy_options::recursive);
+  // A program of its own with its configuration and classifier files beside it.
+  const std::filesystem::path app = work / "app";
+  std::filesystem::create_directories(app);
+  for (const char* file : {"zazoru", "perech-lmvt.xsd", "perech-lmvt-additional.xml"})
+    std::filesystem::copy_file(std::filesystem::path(ZAZORU_BINARY_DIR) / file, app / file);
+  test::TLivertoStubProcess stub(kExample / "lists");
+  test::WriteFile(app / "ZazoruConfig.ini",
+                  ServerConfig(stub.Port()) + "[Options]\nDebug=1\n[Directories]\nReport=" + reports.string() + "\n");
+  test::WriteFile(work / "p" / "keep.txt", "a directory named p is not the protocol directory");
+  const std::string arguments = "bpi '" + is.string() + "' p";
+  const std::string command = "cd '" + work.path().string() + "' && '" + (app / "zazoru").string() + "'";
+  EXPECT_EQ(RunAs("sh", "-c \"" + command + " " + arguments + "\""), 30) << Output();
+  EXPECT_NE(Protocol().find("использовался файл Перечня"), std::string::npos);
+  EXPECT_EQ(ListFilesByExtension(work / "p", ".html").size(), 0u);
+  EXPECT_TRUE(std::filesystem::is_directory(app / "logs"));
+  EXPECT_FALSE(std::filesystem::exists(config / "Zazoru"));  // nothing under the user's configuration
+}
+
+TEST_F(BatchRunTest, ProgramPathWithBpiTakesTheDirectoryForm) {
+  std::filesystem::copy(kExample / "is", is, std::filesystem::copy_options::recursive);
+  test::TLivertoStubProcess stub(kExample / "lists");
+  Configure(ServerConfig(stub.Port()));
+  const std::filesystem::path link = work / "x" / "bpidir" / "zazoru";
+  std::filesystem::create_directories(link.parent_path());
+  std::filesystem::create_symlink(std::filesystem::path(ZAZORU_BINARY_DIR) / "zazoru", link);
+  EXPECT_EQ(RunAs(link.string(), "'" + is.string() + "' '" + reports.string() + "'"), 30) << Output();
+  EXPECT_EQ(ListFilesByExtension(reports, ".html")[0].filename(), "ZAZORU-2023-4-REGNO-" + kRegNum + ".html");
+}
+
+TEST_F(BatchRunTest, NumberInANameOfAnotherCodePageIsFound) {
+  std::string file = test::ReadFile(kExample / "is" / "ПФР_087-104-003215_СЗВ-СТАЖ_2023.xml");
+  test::WriteFile(is / ("\xCF\xD4\xD0" + kRegNum + ".xml"), file);  // "ПФР" in windows-1251, no separator
+  test::TLivertoStubProcess stub(kExample / "lists");
+  Configure(ServerConfig(stub.Port()));
+  EXPECT_EQ(Run(), 30) << Output();
+  EXPECT_EQ(ListFilesByExtension(reports, ".html")[0].filename(), "ZAZORU-2023-4-REGNO-" + kRegNum + ".html");
+}
+
+TEST_F(BatchRunTest, DamagedReferenceListEndsWith29NamingItsLine) {
+  std::filesystem::copy(kExample / "is", is, std::filesystem::copy_options::recursive);
+  Configure("[Options]\nWithList=0\nTerritoryControl=1\n");
+  const std::filesystem::path data = config / "Zazoru";
+  test::WriteFile(data / "CrossingList.txt", "087-104-000001/087-104-003215/2021/3\r\n087-104-000002/B/20x1/3\r\n");
+  EXPECT_EQ(Run(), 29);
+  const std::string message = "Ошибка в файле " + (data / "CrossingList.txt").string() +
+                              ", строка 2: значение \"20x1\" не является целым числом";
+  EXPECT_NE(Output().find(message), std::string::npos) << Output();
+  auto logs = ListFilesByExtension(data / "logs", ".log");
+  ASSERT_EQ(logs.size(), 1u);
+  std::string log = test::ReadFile(logs[0]);
+  EXPECT_NE(log.find(message), std::string::npos) << log;
+  EXPECT_NE(log.find("***критическая ошибка"), std::string::npos);
+  EXPECT_EQ(ListFilesByExtension(reports, ".html").size(), 0u);
+  // The list is left as it was for the user to mend.
+  EXPECT_NE(test::ReadFile(data / "CrossingList.txt").find("20x1"), std::string::npos);
+
+  std::filesystem::remove(data / "CrossingList.txt");
+  test::WriteFile(data / "RightList.txt", "087-104/11111111 01.01.2023 31.02.2023\n");
+  EXPECT_EQ(Run(), 29);
+  EXPECT_NE(Output().find("RightList.txt, строка 1: значение \"31.02.2023\" не является датой"), std::string::npos)
+      << Output();
+}
+
+TEST_F(VerificationRunTest, PiecesOfCrossingPeriodsKeepTheirSeniorityBasis) {
+  const std::string grounds = "<ИС4:ВЛ><ИС4:Основание>27-ГД</ИС4:Основание><ИС4:ДоляСтавки>0.5</ИС4:ДоляСтавки></ИС4:ВЛ>"
+                              "<ИС4:ИС><ИС4:Основание>СЕЗОН</ИС4:Основание></ИС4:ИС>";
+  WriteStazh2023(Person("112-233-445 95", IsPeriod("2023-10-01", "2023-11-30", grounds) +
+                                              IsPeriod("2023-11-01", "2023-12-31", grounds)));
+  auto period = [](const char* from, const char* to, const char* rate) {
+    return ListPeriod(from, to, std::string("<ОснованиеЛьготы>27-ГД</ОснованиеЛьготы><Ставка>") + rate +
+                                    "</Ставка><ОснованиеИсчисленияСтажа>СЕЗОН</ОснованиеИсчисленияСтажа>");
+  };
+  WritePerechen(kRegNum, 2023,
+                ListWorker("112-233-445 95", period("01.10.2023", "31.10.2023", "0.5") +
+                                                 period("01.11.2023", "30.11.2023", "1") +
+                                                 period("01.12.2023", "31.12.2023", "0.5")));
+  EXPECT_EQ(RunWithServer(), 30) << Output();
+  std::string protocol = Protocol();
+  EXPECT_NE(protocol.find("Периоды стажа пересекаются"), std::string::npos);  // the crossing itself is still an error
+  EXPECT_EQ(protocol.find("Несовпадение основания исчисления стажа"), std::string::npos);
+  EXPECT_EQ(protocol.find("Периоды работы, указанные в ИС, но отсутствующие"), std::string::npos);
+}
+
+TEST_F(VerificationRunTest, PiecesOfCrossingPeriodsShareTheir27PDRKHours) {
+  const std::string grounds = "<ИС4:ВЛ><ИС4:Основание>27-ПДРК</ИС4:Основание><ИС4:ДоляСтавки>0.5</ИС4:ДоляСтавки>"
+                              "<ВС2:ВыработкаВчасах><ВС2:Часы>60</ВС2:Часы></ВС2:ВыработкаВчасах></ИС4:ВЛ>";
+  WriteStazh2023(Person("112-233-445 95", IsPeriod("2023-10-01", "2023-11-30", grounds) +
+                                              IsPeriod("2023-11-01", "2023-12-31", grounds)));
+  auto period = [](const char* from, const char* to, const char* rate, const char* hours) {
+    return ListPeriod(from, to, std::string("<ОснованиеЛьготы>27-ПДРК</ОснованиеЛьготы><Ставка>") + rate +
+                                    "</Ставка><Часы>" + hours + "</Часы>");
+  };
+  auto perechen = [&](const char* lastHours) {
+    WritePerechen(kRegNum, 2023,
+                  ListWorker("112-233-445 95", period("01.10.2023", "31.10.2023", "0.5", "40") +
+                                                   period("01.11.2023", "30.11.2023", "1", "40") +
+                                                   period("01.12.2023", "31.12.2023", "0.5", lastHours)));
+  };
+  // The IS total of 120 hours against the same total in the Perechen: no difference.
+  perechen("40");
+  RunWithServer();
+  EXPECT_EQ(Protocol().find("Расхождение в количестве часов"), std::string::npos);
+  // Against 110 hours the difference names the whole IS total.
+  std::filesystem::remove(ListFilesByExtension(reports, ".html")[0]);
+  perechen("30");
+  RunWithServer();
+  std::string protocol = Protocol();
+  size_t table = protocol.find("Расхождение в количестве часов по льготам 27-ПДРК");
+  ASSERT_NE(table, std::string::npos);
+  EXPECT_NE(protocol.find("120 часов 0 минут", table), std::string::npos);
+  EXPECT_NE(protocol.find("110 часов 0 минут", table), std::string::npos);
+}
+
+TEST_F(VerificationRunTest, WorkedTimeOfZeroWrittenAs00IsNoWorkedTime) {
+  const std::string grounds = "<ИС4:ОУТ><ИС4:Код>27-2</ИС4:Код><ИС4:ПозицияСписка>23200000-13786</ИС4:ПозицияСписка>"
+                              "</ИС4:ОУТ>";
+  WriteStazh2023(Person("112-233-445 95", IsPeriod("2023-10-01", "2023-12-31", grounds)));
+  const std::string kind = "<ОснованиеЛьготы>27-2</ОснованиеЛьготы><ПозицияСписка>23200000-13786</ПозицияСписка>"
+                           "<Ставка>1</Ставка>";
+  WritePerechen(kRegNum, 2023,
+                ListWorker("112-233-445 95",
+                           ListPeriod("01.10.2023", "31.10.2023",
+                                      kind + "<ФактическиОтработано><Месяцев>00</Месяцев><Дней>00</Дней>"
+                                             "</ФактическиОтработано>") +
+                               ListPeriod("01.11.2023", "31.12.2023", kind)));
+  RunWithServer();
+  std::string protocol = Protocol();
+  EXPECT_EQ(protocol.find("Периоды работы, указанные в ИС, но отсутствующие"), std::string::npos);
+  EXPECT_EQ(protocol.find("Периоды работы, указанные в поименном списке к Перечню, но отсутствующие"),
+            std::string::npos);
+  EXPECT_EQ(protocol.find("Фактически отработано"), std::string::npos);
+}
+
+TEST_F(VerificationRunTest, ClassesOfPaymentsWithoutRowCodeAreAllCompared) {
+  // СЗВ-ИСХ: one person with two payments of the additional tariff, classes in either order, against
+  // a Perechen period of class 3.1 only.
+  const std::string regNum = "087-001-000001";
+  std::string file = test::ReadFile(test::TestDataPath("is/szv_isx_2017_af.xml"));
+  size_t from = file.find("<СтажевыйПериод>"), to = file.find("</СЗВ-ИСХ>");
+  WritePerechen(regNum, 2017,
+                "<Работник СтраховойНомер=\"150-160-170 80\" Фамилия=\"Соколов\" Имя=\"Пётр\">" +
+                    ListPeriod("01.01.2017", "31.12.2017",
+                               "<ОснованиеЛьготы>27-1</ОснованиеЛьготы><ПозицияСписка>1010100А-11443</ПозицияСписка>"
+                               "<Ставка>1</Ставка><ДополнительныйТариф>ДТ</ДополнительныйТариф><КлассУТ>3.1</КлассУТ>") +
+                    "</Работник>\n");
+  for (const auto& [first, second] : {std::pair{"3.1", "3.2"}, std::pair{"3.2", "3.1"}}) {
+    SCOPED_TRACE(std::string(first) + " then " + second);
+    auto payment = [](const char* month, const char* wc) {
+      return std::string("<Период><Месяц>") + month + "</Месяц><КодСОУТ>" + wc + "</КодСОУТ>"
+             "<ИС:ДопТарифП1>100</ИС:ДопТарифП1></Период>";
+    };
+    test::WriteFile(is / (regNum + "_isx.xml"),
+                    file.substr(0, from) +
+                        "<СтажевыйПериод><ИС:Период><УТ:С>2017-01-01</УТ:С><УТ:По>2017-12-31</УТ:По></ИС:Период>"
+                        "<ИС:ЛьготныйСтаж><ИС:ОУТ><ИС:Код>27-1</ИС:Код><ИС:ПозицияСписка>1010100А-11443"
+                        "</ИС:ПозицияСписка></ИС:ОУТ></ИС:ЛьготныйСтаж></СтажевыйПериод><ВыплатыДТ>" +
+                        payment("Янв", first) + payment("Фев", second) + "</ВыплатыДТ>" + file.substr(to));
+    for (const auto& old : ListFilesByExtension(reports, ".html")) std::filesystem::remove(old);
+    EXPECT_EQ(RunWithServer(), 30) << Output();
+    std::string protocol = Protocol();
+    size_t table = protocol.find("ЗЛ с ошибками по условиям труда");
+    ASSERT_NE(table, std::string::npos);
+    EXPECT_NE(protocol.find("<td>3.2 (все периоды)</td>", table), std::string::npos) << protocol.substr(table, 2000);
+  }
+}
+
+TEST_F(VerificationRunTest, NoErrorsIsNotSaidUnderARedVerdict) {
+  // IS files with early-pension workers and no Perechen: verdict 23.
+  std::filesystem::copy(kExample / "is", is, std::filesystem::copy_options::recursive);
+  EXPECT_EQ(RunWithServer(), 23) << Output();
+  std::string protocol = Protocol();
+  EXPECT_NE(protocol.find("Найдены ИС с льготниками (Исхд, либо Исхд и Корр, либо Корр), перечень не найден"),
+            std::string::npos);
+  EXPECT_EQ(protocol.find("Ошибок нет"), std::string::npos);
 }
 
 }  // namespace

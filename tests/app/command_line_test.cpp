@@ -35,6 +35,16 @@ TEST(CommandLineTest, WindowedAndPortableForms) {
   TCommandLine valueP = ParseCommandLine({"zazoru", "/bpi", "p"});
   EXPECT_TRUE(valueP.Portable);
   EXPECT_EQ(valueP.RegNum.value_or(""), "p");
+  // Any batch form followed by "p" is portable; "p" is never taken for the protocol directory.
+  for (const char* p : {"p", "P"}) {
+    TCommandLine dirP = ParseCommandLine({"zazoru", "bpi", "/nowhere", p});
+    EXPECT_TRUE(dirP.Batch && dirP.Portable) << p;
+    EXPECT_EQ(dirP.DirPD.value_or(""), "/nowhere");
+    EXPECT_FALSE(dirP.DirReport.has_value()) << p;
+  }
+  TCommandLine reportP = ParseCommandLine({"zazoru", "bpi", "/nowhere", "/reports", "p"});
+  EXPECT_TRUE(reportP.Portable);
+  EXPECT_EQ(reportP.DirReport.value_or(""), "/reports");
 }
 
 TEST(CommandLineTest, SelectorWithoutValueAndSecondSelector) {
@@ -50,6 +60,14 @@ TEST(CommandLineTest, ProgramPathIsExaminedToo) {
   EXPECT_TRUE(line.Batch);
   EXPECT_EQ(line.DirPD.value_or(""), "/data/is");
   EXPECT_FALSE(line.DirReport.has_value());
+  // A directory of the path named "bpi..." follows a "/": the path still selects the directory form.
+  TCommandLine slash = ParseCommandLine({"/tmp/x/bpidir/zazoru", "/data/is", "/reports"});
+  EXPECT_TRUE(slash.Batch);
+  EXPECT_EQ(slash.DirPD.value_or(""), "/data/is");
+  EXPECT_EQ(slash.DirReport.value_or(""), "/reports");
+  EXPECT_EQ(slash.RegNum.value_or("?"), "");
+  // Only a real argument selects the number form.
+  EXPECT_EQ(ParseCommandLine({"/usr/bin/zazoru", "/BPI", "123-456-789012"}).RegNum.value_or(""), "123-456-789012");
 }
 
 TEST(CommandLineTest, RegistrationNumberTakenFromTheDirectorysFileNames) {
@@ -73,6 +91,18 @@ TEST(CommandLineTest, NumberSearchInOneName) {
   EXPECT_EQ(RegNumInFileName("123-456-78901.xml"), "");
   EXPECT_EQ(RegNumInFileName("short.xml"), "");
   EXPECT_EQ(RegNumInFileName("--------------------"), "");
+  // Names in an 8-bit code page: a byte that starts no valid UTF-8 sequence is one character.
+  EXPECT_EQ(RegNumInFileName("\xDE" "123-456-789012.xml"), "123-456-789012");  // "Ю" in windows-1251
+  EXPECT_EQ(RegNumInFileName("\xFF" "123-456-789012.xml"), "123-456-789012");
+  EXPECT_EQ(RegNumInFileName("\xCF\xD4\xD0_123-456-789012_\xD1\xC7\xC2.xml"), "123-456-789012");
+  EXPECT_EQ(RegNumInFileName("\xE0" "12-345-678901.xml"), "");  // still two digits before the hyphen
+}
+
+TEST(CommandLineTest, NumbersInNamesThatAreNotUtf8) {
+  test::TempDir dir;
+  test::WriteFile(dir / "\xDE" "123-456-789012.xml", "");
+  TCommandLine line = ParseCommandLine({"zazoru", "bpi", dir.path().string()});
+  EXPECT_EQ(line.RegNum.value_or(""), "123-456-789012");
 }
 
 }  // namespace

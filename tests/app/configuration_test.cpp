@@ -2,6 +2,7 @@
 
 #include "app/config_file.h"
 #include "app/ini_file.h"
+#include "settings/list_file_error.h"
 #include "settings/scramble.h"
 #include "support/process_state.h"
 #include "support/test_support.h"
@@ -137,9 +138,59 @@ TEST_F(ConfigurationTest, WritingKeepsForeignKeysAndFailsOnAReadOnlyPlace) {
   EXPECT_FALSE(WriteConfiguration(s, dir / "file" / "sub"));  // a file where the directory should be
 }
 
-TEST_F(ConfigurationTest, BrokenCrossingListStopsTheReading) {
-  test::WriteFile(dir / "CrossingList.txt", "A/B/x/1\n");
-  EXPECT_THROW(ReadConfiguration(s, dir.path()), std::runtime_error);
+TEST_F(ConfigurationTest, QuotedValuesLoseOnePairOfQuotes) {
+  test::WriteFile(dir / "ZazoruConfig.ini",
+                  "[LivertoServer]\nName=\"my host\"\nPort='8080'\nApp=\"\"list4\"\"\nLogin=\"half\n"
+                  "Password=\"\"\nConnect=\"1\"\n[Directories]\nReport = \" /reports \" \nIS=\"/is'\n");
+  ReadConfiguration(s, dir.path());
+  EXPECT_EQ(s.FULMachine, "my host");
+  EXPECT_EQ(s.FULPort, "8080");
+  EXPECT_EQ(s.FULAppName, "\"list4\"");  // one pair only
+  EXPECT_EQ(s.FULLogin, "\"half");        // no pair: as written
+  EXPECT_EQ(s.FULPass, "");
+  EXPECT_TRUE(s.UseUL());  // numbers too
+  EXPECT_EQ(s.FDirReport, " /reports ");
+  EXPECT_EQ(s.FDirPD, "\"/is'");  // quotes that do not match stay
+
+  // Values that reading would change are written so that they read back as they were.
+  s.FULMachine = "\"quoted\"";
+  s.FDirList = " /lists with blanks ";
+  s.FULPort = "'";
+  ASSERT_TRUE(WriteConfiguration(s, dir.path()));
+  TSettings& r = TSettings::GetInstance();
+  r.FDirPD.clear();
+  r.FDirReport.clear();
+  ReadConfiguration(r, dir.path());
+  EXPECT_EQ(r.FULMachine, "\"quoted\"");
+  EXPECT_EQ(r.FDirList, " /lists with blanks ");
+  EXPECT_EQ(r.FULPort, "'");
+  EXPECT_EQ(r.FDirReport, " /reports ");
+}
+
+TEST_F(ConfigurationTest, DamagedReferenceListsNameTheFileTheLineAndTheValue) {
+  auto failure = [&](const char* name, const std::string& text) {
+    test::WriteFile(dir / name, text);
+    try {
+      ReadConfiguration(s, dir.path());
+    } catch (const TListFileError& e) {
+      std::filesystem::remove(dir / name);
+      return std::string(e.what());
+    }
+    std::filesystem::remove(dir / name);
+    return std::string("no failure");
+  };
+  const std::string cross = (dir / "CrossingList.txt").string();
+  EXPECT_EQ(failure("CrossingList.txt", "A/B/2021/3\r\n\r\nA/B/20x1/3\r\n"),
+            "Ошибка в файле " + cross + ", строка 3: значение \"20x1\" не является целым числом");
+  EXPECT_EQ(failure("CrossingList.txt", "A/B/2021/x\n"),
+            "Ошибка в файле " + cross + ", строка 1: значение \"x\" не является целым числом");
+  const std::string rights = (dir / "RightList.txt").string();
+  EXPECT_EQ(failure("RightList.txt", "123-456/11000000\n123/00000001 01.01.2023 31.02.2023\n"),
+            "Ошибка в файле " + rights + ", строка 2: значение \"31.02.2023\" не является датой в формате дд.мм.гггг");
+  EXPECT_EQ(failure("RightList.txt", "123/00000001            2023-01-01\n"),
+            "Ошибка в файле " + rights + ", строка 1: значение \"2023-01-01\" не является датой в формате дд.мм.гггг");
+  // Sound lists with the placeholders of unset dates load.
+  EXPECT_EQ(failure("RightList.txt", "123/00000001            31.12.2022\n123-456\n"), "no failure");
 }
 
 TEST_F(ConfigurationTest, ShippedDefaultFilesAreCopiedButNeverOverwritten) {

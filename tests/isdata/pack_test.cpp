@@ -283,6 +283,15 @@ TEST_F(PackTest, PaymentsBefore2017CountWithAMonthRowInsideAPeriod) {
   std::unique_ptr<TPack> szv64 = Pack(File("szv64_2013_cp1251.xml"));
   ASSERT_EQ(szv64->Workers.size(), 1u);
   EXPECT_THAT(Payments(*szv64->Workers[0]), ElementsAre("27-1 1500  400"));
+
+  // A sum that is not a number ends the reading after the good sums of its own row have been placed.
+  errors.clear();
+  const std::string row = "<СуммаВыплатПоДопТарифу27-1>1500</СуммаВыплатПоДопТарифу27-1>";
+  std::unique_ptr<TPack> bad = Pack(Xml(Changed(
+      "szv64_2013_cp1251.xml", {{row, row + "<СуммаВыплатПоДопТарифу27-2-18>bad</СуммаВыплатПоДопТарифу27-2-18>"}})));
+  ASSERT_EQ(bad->Workers.size(), 1u);
+  EXPECT_THAT(Payments(*bad->Workers[0]), ElementsAre("27-1 1500  400"));
+  EXPECT_EQ(errors.size(), 1u);
 }
 
 TEST_F(PackTest, EFS1SubsectionsCarryTheirYears) {

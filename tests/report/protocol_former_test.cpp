@@ -53,7 +53,7 @@ class ProtocolFormerTest : public test::FreshProcessTest {
 };
 
 TEST_F(ProtocolFormerTest, TwoSetsMakeOneProtocolWithBothPeriodsAndAllPacks) {
-  searchErrors.push_back(std::make_unique<TProtocolMessage>("Общее сообщение", true));
+  searchErrors.push_back(std::make_unique<TProtocolMessage>("Общее сообщение", false));
   searchErrors.push_back(std::make_unique<TListError>("Перечень за первый квартал", 2023, 1, nullptr, false));
   TProtocolFormer former(searchErrors);
 
@@ -105,6 +105,33 @@ TEST_F(ProtocolFormerTest, TwoSetsMakeOneProtocolWithBothPeriodsAndAllPacks) {
   EXPECT_TRUE(text.ends_with("</body>\n</html>\n"));
   for (const char* part : {"body.part", "init.part", "corr.part", "footer.part"})
     EXPECT_FALSE(std::filesystem::exists(dir / part)) << part;
+}
+
+TEST_F(ProtocolFormerTest, NoErrorsIsSaidOnlyOfAPartWithoutAnyError) {
+  struct Case {
+    const char* what;
+    bool searchError;
+    int verdict;
+    bool said;
+  } cases[] = {
+      {"warnings only", false, 0, true},
+      {"a verdict that is no error", false, 11, true},
+      {"a red verdict", false, 23, false},
+      {"a red search message", true, 0, false},
+  };
+  for (const Case& c : cases) {
+    TMessageList messages;
+    messages.push_back(std::make_unique<TProtocolMessage>("Сообщение поиска", c.searchError));
+    TProtocolFormer former(messages);
+    TVerificationResults part;
+    part.fYear = 2023;
+    part.fPeriod = 2;
+    part.fWarningResults.push_back(std::make_unique<TProtocolMessage>("Предупреждение набора", false));
+    if (c.verdict != 0) part.fPreZazoruResult = std::make_unique<TPreZazoruResult>(c.verdict);
+    former.formProtocolPart(part);
+    std::string text = Read(former.printProtocol(1));
+    EXPECT_EQ(Count(text, "<h3>Ошибок нет</h3>"), c.said ? 1u : 0u) << c.what;
+  }
 }
 
 TEST_F(ProtocolFormerTest, NoCorrectingPacksAndNoVerifiedSet) {

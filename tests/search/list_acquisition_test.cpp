@@ -2,7 +2,10 @@
 // loopback), the handling of its replies, the header check and the schema check of local files.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
 #include <chrono>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -109,6 +112,22 @@ class ListAcquisitionTest : public test::FreshProcessTest {
 
 // ---------------------------------------------------------------------------------------------
 // Server mode
+
+TEST(LivertoStubTest, HelpAnswersWithTheUsageAndSuccess) {
+  test::TempDir dir;
+  const std::string out = (dir / "out.txt").string();
+  auto run = [&](const std::string& arguments) {
+    int status = std::system(("'" + test::TLivertoStubProcess::StubPath().string() + "' " + arguments + " > '" + out +
+                              "' 2>&1")
+                                 .c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  };
+  EXPECT_EQ(run("--help"), 0);
+  EXPECT_EQ(test::ReadFile(out).rfind("usage: liverto-stub --dir DIR", 0), 0u) << test::ReadFile(out);
+  EXPECT_EQ(run("--port 1 -h"), 0);
+  EXPECT_EQ(run("--bogus"), 2);  // a wrong argument is still refused
+  EXPECT_NE(test::ReadFile(out).find("bad argument --bogus"), std::string::npos);
+}
 
 TEST_F(ListAcquisitionTest, SecondQuarterSetAsksForQuarters432AndTakesItsOwn) {
   test::WriteFile(fDir / "a_q4.xml", PerechenXml(kOldNumber, "2023", "12"));

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "settings/list_file_error.h"
 #include "settings/settings.h"
 #include "support/process_state.h"
 #include "support/test_support.h"
@@ -113,7 +114,12 @@ TEST_F(RightsListTest, ExtendedModeNeedsTheFlagAndAValidityCoveringTheWorkPeriod
 }
 
 TEST_F(RightsListTest, InvalidDateFailsOnlyDatedCalls) {
-  Load("123-456-789012/11111111 32.13.2023 31.12.2023\n");
+  // A file with such a date is refused when it is loaded, naming its line; an entry made otherwise
+  // fails the dated calls that consult it.
+  EXPECT_THROW(Load("123-456-789012/11111111\n123-456-789012/11111111 32.13.2023 31.12.2023\n"), TListFileError);
+  s.FTerrCodeRightList.clear();
+  s.FTerrCodeRightList.emplace_back("123-456-789012", true, true, true, true, true, true, true, true, "32.13.2023",
+                                    "31.12.2023");
   EXPECT_THROW(Right("МКС", "01.02.2023", "31.03.2023", 2023, 1), std::runtime_error);
   EXPECT_TRUE(Right("all", "01.02.2023", "31.03.2023", -1, -1));
 }

@@ -145,11 +145,13 @@ class TestMainWindow : public QObject {
     test::WriteFile(dir / "077-001-000123_2.xml", "<x/>");
     test::WriteFile(dir / "x123-456-789012y.xml", "<x/>");
     test::WriteFile(dir / "notes-111-222-333333.txt", "");
+    test::WriteFile(dir / "\xCF\xD4\xD0" "555-666-777888.xml", "<x/>");  // a windows-1251 name
     Retype(w->EDirIS, QString::fromStdString(dir.string()));
     QCOMPARE(s->FDirPD, dir.string());
-    QCOMPARE(w->ComboBox1->count(), 2);
+    QCOMPARE(w->ComboBox1->count(), 3);
     QCOMPARE(w->ComboBox1->itemText(0), QString("077-001-000123"));
     QCOMPARE(w->ComboBox1->itemText(1), QString("123-456-789012"));
+    QCOMPARE(w->ComboBox1->itemText(2), QString("555-666-777888"));
     // Picking one fills the masked edit.
     w->ComboBox1->setFocus();
     QTest::keyClick(w->ComboBox1, Qt::Key_Down);

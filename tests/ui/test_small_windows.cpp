@@ -12,6 +12,7 @@
 
 #include "settings/scramble.h"
 #include "settings/settings.h"
+#include "support/test_support.h"
 #include "ui/about_form.h"
 #include "ui/error_list_form.h"
 #include "ui/login_form.h"
@@ -76,6 +77,61 @@ class TestSmallWindows : public QObject {
     QVERIFY(accepted);
     QCOMPARE(UnscrambleText(s->FCrossUserDB, kLoginKey), std::string("db"));
     QVERIFY(s->FULLogin.empty());
+  }
+
+  void loginRefusesCharactersOutsideTheCodePage() {
+    // The stored form is windows-1251: such characters would not come back from it.
+    TLoginForm* login = fx->manager->LoginForm();
+    QStringList messages;
+    bool accepted = false;
+    QVERIFY(WithModal([&] { accepted = login->Execute(ltServer); },
+                      [&](QWidget*) {
+                        Type(login->eLogin, "Müllerß");
+                        Type(login->ePassword, "pässwörd");
+                        messages << MessageOf([&] { QTest::mouseClick(login->bbOK, Qt::LeftButton); });
+                        Retype(login->eLogin, "Мюллер");
+                        messages << MessageOf([&] { QTest::mouseClick(login->bbOK, Qt::LeftButton); });
+                        QVERIFY(login->isVisible());
+                        QVERIFY(s->FULLogin.empty() && s->FULPass.empty());
+                        Retype(login->ePassword, "пароль№1");
+                        QTest::mouseClick(login->bbOK, Qt::LeftButton);
+                      }));
+    QCOMPARE(messages.value(0), QString("Имя пользователя содержит недопустимые символы: üß. Допустимы латинские и "
+                                        "русские буквы, цифры и знаки препинания."));
+    QCOMPARE(messages.value(1), QString("Пароль содержит недопустимые символы. Допустимы латинские и русские буквы, "
+                                        "цифры и знаки препинания."));
+    QVERIFY(accepted);
+    QCOMPARE(UnscrambleText(s->FULPass, kPasswordKey), std::string("пароль№1"));
+    // The same window takes the re-registration database's credentials from the settings window.
+    QString crossMessage;
+    WithModal([&] { accepted = login->Execute(ltCrossDB); },
+              [&](QWidget*) {
+                Type(login->eLogin, "dbuser");
+                Type(login->ePassword, "€uro✓");
+                crossMessage = MessageOf([&] { QTest::mouseClick(login->bbOK, Qt::LeftButton); });
+                QTest::mouseClick(login->bbCancel, Qt::LeftButton);
+              });
+    QVERIFY(crossMessage.startsWith("Пароль содержит недопустимые символы"));
+    QVERIFY(!accepted);
+    QVERIFY(s->FCrossUserDB.empty());
+  }
+
+  void damagedReferenceListIsShownBeforeAnyWindow() {
+    test::WriteFile(fx->dataDir() / "RightList.txt", "087-104/11111111\n087-104/00000001 01.01.2023 31.02.2023\n");
+    TWorkManagerForm manager(false);
+    bool thrown = false;
+    const QString message = MessageOf([&] {
+      try {
+        manager.Prepare();
+      } catch (const std::exception&) {
+        thrown = true;
+      }
+    });
+    QVERIFY(thrown);
+    QCOMPARE(message, QString::fromStdString("Ошибка в файле " + (fx->dataDir() / "RightList.txt").string() +
+                                             ", строка 2: значение \"31.02.2023\" не является датой в формате "
+                                             "дд.мм.гггг"));
+    QVERIFY(!manager.MainWindow());
   }
 
   void aboutShowsTheVersionLine() {

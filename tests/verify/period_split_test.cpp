@@ -4,6 +4,7 @@
 #include "period_fixture.h"
 #include "report/result_records.h"
 #include "report/result_tables.h"
+#include "settings/strings.h"
 #include "verify/period_merge.h"
 
 namespace zz {
@@ -91,6 +92,37 @@ TEST_F(PeriodSplitTest, OnlyTheSameKindWithoutWorkedTimeIsSplit) {
     EXPECT_EQ(Divide(w), (Strings{"01.01.2023-31.03.2023:0.5", "01.02.2023-30.06.2023:0.5"})) << c.what;
     EXPECT_TRUE(errors.empty()) << c.what;
   }
+  // Worked time written as "00" (or left empty) is no worked time: such periods are split.
+  TWorker* w = Worker();
+  Add(w, "01.01.2023", "31.03.2023", 0.5)->Months = "00";
+  TWorkPeriod* zero = Add(w, "01.02.2023", "30.06.2023", 0.5);
+  zero->Days = "000";
+  zero->Hours = "";
+  errors.clear();
+  EXPECT_EQ(Divide(w), (Strings{"01.01.2023-31.01.2023:0.5", "01.02.2023-31.03.2023:1", "01.04.2023-30.06.2023:0.5"}));
+  EXPECT_EQ(errors.size(), 1u);
+}
+
+TEST_F(PeriodSplitTest, PiecesKeepTheSeniorityBasisAndShareTheHoursByDays) {
+  TWorker* w = Worker();
+  TWorkPeriod* a = Add(w, "01.10.2023", "30.11.2023", 0.5);  // 61 days, 60 hours
+  TWorkPeriod* b = Add(w, "01.11.2023", "31.12.2023", 0.5);  // 61 days, 60 hours 30 minutes
+  for (TWorkPeriod* p : {a, b}) {
+    p->SetSeniorityBase("СЕЗОН");
+    p->PDRKHours = 60;
+  }
+  b->PDRKMinutes = 30;
+  ASSERT_EQ(Divide(w).size(), 3u);
+  Strings hours;
+  double total = 0;
+  for (const TWorkPeriod* p : w->WorkPeriods) {
+    EXPECT_EQ(p->SeniorityBase(), "СЕЗОН");
+    hours.push_back(FormatNumber(p->PDRKHours) + ":" + FormatNumber(p->PDRKMinutes));
+    total += p->PDRKHours * 60 + p->PDRKMinutes;
+  }
+  // 31 of a's 61 days; 30 days of each; the rest of b. Whole minutes, the total as read.
+  EXPECT_EQ(hours, (Strings{"30:30", "59:15", "30:45"}));
+  EXPECT_EQ(total, 120 * 60 + 30);
 }
 
 TEST_F(PeriodSplitTest, TouchingEndsAreAnOverlapButAdjacentPeriodsAreNot) {

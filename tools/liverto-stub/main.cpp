@@ -48,6 +48,7 @@ struct TOptions {
   std::optional<std::string> Pass;
   std::string Version = "stub-1.0";
   int FailStatus = 0;  // answer every query with this HTTP status
+  bool Help = false;
   bool Close = false;  // close the connection in the middle of every reply
   int CloseAfter = -1; // send only this many bytes of every reply body, then close the connection
   int CutReply = -1;   // answer with only this many bytes of every reply, its length announced as that
@@ -56,12 +57,13 @@ struct TOptions {
   std::optional<std::string> ErrorExplanation;
 };
 
-void Usage() {
-  std::cerr << "usage: liverto-stub --dir DIR [--port N] [--app NAME] [--user U] [--pass P] [--version V]\n"
-               "                    [--fail-status CODE] [--close] [--close-after BYTES] [--cut-reply BYTES]\n"
-               "                    [--delay-ms N]\n"
-               "                    [--error-message TEXT [--error-explanation TEXT]]\n"
-               "  --port 0 (the default) picks a free port; the first output line names it.\n";
+void Usage(std::ostream& out) {
+  out << "usage: liverto-stub --dir DIR [--port N] [--app NAME] [--user U] [--pass P] [--version V]\n"
+         "                    [--fail-status CODE] [--close] [--close-after BYTES] [--cut-reply BYTES]\n"
+         "                    [--delay-ms N]\n"
+         "                    [--error-message TEXT [--error-explanation TEXT]]\n"
+         "       liverto-stub --help\n"
+         "  --port 0 (the default) picks a free port; the first output line names it.\n";
 }
 
 bool ParseInt(const std::string& text, int& value) {
@@ -99,6 +101,8 @@ std::optional<TOptions> ParseOptions(int argc, char** argv) {
       o.Version = v;
     } else if (a == "--fail-status" && value(v) && ParseInt(v, o.FailStatus) && o.FailStatus >= 100 &&
                o.FailStatus < 600) {
+    } else if (a == "--help" || a == "-h") {
+      o.Help = true;
     } else if (a == "--close") {
       o.Close = true;
     } else if (a == "--close-after" && value(v) && ParseInt(v, o.CloseAfter) && o.CloseAfter >= 0) {
@@ -113,7 +117,7 @@ std::optional<TOptions> ParseOptions(int argc, char** argv) {
       return std::nullopt;
     }
   }
-  if (!haveDir) return std::nullopt;
+  if (!haveDir && !o.Help) return std::nullopt;
   return o;
 }
 
@@ -240,8 +244,12 @@ std::string FindList(const fs::path& dir, const std::string& regNum, int year, i
 int main(int argc, char** argv) {
   std::optional<TOptions> parsed = ParseOptions(argc, argv);
   if (!parsed) {
-    Usage();
+    Usage(std::cerr);
     return 2;
+  }
+  if (parsed->Help) {
+    Usage(std::cout);
+    return 0;
   }
   const TOptions options = *parsed;
   std::signal(SIGPIPE, SIG_IGN);
