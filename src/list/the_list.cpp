@@ -349,8 +349,8 @@ bool TTheList::ReadWorkPeriod(TWorkPeriod* n, const TMyNode* r, TDate QEnd, TDat
 
 void TTheList::MergeOrAppend(TWorker* worker, TWorkPeriod* n, const std::string& numSub) {
   const bool groups28 = n->Bases.HasBases("28-1") || n->Bases.HasBases("28-2");
-  for (TWorkPeriod* x : worker->WorkPeriods) {
-    if (x->Start != n->Start || x->Finish != n->Finish) continue;
+  std::vector<TWorkPeriod*>& sameDates = fPeriodsByDates[{worker, n->Start, n->Finish}];
+  for (TWorkPeriod* x : sameDates) {
     bool merge = false;
     if (x->Matches(*n)) {
       merge = true;
@@ -368,6 +368,7 @@ void TTheList::MergeOrAppend(TWorker* worker, TWorkPeriod* n, const std::string&
   }
   n->NumSub = numSub;
   worker->AddWorkperiod(n);
+  sameDates.push_back(n);
 }
 
 void TTheList::AddPosition(TPosition* position) {
