@@ -36,6 +36,19 @@ bool OverlapAllowed(const TWorkPeriod& a, const TWorkPeriod& b) {
          InStringArray(CrossingAllowedAddPdData, Trim(b.AddPdData.ToString()));
 }
 
+// Two pieces of R that the divider cuts apart: same kind, no worked time on either, same seniority
+// basis, overlapping (ends included) and not exactly the same dates.
+bool Cross(const TWorkPeriod& a, const TWorkPeriod& b) {
+  if (a.BasesAndCode() != b.BasesAndCode()) return false;
+  if (!NoWorkedTimeTexts(a) || !NoWorkedTimeTexts(b)) return false;
+  if (a.SeniorityBase() != b.SeniorityBase()) return false;
+  if (!(a.Finish >= b.Start && b.Finish >= a.Start)) return false;
+  return !(a.Start == b.Start && a.Finish == b.Finish);
+}
+
+// A worker has few periods as a rule: up to this many, look-ups scan them instead of filing them.
+constexpr size_t kScanned = 16;
+
 using TDates = std::pair<TDate, TDate>;
 
 TDates DatesOf(const TWorkPeriod& p) { return {p.Start, p.Finish}; }
@@ -55,10 +68,8 @@ struct TDatesHash {
 // Places in a list of periods, by the periods' dates, each in list order.
 using TByDates = std::unordered_map<TDates, std::vector<size_t>, TDatesHash>;
 
-// The members of the divider's list R that a later period may cross. Two periods cross when they
-// are of the same kind (codes, position code, seniority basis), neither has worked time, and they
-// overlap (ends included) without having exactly the same dates. So only members of the same kind
-// without worked time are candidates, and, the later periods coming by start, a member that
+// The members of the divider's list R that a later period may cross (Cross). Few members are
+// scanned. Otherwise only members of the same kind without worked time are candidates, and, the later periods coming by start, a member that
 // ends before the current one starts never will again. The live members of a kind are kept by dates, each
 // dates' places in R in order, so that the first crossing member in R's order is found among the
 // distinct dates still open instead of among all of R.
@@ -66,11 +77,11 @@ class TCrossCandidates {
  public:
   static constexpr size_t kNone = SIZE_MAX;
 
-  explicit TCrossCandidates(std::vector<TWorkPeriod*>& members) : fR(members) {}
+  TCrossCandidates(std::vector<TWorkPeriod*>& members, bool scan) : fR(members), fScan(scan) {}
 
   void Add(TWorkPeriod* p) {
     fR.push_back(p);
-    if (!NoWorkedTimeTexts(*p)) return;
+    if (fScan || !NoWorkedTimeTexts(*p)) return;
     TGroup& group = fGroups[KindOf(*p)];
     TBucket& bucket = group.ByDates[DatesOf(*p)];
     bucket.Places.push_back(fR.size() - 1);
@@ -83,6 +94,11 @@ class TCrossCandidates {
 
   // The first member of R (by place) that crosses B, or kNone.
   size_t FirstCrossing(const TWorkPeriod& B) {
+    if (fScan) {
+      for (size_t j = 0; j < fR.size(); ++j)
+        if (fR[j] && Cross(*fR[j], B)) return j;
+      return kNone;
+    }
     if (!NoWorkedTimeTexts(B)) return kNone;
     auto found = fGroups.find(KindOf(B));
     if (found == fGroups.end()) return kNone;
@@ -107,6 +123,10 @@ class TCrossCandidates {
 
   // Takes the member at place j (found by FirstCrossing) out of R, leaving a null place.
   void Remove(size_t j) {
+    if (fScan) {
+      fR[j] = nullptr;
+      return;
+    }
     TBucket& bucket = fGroups[KindOf(*fR[j])].ByDates[DatesOf(*fR[j])];
     ++bucket.Head;  // j is the first place of its dates
     fR[j] = nullptr;
@@ -132,6 +152,7 @@ class TCrossCandidates {
   }
 
   std::vector<TWorkPeriod*>& fR;
+  const bool fScan;
   std::unordered_map<std::string, TGroup> fGroups;
 };
 
@@ -309,7 +330,7 @@ void DivideCrossWorkPeriods(TWorker& worker, TDataArena& arena, TResultList* Err
   // the order in which its members came.
   std::vector<TWorkPeriod*> R;
   std::unordered_set<const TWorkPeriod*> own;  // members of R made here
-  TCrossCandidates candidates(R);
+  TCrossCandidates candidates(R, sorted.size() <= kScanned);
   candidates.Add(sorted.front());
   for (size_t i = 1; i < sorted.size(); ++i) {
     const TWorkPeriod& B = *sorted[i];
@@ -340,18 +361,26 @@ void DivideCrossWorkPeriods(TWorker& worker, TDataArena& arena, TResultList* Err
   // Identical pieces become one with the rates added. The pieces are our own fresh copies that
   // nothing else refers to, so they are taken over; a period as read is copied before its rate grows.
   std::vector<TWorkPeriod*> R2{R.front()};
+  const bool scan = R.size() <= kScanned;
   TByDates r2Dates;
-  r2Dates[DatesOf(*R.front())].push_back(0);
+  if (!scan) r2Dates[DatesOf(*R.front())].push_back(0);
   for (size_t i = 1; i < R.size(); ++i) {
     TWorkPeriod* X = R[i];
     TWorkPeriod** same = nullptr;
-    std::vector<size_t>& sameDates = r2Dates[DatesOf(*X)];
-    for (size_t k : sameDates) {
+    std::vector<size_t>* sameDates = scan ? nullptr : &r2Dates[DatesOf(*X)];
+    auto sameAs = [&](size_t k) {
       TWorkPeriod*& Y = R2[k];
-      if (X->Matches(*Y) && X->SeniorityBase() == Y->SeniorityBase()) {
+      if (X->Start == Y->Start && X->Finish == Y->Finish && X->Matches(*Y) &&
+          X->SeniorityBase() == Y->SeniorityBase())
         same = &Y;
-        break;
-      }
+      return same != nullptr;
+    };
+    if (scan) {
+      for (size_t k = 0; k < R2.size(); ++k)
+        if (sameAs(k)) break;
+    } else {
+      for (size_t k : *sameDates)
+        if (sameAs(k)) break;
     }
     if (same) {
       if (!own.count(*same)) {
@@ -360,7 +389,7 @@ void DivideCrossWorkPeriods(TWorker& worker, TDataArena& arena, TResultList* Err
       }
       (*same)->Rate += X->Rate;
     } else {
-      sameDates.push_back(R2.size());
+      if (sameDates) sameDates->push_back(R2.size());
       R2.push_back(X);
     }
   }
@@ -377,13 +406,21 @@ void MergeWorkPeriods(TWorker& worker, TDataArena& arena, bool isIS, const TWork
   // A period joins the first member of T (in T's order) of its kind and rate that ends the day before
   // it starts or starts the day after it ends. Members are found by those two dates; a join moves one
   // of a member's ends, and a place filed under the old date is passed over when met.
+  const bool scan = worker.WorkPeriods.size() <= kScanned;
   std::vector<TWorkPeriod*> T{worker.WorkPeriods.front()->Clone(arena)};
-  std::unordered_map<TDate, std::vector<size_t>, TDayHash> byFinish{{T.front()->Finish, {0}}};
-  std::unordered_map<TDate, std::vector<size_t>, TDayHash> byStart{{T.front()->Start, {0}}};
+  std::unordered_map<TDate, std::vector<size_t>, TDayHash> byFinish, byStart;
+  if (!scan) {
+    byFinish[T.front()->Finish].push_back(0);
+    byStart[T.front()->Start].push_back(0);
+  }
   std::vector<size_t> places;
   for (size_t i = 1; i < worker.WorkPeriods.size(); ++i) {
     const TWorkPeriod& S = *worker.WorkPeriods[i];
     places.clear();
+    if (scan) {
+      for (size_t k = 0; k < T.size(); ++k)
+        if (T[k]->Finish == S.Start - day || T[k]->Start == S.Finish + day) places.push_back(k);
+    }
     if (auto f = byFinish.find(S.Start - day); f != byFinish.end())
       for (size_t k : f->second)
         if (T[k]->Finish == f->first) places.push_back(k);
@@ -399,15 +436,18 @@ void MergeWorkPeriods(TWorker& worker, TDataArena& arena, bool isIS, const TWork
       if (!Joinable(S, *M, isIS, cover)) continue;
       const TDate start = M->Start;
       JoinInto(*M, S);
-      if (M->Start != start)
-        byStart[M->Start].push_back(k);
-      else
-        byFinish[M->Finish].push_back(k);
+      if (!scan) {
+        if (M->Start != start)
+          byStart[M->Start].push_back(k);
+        else
+          byFinish[M->Finish].push_back(k);
+      }
       joined = true;
       break;
     }
     if (!joined) {
       T.push_back(S.Clone(arena));
+      if (scan) continue;
       byFinish[T.back()->Finish].push_back(T.size() - 1);
       byStart[T.back()->Start].push_back(T.size() - 1);
     }
@@ -416,22 +456,33 @@ void MergeWorkPeriods(TWorker& worker, TDataArena& arena, bool isIS, const TWork
   // Pieces with the same dates collapse, the rate capped at the full rate. T's members are fresh
   // copies of our own, taken over as the merged periods.
   std::vector<TWorkPeriod*>& merged = worker.MergedWorkPeriods;
+  const bool scanMerged = merged.size() + T.size() <= kScanned;
   TByDates mergedDates;
-  for (size_t k = 0; k < merged.size(); ++k)
-    if (merged[k]) mergedDates[DatesOf(*merged[k])].push_back(k);
-  mergedDates[DatesOf(*T.front())].push_back(merged.size());
+  if (!scanMerged) {
+    for (size_t k = 0; k < merged.size(); ++k)
+      if (merged[k]) mergedDates[DatesOf(*merged[k])].push_back(k);
+    mergedDates[DatesOf(*T.front())].push_back(merged.size());
+  }
   merged.push_back(T.front());
   for (size_t i = 1; i < T.size(); ++i) {
     TWorkPeriod* S = T[i];
     TWorkPeriod* same = nullptr;
-    std::vector<size_t>& sameDates = mergedDates[DatesOf(*S)];
-    for (size_t k : sameDates)
-      if (S->Matches(*merged[k])) {
-        same = merged[k];
-        break;
-      }
+    std::vector<size_t>* sameDates = scanMerged ? nullptr : &mergedDates[DatesOf(*S)];
+    if (scanMerged) {
+      for (TWorkPeriod* M : merged)
+        if (M && S->Start == M->Start && S->Finish == M->Finish && S->Matches(*M)) {
+          same = M;
+          break;
+        }
+    } else {
+      for (size_t k : *sameDates)
+        if (S->Matches(*merged[k])) {
+          same = merged[k];
+          break;
+        }
+    }
     if (!same) {
-      sameDates.push_back(merged.size());
+      if (sameDates) sameDates->push_back(merged.size());
       merged.push_back(S);
       continue;
     }
