@@ -12,8 +12,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <tuple>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "app/logger.h"
@@ -100,9 +100,10 @@ class TTheList : public TLoggingObject {
   // territorial condition is then tested within the bucket).
   std::unordered_map<std::string, TWorker*> fWorkersBySN;
   std::unordered_map<std::string, std::vector<TPosition*>> fPositionsByKey;
-  // A worker's named-list periods by their dates, in list order: a period read is merged only into
-  // one of the same dates.
-  std::map<std::tuple<const TWorker*, TDate, TDate>, std::vector<TWorkPeriod*>> fPeriodsByDates;
+  // The named-list periods of a worker with many of them, by their dates, in list order: a period
+  // read is merged only into one of the same dates.
+  using TPeriodsByDates = std::map<std::pair<TDate, TDate>, std::vector<TWorkPeriod*>>;
+  std::unordered_map<const TWorker*, TPeriodsByDates> fPeriodsByDates;
 };
 
 // A decimal number with "." as separator (the Perechen's own format); false for anything else,
