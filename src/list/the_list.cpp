@@ -349,8 +349,22 @@ bool TTheList::ReadWorkPeriod(TWorkPeriod* n, const TMyNode* r, TDate QEnd, TDat
 
 void TTheList::MergeOrAppend(TWorker* worker, TWorkPeriod* n, const std::string& numSub) {
   const bool groups28 = n->Bases.HasBases("28-1") || n->Bases.HasBases("28-2");
-  for (TWorkPeriod* x : worker->WorkPeriods) {
-    if (x->Start != n->Start || x->Finish != n->Finish) continue;
+  // A worker of a few periods is scanned; one of many has them filed by dates from then on.
+  constexpr size_t kScanned = 16;
+  std::vector<TWorkPeriod*> scanned;
+  std::vector<TWorkPeriod*>* sameDates = &scanned;
+  if (worker->WorkPeriods.size() <= kScanned) {
+    for (TWorkPeriod* x : worker->WorkPeriods)
+      if (x->Start == n->Start && x->Finish == n->Finish) scanned.push_back(x);
+  } else {
+    auto filed = fPeriodsByDates.find(worker);
+    if (filed == fPeriodsByDates.end()) {
+      filed = fPeriodsByDates.emplace(worker, TPeriodsByDates()).first;
+      for (TWorkPeriod* x : worker->WorkPeriods) filed->second[{x->Start, x->Finish}].push_back(x);
+    }
+    sameDates = &filed->second[{n->Start, n->Finish}];
+  }
+  for (TWorkPeriod* x : *sameDates) {
     bool merge = false;
     if (x->Matches(*n)) {
       merge = true;
@@ -368,6 +382,7 @@ void TTheList::MergeOrAppend(TWorker* worker, TWorkPeriod* n, const std::string&
   }
   n->NumSub = numSub;
   worker->AddWorkperiod(n);
+  if (sameDates != &scanned) sameDates->push_back(n);
 }
 
 void TTheList::AddPosition(TPosition* position) {

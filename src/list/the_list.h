@@ -7,11 +7,13 @@
 // owns an arena of its own, so that everything it read goes when it goes (the set owns the Perechen,
 // so that is when the set is released). A Perechen made with an arena of the caller puts everything
 // into that arena instead; the arena must then outlive the Perechen's use of its objects.
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "app/logger.h"
@@ -98,6 +100,10 @@ class TTheList : public TLoggingObject {
   // territorial condition is then tested within the bucket).
   std::unordered_map<std::string, TWorker*> fWorkersBySN;
   std::unordered_map<std::string, std::vector<TPosition*>> fPositionsByKey;
+  // The named-list periods of a worker with many of them, by their dates, in list order: a period
+  // read is merged only into one of the same dates.
+  using TPeriodsByDates = std::map<std::pair<TDate, TDate>, std::vector<TWorkPeriod*>>;
+  std::unordered_map<const TWorker*, TPeriodsByDates> fPeriodsByDates;
 };
 
 // A decimal number with "." as separator (the Perechen's own format); false for anything else,

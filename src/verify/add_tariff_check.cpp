@@ -18,6 +18,7 @@
 #include "report/result_records.h"
 #include "report/result_tables.h"
 #include "settings/strings.h"
+#include "verify/add_tariff_namesakes.h"
 #include "verify/verification.h"
 
 namespace zz {
@@ -29,14 +30,6 @@ const char kNoClass[] = "Без класса УТ";
 
 std::string ClassText(const std::string& wc) { return wc.empty() ? kNoClass : wc; }
 
-bool Overlap(const TWorkPeriod& a, const TWorkPeriod& b) { return a.Start <= b.Finish && b.Start <= a.Finish; }
-
-// The IS class is among the Perechen period's classes: a substring of its text, or both are empty.
-bool ClassFits(const std::string& isClass, const std::string& listClass) {
-  if (isClass.empty()) return listClass.empty();
-  return Contains(listClass, isClass);
-}
-
 bool HasPayment(const TWorker& worker) {
   for (const TAddTariffPayment* payment : worker.AddTariffPayments)
     if (payment && payment->Sum > 0) return true;
@@ -46,12 +39,6 @@ bool HasPayment(const TWorker& worker) {
 bool AnyAddTariffPeriod(const TWorker& worker) {
   for (const TWorkPeriod* period : worker.WorkPeriods)
     if (period && HasAddTariffBase(*period)) return true;
-  return false;
-}
-
-bool AnyNoLgotPeriodOver(const TWorker& worker, const TWorkPeriod& listPeriod) {
-  for (const TWorkPeriod* period : worker.WorkPeriods)
-    if (period && period->HasNoLgotAddPdData() && Overlap(*period, listPeriod)) return true;
   return false;
 }
 
@@ -142,16 +129,20 @@ void TVerification::CheckAddTariff(TTheList& list, const std::vector<TWorker*>& 
   if (!fCorrPacksOnly) {
     // The IS workers of each insurance number, in list order; made when a "ДТ" period first needs it.
     std::unordered_map<std::string, std::vector<TWorker*>> isBySN;
+    std::unordered_map<std::string, std::unique_ptr<TNamesakes>> namesakes;
     bool indexed = false;
-    static const std::vector<TWorker*> kNobody;
-    auto namesakesOf = [&](const std::string& SN) -> const std::vector<TWorker*>& {
+    auto namesakesOf = [&](const std::string& SN) -> const TNamesakes& {
       if (!indexed) {
         for (TWorker* worker : workers_IS)
           if (worker) isBySN[worker->SN].push_back(worker);
         indexed = true;
       }
-      auto found = isBySN.find(SN);
-      return found == isBySN.end() ? kNobody : found->second;
+      std::unique_ptr<TNamesakes>& known = namesakes[SN];
+      if (!known) {
+        auto found = isBySN.find(SN);
+        known = std::make_unique<TNamesakes>(found == isBySN.end() ? std::vector<TWorker*>() : std::move(found->second));
+      }
+      return *known;
     };
 
     for (TWorker* listWorker : list.fWorkers) {
@@ -171,33 +162,13 @@ void TVerification::CheckAddTariff(TTheList& list, const std::vector<TWorker*>& 
           continue;
         }
 
-        paid = false;
-        bool classMatch = false;
-        partner = nullptr;
-        for (TWorker* worker : namesakesOf(listWorker->SN)) {
-          if (paid) break;
-          if (worker->HasAT) break;
-          listWorker->PackNum = worker->PackNum;
-          listWorker->NumInPack = worker->NumInPack;
-          partner = worker;
-          if (worker->IsEFS1) {
-            // ЕФС-1 carries no payments; its periods carry the class themselves.
-            paid = true;
-            if (!classMatch)
-              for (const TWorkPeriod* period : worker->WorkPeriods)
-                if (period && Overlap(*listPeriod, *period) && ClassFits(period->WC, listPeriod->WC)) {
-                  classMatch = true;
-                  break;
-                }
-          } else {
-            if (worker->AddTariffPayments.empty() && listPeriod->WC.empty()) classMatch = true;
-            for (const TAddTariffPayment* payment : worker->AddTariffPayments) {
-              if (!payment || !(payment->Sum > 0)) continue;
-              if (HasAddTariffBase(*listPeriod)) paid = true;
-              if (ClassFits(payment->WC, listPeriod->WC)) classMatch = true;
-            }
-          }
-          if (!paid && AnyNoLgotPeriodOver(*worker, *listPeriod)) paid = classMatch = true;
+        const TNamesakeVisit visit = namesakesOf(listWorker->SN).Visit(*listPeriod);
+        paid = visit.Paid;
+        const bool classMatch = visit.ClassMatch;
+        partner = visit.Partner;
+        if (partner) {
+          listWorker->PackNum = partner->PackNum;
+          listWorker->NumInPack = partner->NumInPack;
         }
 
         if (!paid && partner)

@@ -2,6 +2,7 @@
 // worker of the same insurance number; the pair's full names and 27-ПД hours are compared, and a
 // worker the named list lacks is reported with all his periods.
 #include <algorithm>
+#include <unordered_map>
 
 #include "list/the_list.h"
 #include "verify/name_list_common.h"
@@ -30,6 +31,8 @@ void TVerification::MatchNameListWorkers(TTheList& list, const std::vector<TWork
   std::unique_ptr<TTeacherWarnings> teacherWarnings;
   std::unique_ptr<TFullNameErrors> fullNameErrors;
   std::unique_ptr<TPdInsNumErrors> pdInsNumErrors;
+  // 27-ПД minutes of a named-list worker, added up once however many IS workers share his number.
+  std::unordered_map<const TWorker*, double> listPdMinutes;
 
   for (TWorker* worker : workers_IS) {
     if (!worker || !worker->HasLgotBasis) continue;
@@ -59,8 +62,11 @@ void TVerification::MatchNameListWorkers(TTheList& list, const std::vector<TWork
     TWorker* listWorker = nameList.Find(worker->SN);
     if (listWorker) {
       if (pd) {
-        for (const TWorkPeriod* period : listWorker->MergedWorkPeriods)
-          if (period && period->Bases.HasBases("27-ПД")) listMinutes += PdMinutes(*period);
+        auto [known, fresh] = listPdMinutes.try_emplace(listWorker, 0.0);
+        if (fresh)
+          for (const TWorkPeriod* period : listWorker->MergedWorkPeriods)
+            if (period && period->Bases.HasBases("27-ПД")) known->second += PdMinutes(*period);
+        listMinutes = known->second;
       }
       if (worker->Surname + worker->Name + worker->Patronymic !=
           listWorker->Surname + listWorker->Name + listWorker->Patronymic)

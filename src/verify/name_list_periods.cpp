@@ -5,6 +5,8 @@
 #include "verify/name_list_periods.h"
 
 #include <map>
+#include <memory>
+#include <unordered_map>
 #include <utility>
 
 #include "list/the_list.h"
@@ -41,6 +43,13 @@ class TPeriodsByDates {
   }
 
   bool HasTwin(const TWorkPeriod& period) const {
+    if (fPeriods.size() > kScanned) {
+      auto it = fGroups.find({period.Start, period.Finish});
+      if (it == fGroups.end()) return false;
+      for (const TWorkPeriod* other : it->second)
+        if (other->Matches(period)) return true;
+      return false;
+    }
     for (const TWorkPeriod* other : fPeriods)
       if (other && other->Start == period.Start && other->Finish == period.Finish && other->Matches(period))
         return true;
@@ -139,13 +148,27 @@ void TVerification::CompareNameListPeriods(TTheList& list, const std::vector<TWo
   const name_list::TWorkerIndex nameList(list.fWorkers);
   TPeriodTables t;
 
+  // A named-list worker meets every IS worker of his insurance number: his periods by dates are
+  // made once, and the look-up of his periods still without a partner shrinks as they find one.
+  struct TListSide {
+    explicit TListSide(TWorker& worker) : ByDates(worker) {
+      for (TWorkPeriod* y : worker.MergedWorkPeriods)
+        if (y && !y->Compared) Unpaired.push_back(y);
+    }
+    TPeriodsByDates ByDates;
+    std::vector<TWorkPeriod*> Unpaired;
+  };
+  std::unordered_map<const TWorker*, std::unique_ptr<TListSide>> listSides;
+
   for (TWorker* worker : workers_IS) {
     if (!worker) continue;
     TWorker* listWorker = nameList.Find(worker->SN);
     if (!listWorker) continue;
 
     const TPeriodsByDates isByDates(*worker);
-    const TPeriodsByDates listByDates(*listWorker);
+    std::unique_ptr<TListSide>& side = listSides[listWorker];
+    if (!side) side = std::make_unique<TListSide>(*listWorker);
+    const TPeriodsByDates& listByDates = side->ByDates;
 
     // Basis: periods of the same dates that do not match, unless either has a matching twin on the
     // other side.
@@ -174,9 +197,9 @@ void TVerification::CompareNameListPeriods(TTheList& list, const std::vector<TWo
     for (TWorkPeriod* x : worker->MergedWorkPeriods)
       if (x && !x->Compared && !x->HasLgotSideDataOnly())
         Table(t.periodsIS).AddRecord(std::make_unique<TPeriodError_IS>(worker, x));
-    for (TWorkPeriod* y : listWorker->MergedWorkPeriods)
-      if (y && !y->Compared)
-        Table(t.periodsList).AddRecord(std::make_unique<TPeriodError_List>(worker, listWorker, y));
+    std::erase_if(side->Unpaired, [](const TWorkPeriod* y) { return y->Compared; });
+    for (TWorkPeriod* y : side->Unpaired)
+      Table(t.periodsList).AddRecord(std::make_unique<TPeriodError_List>(worker, listWorker, y));
   }
 
   name_list::AppendTable(FErrorResults, t.basis);

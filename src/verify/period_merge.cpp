@@ -2,9 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <functional>
 #include <stdexcept>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
+#include <utility>
 
 #include "isdata/add_pd_data.h"
 #include "report/result_records.h"
@@ -22,6 +26,11 @@ void SortByStart(std::vector<TWorkPeriod*>& periods) {
                    [](const TWorkPeriod* a, const TWorkPeriod* b) { return a->Start < b->Start; });
 }
 
+bool OverlapAllowed(const TWorkPeriod& a, const TWorkPeriod& b) {
+  return InStringArray(CrossingAllowedAddPdData, Trim(a.AddPdData.ToString())) ||
+         InStringArray(CrossingAllowedAddPdData, Trim(b.AddPdData.ToString()));
+}
+
 // Two pieces of R that the divider cuts apart: same kind, no worked time on either, same seniority
 // basis, overlapping (ends included) and not exactly the same dates.
 bool Cross(const TWorkPeriod& a, const TWorkPeriod& b) {
@@ -32,10 +41,115 @@ bool Cross(const TWorkPeriod& a, const TWorkPeriod& b) {
   return !(a.Start == b.Start && a.Finish == b.Finish);
 }
 
-bool OverlapAllowed(const TWorkPeriod& a, const TWorkPeriod& b) {
-  return InStringArray(CrossingAllowedAddPdData, Trim(a.AddPdData.ToString())) ||
-         InStringArray(CrossingAllowedAddPdData, Trim(b.AddPdData.ToString()));
-}
+// A worker has few periods as a rule: up to this many, look-ups scan them instead of filing them.
+constexpr size_t kScanned = 16;
+
+using TDates = std::pair<TDate, TDate>;
+
+TDates DatesOf(const TWorkPeriod& p) { return {p.Start, p.Finish}; }
+
+struct TDayHash {
+  size_t operator()(TDate d) const { return std::hash<int64_t>{}(d.time_since_epoch().count()); }
+};
+
+struct TDatesHash {
+  size_t operator()(const TDates& d) const {
+    const auto a = static_cast<uint64_t>(d.first.time_since_epoch().count());
+    const auto b = static_cast<uint64_t>(d.second.time_since_epoch().count());
+    return std::hash<uint64_t>{}(a * 0x9E3779B97F4A7C15ull ^ b);
+  }
+};
+
+// Places in a list of periods, by the periods' dates, each in list order.
+using TByDates = std::unordered_map<TDates, std::vector<size_t>, TDatesHash>;
+
+// The members of the divider's list R that a later period may cross (Cross). Few members are
+// scanned. Otherwise only members of the same kind without worked time are candidates, and, the later periods coming by start, a member that
+// ends before the current one starts never will again. The live members of a kind are kept by dates, each
+// dates' places in R in order, so that the first crossing member in R's order is found among the
+// distinct dates still open instead of among all of R.
+class TCrossCandidates {
+ public:
+  static constexpr size_t kNone = SIZE_MAX;
+
+  TCrossCandidates(std::vector<TWorkPeriod*>& members, bool scan) : fR(members), fScan(scan) {}
+
+  void Add(TWorkPeriod* p) {
+    fR.push_back(p);
+    if (fScan || !NoWorkedTimeTexts(*p)) return;
+    TGroup& group = fGroups[KindOf(*p)];
+    TBucket& bucket = group.ByDates[DatesOf(*p)];
+    bucket.Places.push_back(fR.size() - 1);
+    if (!bucket.Listed) {
+      bucket.Listed = true;
+      bucket.Dates = DatesOf(*p);
+      group.Open.push_back(&bucket);
+    }
+  }
+
+  // The first member of R (by place) that crosses B, or kNone.
+  size_t FirstCrossing(const TWorkPeriod& B) {
+    if (fScan) {
+      for (size_t j = 0; j < fR.size(); ++j)
+        if (fR[j] && Cross(*fR[j], B)) return j;
+      return kNone;
+    }
+    if (!NoWorkedTimeTexts(B)) return kNone;
+    auto found = fGroups.find(KindOf(B));
+    if (found == fGroups.end()) return kNone;
+    std::vector<TBucket*>& open = found->second.Open;
+    size_t first = kNone;
+    for (size_t k = 0; k < open.size();) {
+      TBucket* bucket = open[k];
+      if (bucket->Head == bucket->Places.size() || bucket->Dates.second < B.Start) {
+        bucket->Listed = false;
+        bucket->Places.clear();
+        bucket->Head = 0;
+        open[k] = open.back();
+        open.pop_back();
+        continue;
+      }
+      if (bucket->Dates.first <= B.Finish && bucket->Dates != DatesOf(B))
+        first = std::min(first, bucket->Places[bucket->Head]);
+      ++k;
+    }
+    return first;
+  }
+
+  // Takes the member at place j (found by FirstCrossing) out of R, leaving a null place.
+  void Remove(size_t j) {
+    if (fScan) {
+      fR[j] = nullptr;
+      return;
+    }
+    TBucket& bucket = fGroups[KindOf(*fR[j])].ByDates[DatesOf(*fR[j])];
+    ++bucket.Head;  // j is the first place of its dates
+    fR[j] = nullptr;
+  }
+
+ private:
+  struct TBucket {
+    TDates Dates{};
+    std::vector<size_t> Places;
+    size_t Head = 0;
+    bool Listed = false;
+  };
+  struct TGroup {
+    std::unordered_map<TDates, TBucket, TDatesHash> ByDates;  // references stay valid as it grows
+    std::vector<TBucket*> Open;
+  };
+
+  static std::string KindOf(const TWorkPeriod& p) {
+    std::string key = p.BasesAndCode();
+    key += '\0';
+    key += p.SeniorityBase();
+    return key;
+  }
+
+  std::vector<TWorkPeriod*>& fR;
+  const bool fScan;
+  std::unordered_map<std::string, TGroup> fGroups;
+};
 
 // A piece of `a`: its kind (codes, position code, condition, profession, seniority basis, which
 // crossing periods share), its own dates and rate, and the defaults of a new period for everything
@@ -174,24 +288,35 @@ void JoinInto(TWorkPeriod& M, const TWorkPeriod& S) {
 }
 
 // A named-list period whose worked time is present on one side only still joins when the IS
-// worker has a no-benefit period spanning the joined dates.
-bool CoveredByNoLgotPeriod(const TWorker* ISWorker, const TWorkPeriod& M, const TWorkPeriod& S) {
-  if (!ISWorker) return false;
-  for (const TWorkPeriod* X : ISWorker->MergedWorkPeriods)
-    if (X && X->HasNoLgotAddPdData() && X->Start <= M.Start && X->Finish >= S.Finish) return true;
-  return false;
-}
+// worker has a no-benefit period spanning the joined dates. The no-benefit periods are sorted by
+// start with the latest finish so far, so that a question is one binary search.
+class TNoLgotCover {
+ public:
+  explicit TNoLgotCover(const TWorker* ISWorker) {
+    if (!ISWorker) return;
+    for (const TWorkPeriod* X : ISWorker->MergedWorkPeriods)
+      if (X && X->HasNoLgotAddPdData()) fSpans.emplace_back(X->Start, X->Finish);
+    std::sort(fSpans.begin(), fSpans.end());
+    for (size_t i = 1; i < fSpans.size(); ++i) fSpans[i].second = std::max(fSpans[i].second, fSpans[i - 1].second);
+  }
 
-bool Joinable(const TWorkPeriod& S, const TWorkPeriod& M, bool isIS, const TWorker* ISWorker) {
+  // Some no-benefit period starts on or before `from` and ends on or after `to`.
+  bool Covers(TDate from, TDate to) const {
+    auto end = std::upper_bound(fSpans.begin(), fSpans.end(), from,
+                                [](TDate d, const TDates& span) { return d < span.first; });
+    return end != fSpans.begin() && std::prev(end)->second >= to;
+  }
+
+ private:
+  std::vector<TDates> fSpans;  // start, latest finish of the spans up to this one
+};
+
+bool Joinable(const TWorkPeriod& S, const TWorkPeriod& M, bool isIS, const TNoLgotCover& cover) {
   if (S.HasFactWorkedTime() == M.HasFactWorkedTime()) return true;
   if (isIS) return S.HasNoLgotAddPdData() || M.HasNoLgotAddPdData();
-  return CoveredByNoLgotPeriod(ISWorker, M, S);
+  return cover.Covers(M.Start, S.Finish);
 }
 
-bool Adjacent(const TWorkPeriod& S, const TWorkPeriod& M) {
-  const auto day = std::chrono::days{1};
-  return M.Start - S.Finish == day || S.Start - M.Finish == day;
-}
 
 }  // namespace
 
@@ -226,32 +351,34 @@ void DivideCrossWorkPeriods(TWorker& worker, TDataArena& arena, TResultList* Err
   // R holds the periods as read until one has to change: a period that takes part in a split is
   // replaced by its pieces, and one whose rate grows below is copied first. The periods as read are
   // never changed, and a copy is made only where something differs from them (most periods of a
-  // worker cross nothing).
-  std::vector<TWorkPeriod*> R{sorted.front()};
+  // worker cross nothing). A member replaced by its pieces is left as a null place, so that R keeps
+  // the order in which its members came.
+  std::vector<TWorkPeriod*> R;
   std::unordered_set<const TWorkPeriod*> own;  // members of R made here
+  TCrossCandidates candidates(R, sorted.size() <= kScanned);
+  candidates.Add(sorted.front());
   for (size_t i = 1; i < sorted.size(); ++i) {
     const TWorkPeriod& B = *sorted[i];
-    bool crossed = false;
-    for (size_t j = 0; j < R.size(); ++j) {
-      const TWorkPeriod& A = *R[j];
-      if (!Cross(A, B)) continue;
-      if (ErrorResults && !OverlapAllowed(A, B)) {
-        if (!table) {
-          auto created = std::make_unique<TCrossingPDPeriodsErrors>();
-          table = created.get();
-          ErrorResults->push_back(std::move(created));
-        }
-        table->AddRecord(std::make_unique<TCrossingPDPeriodError>(&A, &B, &worker));
-      }
-      std::vector<TWorkPeriod*> pieces = Split(arena, A, B);
-      own.insert(pieces.begin(), pieces.end());
-      R.erase(R.begin() + static_cast<std::ptrdiff_t>(j));
-      R.insert(R.end(), pieces.begin(), pieces.end());
-      crossed = true;
-      break;
+    const size_t j = candidates.FirstCrossing(B);
+    if (j == TCrossCandidates::kNone) {
+      candidates.Add(sorted[i]);
+      continue;
     }
-    if (!crossed) R.push_back(sorted[i]);
+    const TWorkPeriod& A = *R[j];
+    if (ErrorResults && !OverlapAllowed(A, B)) {
+      if (!table) {
+        auto created = std::make_unique<TCrossingPDPeriodsErrors>();
+        table = created.get();
+        ErrorResults->push_back(std::move(created));
+      }
+      table->AddRecord(std::make_unique<TCrossingPDPeriodError>(&A, &B, &worker));
+    }
+    std::vector<TWorkPeriod*> pieces = Split(arena, A, B);
+    own.insert(pieces.begin(), pieces.end());
+    candidates.Remove(j);
+    for (TWorkPeriod* piece : pieces) candidates.Add(piece);
   }
+  std::erase(R, nullptr);
 
   // The periods as read stay in the arena (records may refer to them) and in FParsePeriods.
   worker.FParsePeriods = worker.WorkPeriods;
@@ -259,15 +386,27 @@ void DivideCrossWorkPeriods(TWorker& worker, TDataArena& arena, TResultList* Err
   // Identical pieces become one with the rates added. The pieces are our own fresh copies that
   // nothing else refers to, so they are taken over; a period as read is copied before its rate grows.
   std::vector<TWorkPeriod*> R2{R.front()};
+  const bool scan = R.size() <= kScanned;
+  TByDates r2Dates;
+  if (!scan) r2Dates[DatesOf(*R.front())].push_back(0);
   for (size_t i = 1; i < R.size(); ++i) {
     TWorkPeriod* X = R[i];
     TWorkPeriod** same = nullptr;
-    for (TWorkPeriod*& Y : R2)
+    std::vector<size_t>* sameDates = scan ? nullptr : &r2Dates[DatesOf(*X)];
+    auto sameAs = [&](size_t k) {
+      TWorkPeriod*& Y = R2[k];
       if (X->Start == Y->Start && X->Finish == Y->Finish && X->Matches(*Y) &&
-          X->SeniorityBase() == Y->SeniorityBase()) {
+          X->SeniorityBase() == Y->SeniorityBase())
         same = &Y;
-        break;
-      }
+      return same != nullptr;
+    };
+    if (scan) {
+      for (size_t k = 0; k < R2.size(); ++k)
+        if (sameAs(k)) break;
+    } else {
+      for (size_t k : *sameDates)
+        if (sameAs(k)) break;
+    }
     if (same) {
       if (!own.count(*same)) {
         *same = (*same)->Clone(arena);
@@ -275,6 +414,7 @@ void DivideCrossWorkPeriods(TWorker& worker, TDataArena& arena, TResultList* Err
       }
       (*same)->Rate += X->Rate;
     } else {
+      if (sameDates) sameDates->push_back(R2.size());
       R2.push_back(X);
     }
   }
@@ -285,35 +425,89 @@ void MergeWorkPeriods(TWorker& worker, TDataArena& arena, bool isIS, const TWork
   std::erase(worker.WorkPeriods, nullptr);
   if (worker.WorkPeriods.empty()) return;
   SortByStart(worker.WorkPeriods);
+  const TNoLgotCover cover(isIS ? nullptr : ISWorker);
+  const auto day = std::chrono::days{1};
 
+  // A period joins the first member of T (in T's order) of its kind and rate that ends the day before
+  // it starts or starts the day after it ends. Members are found by those two dates; a join moves one
+  // of a member's ends, and a place filed under the old date is passed over when met.
+  const bool scan = worker.WorkPeriods.size() <= kScanned;
   std::vector<TWorkPeriod*> T{worker.WorkPeriods.front()->Clone(arena)};
+  std::unordered_map<TDate, std::vector<size_t>, TDayHash> byFinish, byStart;
+  if (!scan) {
+    byFinish[T.front()->Finish].push_back(0);
+    byStart[T.front()->Start].push_back(0);
+  }
+  std::vector<size_t> places;
   for (size_t i = 1; i < worker.WorkPeriods.size(); ++i) {
     const TWorkPeriod& S = *worker.WorkPeriods[i];
+    places.clear();
+    if (scan) {
+      for (size_t k = 0; k < T.size(); ++k)
+        if (T[k]->Finish == S.Start - day || T[k]->Start == S.Finish + day) places.push_back(k);
+    }
+    if (auto f = byFinish.find(S.Start - day); f != byFinish.end())
+      for (size_t k : f->second)
+        if (T[k]->Finish == f->first) places.push_back(k);
+    if (auto f = byStart.find(S.Finish + day); f != byStart.end())
+      for (size_t k : f->second)
+        if (T[k]->Start == f->first) places.push_back(k);
+    std::sort(places.begin(), places.end());
+    places.erase(std::unique(places.begin(), places.end()), places.end());
     bool joined = false;
-    for (TWorkPeriod* M : T) {
+    for (size_t k : places) {
+      TWorkPeriod* M = T[k];
       if (!S.Matches(*M) || S.SeniorityBase() != M->SeniorityBase() || !SameRate2(S.Rate, M->Rate)) continue;
-      if (!Joinable(S, *M, isIS, ISWorker)) continue;
-      if (!Adjacent(S, *M)) continue;
+      if (!Joinable(S, *M, isIS, cover)) continue;
+      const TDate start = M->Start;
       JoinInto(*M, S);
+      if (!scan) {
+        if (M->Start != start)
+          byStart[M->Start].push_back(k);
+        else
+          byFinish[M->Finish].push_back(k);
+      }
       joined = true;
       break;
     }
-    if (!joined) T.push_back(S.Clone(arena));
+    if (!joined) {
+      T.push_back(S.Clone(arena));
+      if (scan) continue;
+      byFinish[T.back()->Finish].push_back(T.size() - 1);
+      byStart[T.back()->Start].push_back(T.size() - 1);
+    }
   }
 
   // Pieces with the same dates collapse, the rate capped at the full rate. T's members are fresh
   // copies of our own, taken over as the merged periods.
   std::vector<TWorkPeriod*>& merged = worker.MergedWorkPeriods;
+  const bool scanMerged = merged.size() + T.size() <= kScanned;
+  TByDates mergedDates;
+  if (!scanMerged) {
+    for (size_t k = 0; k < merged.size(); ++k)
+      if (merged[k]) mergedDates[DatesOf(*merged[k])].push_back(k);
+    mergedDates[DatesOf(*T.front())].push_back(merged.size());
+  }
   merged.push_back(T.front());
   for (size_t i = 1; i < T.size(); ++i) {
     TWorkPeriod* S = T[i];
     TWorkPeriod* same = nullptr;
-    for (TWorkPeriod* M : merged)
-      if (M && S->Start == M->Start && S->Finish == M->Finish && S->Matches(*M)) {
-        same = M;
-        break;
-      }
+    std::vector<size_t>* sameDates = scanMerged ? nullptr : &mergedDates[DatesOf(*S)];
+    if (scanMerged) {
+      for (TWorkPeriod* M : merged)
+        if (M && S->Start == M->Start && S->Finish == M->Finish && S->Matches(*M)) {
+          same = M;
+          break;
+        }
+    } else {
+      for (size_t k : *sameDates)
+        if (S->Matches(*merged[k])) {
+          same = merged[k];
+          break;
+        }
+    }
     if (!same) {
+      if (sameDates) sameDates->push_back(merged.size());
       merged.push_back(S);
       continue;
     }

@@ -199,6 +199,46 @@ TEST_F(PeriodSplitTest, EightSplitCases) {
   }
 }
 
+// A worker with many periods has them looked up by dates instead of scanned: the same pieces, rows
+// and joins as the same periods alone, after those of his other periods.
+TEST_F(PeriodSplitTest, ManyPeriodsGiveWhatTheFewGive) {
+  auto crossing = [&](TWorker* w) {
+    Add(w, "01.01.2023", "31.03.2023", 1);
+    Add(w, "01.01.2023", "31.01.2023", 0.5);
+    Add(w, "10.01.2023", "20.01.2023", 0.25);
+    Add(w, "25.01.2023", "15.04.2023", 0.125);
+    Add(w, "01.06.2023", "30.06.2023", 0.5);
+    Add(w, "01.06.2023", "30.06.2023", 0.25);  // the same dates: one period with the rates added
+    Add(w, "01.07.2023", "31.07.2023", 0.75);  // the day after: joined
+  };
+  TWorker* few = Worker();
+  crossing(few);
+  TWorker* many = Worker();
+  Strings padding;  // one-day periods of the same kind a year before, rates taking turns: none joins
+  for (int d = 1; d <= 20; ++d) {
+    const std::string day = (d < 10 ? "0" : "") + std::to_string(d) + ".06.2022";
+    const double rate = d % 2 ? 1 : 0.5;
+    Add(many, day.c_str(), day.c_str(), rate);
+    padding.push_back(day + "-" + day + (d % 2 ? ":1" : ":0.5"));
+  }
+  crossing(many);
+
+  Strings expected = padding;
+  for (const std::string& piece : Divide(few)) expected.push_back(piece);
+  EXPECT_EQ(Divide(many), expected);
+  ASSERT_EQ(errors.size(), 2u);
+  ASSERT_EQ(Table(0)->Count(), 3u);
+  ASSERT_EQ(Table(1)->Count(), 3u);
+  for (size_t i = 0; i < 3; ++i) EXPECT_EQ(Table(1)->Record(i)->Cells(), Table(0)->Record(i)->Cells());
+
+  MergeWorkPeriods(*few, arena, true, nullptr);
+  MergeWorkPeriods(*many, arena, true, nullptr);
+  expected = padding;
+  for (const std::string& piece : Pieces(few->MergedWorkPeriods)) expected.push_back(piece);
+  EXPECT_EQ(Pieces(many->MergedWorkPeriods), expected);
+  EXPECT_EQ(Pieces(few->MergedWorkPeriods).back(), "01.06.2023-31.07.2023:0.75");
+}
+
 TEST_F(PeriodSplitTest, EveryWorkerWithACrossingGetsATableOfHisOwn) {
   TWorker* a = Worker("111-111-111 11");
   Add(a, "01.01.2023", "31.03.2023", 0.5);

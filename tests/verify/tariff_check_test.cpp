@@ -151,5 +151,35 @@ TEST_F(TariffCheckTest, OtherWaysToCountAsPaid) {
   EXPECT_EQ(UT(0)->FWorkPeriod_List, apart);
 }
 
+TEST_F(TariffCheckTest, NamesakesAreVisitedInOrderUntilOnePays) {
+  // Four IS workers share the number; the fourth is of the later forms, and nobody after it counts.
+  const char* const sn = "111-111-111 11";
+  TWorker* none = IsWorker(sn);  // no payment rows at all
+  none->PackNum = "1";
+  TWorker* payer = IsWorker(sn);
+  payer->PackNum = "2";
+  Payment(payer, 100, "3.9", "1");
+  TWorker* third = IsWorker(sn);
+  third->PackNum = "3";
+  Payment(third, 100, "3.1", "1");  // never reached by a period that the second one pays for
+  IsWorker(sn)->HasAT = true;
+  Payment(IsWorker(sn), 100, "", "1");
+  TWorker* l = ListWorker(sn);
+  TWorkPeriod* paidFor = ListPeriod(l, "01.01.2023", "31.03.2023", true, "3.1");
+  TWorkPeriod* unpaid = ListPeriod(l, "01.04.2023", "30.06.2023", true, "", "27-ГД");  // no tariff basis
+  Run(2023);
+
+  // The first period stops at the payer: his class is not the period's, the third worker's is.
+  ASSERT_EQ(Rows("TUTErrors"), 1u);
+  EXPECT_EQ(UT(0)->FWorkPeriod_List, paidFor);
+  EXPECT_EQ(UT(0)->fPDUT, "3.9 (все периоды)");
+  // The second one goes on to the last worker before the later forms; the first worker's missing
+  // payments fit its missing class.
+  ASSERT_EQ(Rows("TAddTariffErrors"), 1u);
+  EXPECT_EQ(Table("TAddTariffErrors")->Record(0)->FWorkPeriod_List, unpaid);
+  EXPECT_EQ(Table("TAddTariffErrors")->Record(0)->FWorker_PD, third);
+  EXPECT_EQ(l->PackNum, "3");
+}
+
 }  // namespace
 }  // namespace zz

@@ -4,7 +4,10 @@
 // Perechen files. A "Перечень" element matches a query when its "Предприятие"/"РегНомер" equals
 // regNum, its "ОтчетныйГод" equals year and its "ОтчетныйПериод" (absent, empty or "0" = 12)
 // divided by 3 equals quarter; the first match in file-name order (and document order within a
-// file) is sent back inside a reply document together with "ВерсияПК". "collect" is logged and
+// file) is sent back inside a reply document together with "ВерсияПК". A file whose root element is
+// the Perechen, in UTF-8, is sent as its bytes are, as a server streams a stored document; it is
+// read once per version of the file (well-formed or not, and what the query is matched against),
+// any other file is parsed and its matching element written out again. "collect" is logged and
 // otherwise not used. No match gives the "nothing found" reply; wrong credentials or parameters
 // give an error reply. The directory is read again for every query.
 //
@@ -16,6 +19,7 @@
 #include <httplib.h>
 #include <libxml/parser.h>
 #include <libxml/tree.h>
+#include <libxml/xmlreader.h>
 #include <libxml/xmlsave.h>
 
 #include <algorithm>
@@ -26,6 +30,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -206,7 +211,101 @@ std::string Lower(std::string s) {
   return s;
 }
 
-// The first matching Perechen of the directory, serialized; empty when there is none.
+// Where the root element starts in a stored document, when its bytes may go into the reply as they
+// are: UTF-8 (a byte-order mark, no declared encoding or a declared UTF-8) and no document type
+// declaration (its entities would not travel). npos otherwise.
+size_t RootStart(const std::string& data) {
+  size_t at = data.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+  if (data.compare(at, 5, "<?xml") == 0) {
+    const size_t end = data.find("?>", at);
+    if (end == std::string::npos) return std::string::npos;
+    const std::string decl = Lower(data.substr(at, end - at));
+    const size_t enc = decl.find("encoding");
+    if (enc != std::string::npos) {
+      const size_t quote = decl.find_first_of("\"'", enc);
+      if (quote == std::string::npos || decl.compare(quote + 1, 5, "utf-8") != 0 ||
+          decl[quote + 6] != decl[quote])
+        return std::string::npos;
+    }
+    at = end + 2;
+  }
+  for (;;) {
+    at = data.find_first_not_of(" \t\r\n", at);
+    if (at == std::string::npos || (data.compare(at, 2, "<!") == 0 && data.compare(at, 4, "<!--") != 0))
+      return std::string::npos;
+    if (data.compare(at, 4, "<!--") == 0) {
+      at = data.find("-->", at);
+      if (at == std::string::npos) return std::string::npos;
+      at += 3;
+    } else if (data.compare(at, 2, "<?") == 0) {
+      at = data.find("?>", at);
+      if (at == std::string::npos) return std::string::npos;
+      at += 2;
+    } else {
+      return data.compare(at, 1, "<") == 0 ? at : std::string::npos;
+    }
+  }
+}
+
+// A stored file read once per version: whether its root is a Perechen that may be sent as its bytes
+// are, and what a query is matched against.
+struct TStoredFile {
+  fs::file_time_type Time;
+  uintmax_t Size = 0;
+  bool AsStored = false;
+  size_t Root = 0;
+  std::string RegNum, Year, Months;
+};
+
+// Reads the document through (a damaged one is never sent) and takes the root's attributes and the
+// first "Предприятие" child's "РегНомер". False when the root is not a Perechen or the bytes may
+// not be sent as they are.
+bool ScanStored(const std::string& data, const fs::path& file, TStoredFile& stored) {
+  stored.Root = RootStart(data);
+  if (stored.Root == std::string::npos) return false;
+  xmlTextReader* reader = xmlReaderForMemory(data.data(), static_cast<int>(data.size()), file.string().c_str(),
+                                             nullptr, XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
+  if (!reader) return false;
+  auto attribute = [reader](const char* name) {
+    xmlChar* v = xmlTextReaderGetAttribute(reader, reinterpret_cast<const xmlChar*>(name));
+    std::string text = v ? reinterpret_cast<const char*>(v) : "";
+    xmlFree(v);
+    return text;
+  };
+  bool root = true, list = false, enterprise = false;
+  int status = 0;
+  while ((status = xmlTextReaderRead(reader)) == 1) {
+    if (xmlTextReaderNodeType(reader) != XML_READER_TYPE_ELEMENT) continue;
+    const char* name = reinterpret_cast<const char*>(xmlTextReaderConstName(reader));
+    if (root) {
+      root = false;
+      list = name && std::strcmp(name, "Перечень") == 0;
+      if (!list) break;
+      stored.Year = attribute("ОтчетныйГод");
+      stored.Months = attribute("ОтчетныйПериод");
+    } else if (!enterprise && xmlTextReaderDepth(reader) == 1 && name && std::strcmp(name, "Предприятие") == 0) {
+      enterprise = true;
+      stored.RegNum = attribute("РегНомер");
+    }
+  }
+  xmlFreeTextReader(reader);
+  return list && status == 0 && enterprise;
+}
+
+bool StoredMatches(const TStoredFile& stored, const std::string& regNum, int year, int quarter) {
+  if (stored.RegNum != regNum) return false;
+  int listYear = 0;
+  if (!ParseInt(stored.Year, listYear) || listYear != year) return false;
+  std::string months = stored.Months;
+  if (months.empty() || months == "0") months = "12";
+  int m = 0;
+  return ParseInt(months, m) && m / 3 == quarter;
+}
+
+std::mutex gStoredLock;
+std::map<fs::path, TStoredFile> gStored;
+
+// The first matching Perechen of the directory, as its bytes are or serialized; empty when there is none.
 std::string FindList(const fs::path& dir, const std::string& regNum, int year, int quarter) {
   std::vector<fs::path> files;
   std::error_code ec;
@@ -222,6 +321,24 @@ std::string FindList(const fs::path& dir, const std::string& regNum, int year, i
     std::stringstream bytes;
     bytes << in.rdbuf();
     std::string data = bytes.str();
+
+    TStoredFile stored;
+    stored.Time = fs::last_write_time(file, ec);
+    stored.Size = data.size();
+    {
+      std::lock_guard<std::mutex> lock(gStoredLock);
+      auto known = gStored.find(file);
+      if (known != gStored.end() && known->second.Time == stored.Time && known->second.Size == stored.Size)
+        stored = known->second;
+      else
+        stored.AsStored = ScanStored(data, file, stored), gStored[file] = stored;
+    }
+    if (stored.AsStored) {
+      if (!StoredMatches(stored, regNum, year, quarter)) continue;
+      size_t end = data.find_last_not_of(" \t\r\n");
+      return data.substr(stored.Root, end + 1 - stored.Root);
+    }
+
     xmlDoc* doc = xmlReadMemory(data.data(), static_cast<int>(data.size()), file.string().c_str(), nullptr,
                                 XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
     if (!doc) continue;
