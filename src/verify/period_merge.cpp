@@ -76,7 +76,7 @@ class TCrossCandidates {
 
   void Add(TWorkPeriod* p) {
     fR.push_back(p);
-    if (fScan || !NoWorkedTimeTexts(*p)) return;
+    if (fScan || p->HasWorkTimeTexts()) return;
     TGroup& group = fGroups[KindOf(*p)];
     TBucket& bucket = group.ByDates[DatesOf(*p)];
     bucket.Places.push_back(fR.size() - 1);
@@ -94,7 +94,7 @@ class TCrossCandidates {
         if (fR[j] && Cross(*fR[j], B)) return j;
       return kNone;
     }
-    if (!NoWorkedTimeTexts(B)) return kNone;
+    if (B.HasWorkTimeTexts()) return kNone;
     auto found = fGroups.find(KindOf(B));
     if (found == fGroups.end()) return kNone;
     std::vector<TBucket*>& open = found->second.Open;

@@ -59,9 +59,9 @@ class VerificationRunTest : public BatchRunTest {
 
   // An СЗВ-СТАЖ of 2023 of the example employer holding the given persons ("ЗЛ" elements).
   void WriteStazh2023(const std::string& persons) {
-    std::string file = test::ReadFile(kExample / "is" / "ПФР_087-104-003215_СЗВ-СТАЖ_2023.xml");
+    std::string file = test::ReadFile(kExample / "is" / "087-104-003215_СЗВ-СТАЖ_2023.xml");
     size_t from = file.find("<ЗЛ>"), to = file.find("</СЗВ-СТАЖ>");
-    test::WriteFile(is / ("ПФР_" + kRegNum + "_СЗВ-СТАЖ_2023.xml"), file.substr(0, from) + persons + file.substr(to));
+    test::WriteFile(is / (kRegNum + "_СЗВ-СТАЖ_2023.xml"), file.substr(0, from) + persons + file.substr(to));
   }
   static std::string Person(const std::string& snils, const std::string& periods) {
     return "<ЗЛ><НомерПП>1</НомерПП><ФИО><УТ2:Фамилия>Ветлугин</УТ2:Фамилия><УТ2:Имя>Степан</УТ2:Имя>"
@@ -199,8 +199,8 @@ TEST_F(BatchRunTest, ProgramPathWithBpiTakesTheDirectoryForm) {
 }
 
 TEST_F(BatchRunTest, NumberInANameOfAnotherCodePageIsFound) {
-  std::string file = test::ReadFile(kExample / "is" / "ПФР_087-104-003215_СЗВ-СТАЖ_2023.xml");
-  test::WriteFile(is / ("\xCF\xD4\xD0" + kRegNum + ".xml"), file);  // "ПФР" in windows-1251, no separator
+  std::string file = test::ReadFile(kExample / "is" / "087-104-003215_СЗВ-СТАЖ_2023.xml");
+  test::WriteFile(is / ("\xDE" + kRegNum + ".xml"), file);  // "Ю" in windows-1251, no separator
   test::TLivertoStubProcess stub(kExample / "lists");
   Configure(ServerConfig(stub.Port()));
   EXPECT_EQ(Run(), 30) << Output();

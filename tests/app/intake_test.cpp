@@ -31,7 +31,7 @@ const std::string kProgram = std::string(ZAZORU_BINARY_DIR) + "/zazoru";
 
 // The example employer's IS file, rewritten for another registration number.
 std::string ISFileOf(const std::string& regNum) {
-  std::string file = test::ReadFile(kExample / "is" / ("ПФР_" + kExampleRegNum + "_СЗВ-СТАЖ_2023.xml"));
+  std::string file = test::ReadFile(kExample / "is" / (kExampleRegNum + "_СЗВ-СТАЖ_2023.xml"));
   return ReplaceAll(file, kExampleRegNum, regNum);
 }
 
@@ -93,9 +93,9 @@ class IntakeTest : public ::testing::Test {
 
 TEST_F(IntakeTest, GroupsNestedFoldersArchivesAndNamesWithoutANumber) {
   const std::string a = kExampleRegNum, b = "055-001-000777";
-  test::WriteFile(is / "2023" / "q4" / ("ПФР_" + a + "_СЗВ-СТАЖ_2023.xml"), ISFileOf(a));
+  test::WriteFile(is / "2023" / "q4" / (a + "_СЗВ-СТАЖ_2023.xml"), ISFileOf(a));
   // The same name in another folder is a file of its own.
-  test::WriteFile(is / "again" / ("ПФР_" + a + "_СЗВ-СТАЖ_2023.xml"), ISFileOf(a));
+  test::WriteFile(is / "again" / (a + "_СЗВ-СТАЖ_2023.xml"), ISFileOf(a));
   // A name holding two numbers belongs to the first one.
   test::WriteFile(is / ("письмо_" + a + "_копия_" + b + ".txt"), "сопроводительное письмо");
   // An employer that sent an archive only: the number comes from the archive's name.
@@ -142,7 +142,7 @@ TEST_F(IntakeTest, GroupsNestedFoldersArchivesAndNamesWithoutANumber) {
 
 TEST_F(IntakeTest, AFailingEmployerDoesNotStopTheOthers) {
   const std::vector<std::string> numbers = {"011-000-000001", "022-000-000002", "033-000-000003", "044-000-000004"};
-  for (const auto& n : numbers) test::WriteFile(is / ("ПФР_" + n + ".xml"), ISFileOf(n));
+  for (const auto& n : numbers) test::WriteFile(is / (n + ".xml"), ISFileOf(n));
   // The second employer's run cannot lock its report directory: the child fails (29).
   fs::create_directories(reports / numbers[1] / ".zazoru.lock");
   // The third one's report directory cannot even be made.
@@ -163,8 +163,8 @@ TEST_F(IntakeTest, AFailingEmployerDoesNotStopTheOthers) {
 
 TEST_F(IntakeTest, ASecondRunSkipsWhatIsCurrentAndRedoesWhatChanged) {
   const std::string a = "011-000-000001", b = "022-000-000002";
-  test::WriteFile(is / ("ПФР_" + a + ".xml"), ISFileOf(a));
-  test::WriteFile(is / ("ПФР_" + b + ".xml"), ISFileOf(b));
+  test::WriteFile(is / (a + ".xml"), ISFileOf(a));
+  test::WriteFile(is / (b + ".xml"), ISFileOf(b));
   ASSERT_EQ(Intake("--jobs 2"), 0);
   auto protocolTime = [&](const std::string& n) {
     return fs::last_write_time(reports / n / Findings(n)["protocol"].get<std::string>());
@@ -180,7 +180,7 @@ TEST_F(IntakeTest, ASecondRunSkipsWhatIsCurrentAndRedoesWhatChanged) {
   EXPECT_NE(test::ReadFile(work / "intake.txt").find("(2 уже были сверены)"), std::string::npos);
 
   // A changed input makes its employer stale, and only that one.
-  fs::last_write_time(is / ("ПФР_" + b + ".xml"), fs::file_time_type::clock::now() + std::chrono::seconds(2));
+  fs::last_write_time(is / (b + ".xml"), fs::file_time_type::clock::now() + std::chrono::seconds(2));
   std::this_thread::sleep_for(std::chrono::milliseconds(20));
   ASSERT_EQ(Intake("--jobs 2"), 0);
   EXPECT_EQ(protocolTime(a), a1);
@@ -197,7 +197,7 @@ TEST_F(IntakeTest, InterruptedItStopsStartingRunsAndLeavesASummary) {
     char n[16];
     std::snprintf(n, sizeof n, "0%02d-000-0000%02d", i, i);
     numbers.push_back(n);
-    test::WriteFile(is / ("ПФР_" + numbers.back() + ".xml"), ISFileOf(numbers.back()));
+    test::WriteFile(is / (numbers.back() + ".xml"), ISFileOf(numbers.back()));
   }
   fs::create_directories(reports);
   pid_t pid = fork();
@@ -235,7 +235,7 @@ TEST_F(IntakeTest, InterruptedItStopsStartingRunsAndLeavesASummary) {
 TEST_F(IntakeTest, APlanRunByGnuParallelGivesTheSameSummary) {
   if (std::system("command -v parallel > /dev/null") != 0) GTEST_SKIP() << "GNU parallel is not installed";
   for (const std::string n : {"011-000-000001", "022-000-000002", "033-000-000003"})
-    test::WriteFile(is / n / ("ПФР_" + n + ".xml"), ISFileOf(n));
+    test::WriteFile(is / n / (n + ".xml"), ISFileOf(n));
   test::WriteFile(is / "readme.txt", "без номера");
   ASSERT_EQ(Intake("--jobs 2"), 0);
 
@@ -262,7 +262,7 @@ TEST_F(IntakeTest, RefusesBadArgumentsAndSettingsWith21) {
   EXPECT_EQ(Intake("", is), 21);
   EXPECT_EQ(Run("intake '" + (work / "missing").string() + "' '" + reports.string() + "'", work / "o.txt"), 21);
   test::WriteFile(config / "Zazoru" / "ZazoruConfig.ini", "[Options]\nWithList=0\nTerritoryControl=0\n");
-  test::WriteFile(is / ("ПФР_" + kExampleRegNum + ".xml"), ISFileOf(kExampleRegNum));
+  test::WriteFile(is / (kExampleRegNum + ".xml"), ISFileOf(kExampleRegNum));
   EXPECT_EQ(Intake(), 21);
   EXPECT_NE(test::ReadFile(work / "intake.txt").find("Хоть один из параметров должен быть включенным"),
             std::string::npos);

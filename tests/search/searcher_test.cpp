@@ -48,7 +48,7 @@ class SearcherTest : public test::FreshProcessTest {
     s.FCompareWithList = true;
   }
 
-  static std::string Example() { return test::ReadFile(kExample / "is" / "ПФР_087-104-003215_СЗВ-СТАЖ_2023.xml"); }
+  static std::string Example() { return test::ReadFile(kExample / "is" / "087-104-003215_СЗВ-СТАЖ_2023.xml"); }
   // The example's СЗВ-СТАЖ with only the persons of the given numbers in the pack (1..5).
   static std::string ExampleWith(const std::vector<int>& keep) {
     std::string file = Example();

@@ -145,7 +145,7 @@ class TestMainWindow : public QObject {
     test::WriteFile(dir / "077-001-000123_2.xml", "<x/>");
     test::WriteFile(dir / "x123-456-789012y.xml", "<x/>");
     test::WriteFile(dir / "notes-111-222-333333.txt", "");
-    test::WriteFile(dir / "\xCF\xD4\xD0" "555-666-777888.xml", "<x/>");  // a windows-1251 name
+    test::WriteFile(dir / "\xDE" "555-666-777888.xml", "<x/>");  // a windows-1251 name
     Retype(w->EDirIS, QString::fromStdString(dir.string()));
     QCOMPARE(s->FDirPD, dir.string());
     QCOMPARE(w->ComboBox1->count(), 3);
