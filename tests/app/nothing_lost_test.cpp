@@ -76,7 +76,11 @@ TEST(NothingLostTest, TwoRunsIntoOneReportDirectoryDoNotMixTheirParts) {
       _exit(127);
     }
     runs.push_back(pid);
-    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    // The second starts once the first has asked the server: it holds the directory by then,
+    // however slowly the machine started it.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (runs.size() == 1 && stub.Queries().empty() && std::chrono::steady_clock::now() < deadline)
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   for (pid_t pid : runs) {
     int status = 0;
