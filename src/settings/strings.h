@@ -1,6 +1,7 @@
 #pragma once
 // Text helpers shared by every subsystem. All text inside the program is UTF-8.
 #include <initializer_list>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,6 +25,8 @@ size_t Utf8Length(std::string_view text);
 // The code points of UTF-8 text. A byte that does not start a valid sequence stands for itself, one
 // byte at a time, so text in another 8-bit code page keeps its ASCII characters in place.
 std::u32string Utf8CodePoints(std::string_view text);
+// Appends one code point as UTF-8.
+void AppendCodePoint(std::string& out, uint32_t cp);
 
 bool Contains(std::string_view text, std::string_view part);
 bool StartsWith(std::string_view text, std::string_view prefix);
