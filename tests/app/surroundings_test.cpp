@@ -574,7 +574,6 @@ TEST_F(SurroundingsTest, FilesOfTheConfigurationThatAreNotWhatTheySeem) {
     EXPECT_TRUE(Has(run.Output, message) && Has(run.Output, "не является обычным файлом")) << run.Output;
     EXPECT_TRUE(Has(run.Log, message)) << run.Log;
     // The windowed mode writes it back when it ends: not this one.
-    TWorkManagerBPI manager(false);
     setenv("XDG_CONFIG_HOME", config.c_str(), 1);
     TWorkManager windowed(false);
     unsetenv("XDG_CONFIG_HOME");
