@@ -19,7 +19,7 @@
 
 #include "is_file_gen.h"
 #include "isdata/base_data.h"
-#include "isdata/pack.h"
+#include "pack/pack.h"
 #include "xml/my_parser.h"
 
 namespace {

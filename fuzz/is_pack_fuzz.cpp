@@ -7,10 +7,10 @@
 #include <optional>
 #include <string_view>
 
-#include "app/singleton.h"
+#include "base/singleton.h"
 #include "fuzz_support.h"
 #include "isdata/base_data.h"
-#include "isdata/pack.h"
+#include "pack/pack.h"
 #include "search/searcher.h"
 #include "settings/classifiers.h"
 #include "settings/settings.h"

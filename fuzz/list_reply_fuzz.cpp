@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/exit_code.h"
+#include "base/exit_code.h"
 #include "fuzz_support.h"
 #include "list/the_list.h"
 #include "search/list_acquisition.h"

@@ -7,7 +7,7 @@
 
 #include "fuzz_support.h"
 #include "search/zip_unpack.h"
-#include "settings/utils.h"
+#include "base/utils.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   namespace fs = std::filesystem;

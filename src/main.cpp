@@ -1,8 +1,9 @@
+// The executable's entry: registers the windows when they are built in, then runs the program.
 #include <string>
 #include <vector>
 
 #include "app/program.h"
-#include "app/singleton.h"
+#include "base/singleton.h"
 #ifdef ZAZORU_WITH_UI
 #include "ui/register.h"
 #endif

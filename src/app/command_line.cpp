@@ -1,9 +1,10 @@
+// Parsing of the command line into the batch selector, the directories, the number and the flags.
 #include "app/command_line.h"
 
 #include <algorithm>
 
-#include "settings/strings.h"
-#include "settings/utils.h"
+#include "base/strings.h"
+#include "base/utils.h"
 
 namespace zz {
 

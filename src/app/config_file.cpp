@@ -1,10 +1,11 @@
+// Reading and writing "ZazoruConfig.ini" and the two reference lists beside it.
 #include "app/config_file.h"
 
 #include <algorithm>
 #include <cstdlib>
 
-#include "app/ini_file.h"
-#include "settings/utils.h"
+#include "base/ini_file.h"
+#include "base/utils.h"
 
 namespace zz {
 

@@ -1,3 +1,4 @@
+// `zazoru intake`: grouping, planning, running and summarising a whole intake.
 #include "app/intake.h"
 
 #include <unistd.h>
@@ -9,7 +10,7 @@
 #include <thread>
 
 #include "app/command_line.h"
-#include "app/exit_code.h"
+#include "base/exit_code.h"
 #include "app/intake_grouping.h"
 #include "app/intake_jobs.h"
 #include "app/intake_progress.h"

@@ -1,3 +1,4 @@
+// Which employer each file under the IS root belongs to, by the registration number in its name.
 #include "app/intake_grouping.h"
 
 #include <algorithm>

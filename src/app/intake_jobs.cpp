@@ -1,3 +1,4 @@
+// One employer's job: its staging directory of links, its command line, whether it is current.
 #include "app/intake_jobs.h"
 
 #include <fstream>
@@ -5,7 +6,7 @@
 #include <stdexcept>
 
 #include "report/findings.h"
-#include "settings/utils.h"
+#include "base/utils.h"
 
 namespace zz {
 

@@ -1,3 +1,4 @@
+// The progress line on a terminal: employers done of all, the ones running, the time left.
 #include "app/intake_progress.h"
 
 #include <sys/ioctl.h>

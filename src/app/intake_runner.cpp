@@ -1,3 +1,4 @@
+// Child processes of the intake, N at a time, with their outcomes and a clean stop on Ctrl-C.
 #include "app/intake_runner.h"
 
 #include <fcntl.h>

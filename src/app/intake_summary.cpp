@@ -1,3 +1,4 @@
+// summary.csv and index.html at the intake's report root, from what the runs left.
 #include "app/intake_summary.h"
 
 #include <algorithm>
@@ -7,9 +8,9 @@
 #include <type_traits>
 
 #include "app/command_line.h"
-#include "app/exit_code.h"
+#include "base/exit_code.h"
 #include "report/findings.h"
-#include "settings/strings.h"
+#include "base/strings.h"
 
 namespace zz {
 

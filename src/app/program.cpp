@@ -1,13 +1,14 @@
+// The program entry: mode selection, the work manager's life, and the top-level failure handling.
 #include "app/program.h"
 
 #include <iostream>
 
 #include "app/command_line.h"
-#include "app/exit_code.h"
+#include "base/exit_code.h"
 #include "app/intake.h"
-#include "app/logger.h"
+#include "base/logger.h"
 #include "settings/settings.h"
-#include "settings/strings.h"
+#include "base/strings.h"
 
 namespace zz {
 

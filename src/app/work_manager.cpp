@@ -1,16 +1,17 @@
+// The work manager's preparation, the settings check and the batch run's start.
 #include "app/work_manager.h"
 
 #include <cstdlib>
 #include <iostream>
 
 #include "app/config_file.h"
-#include "app/exit_code.h"
+#include "base/exit_code.h"
 #include "report/findings.h"
 #include "search/run_temp_dir.h"
 #include "search/searcher.h"
 #include "settings/classifiers.h"
-#include "settings/strings.h"
-#include "settings/utils.h"
+#include "base/strings.h"
+#include "base/utils.h"
 
 namespace zz {
 

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "app/logger.h"
+#include "base/logger.h"
 #include "settings/settings.h"
-#include "settings/utils.h"
+#include "base/utils.h"
 
 namespace zz {
 

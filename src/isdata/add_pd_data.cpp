@@ -1,10 +1,11 @@
+// Additional IS data of a period, parsed from and printed to its text form.
 #include "isdata/add_pd_data.h"
 
 #include <algorithm>
 
 #include "isdata/classifier_access.h"
 #include "isdata/work_period.h"
-#include "settings/strings.h"
+#include "base/strings.h"
 
 namespace zz {
 

@@ -1,3 +1,4 @@
+// Payments at an additional tariff and their comparison.
 #include "isdata/add_tariff_payment.h"
 
 #include "isdata/data_arena.h"

@@ -1,11 +1,12 @@
+// Recognition of an IS file's employer, document kind, generation and reporting period.
 #include "isdata/base_data.h"
 
 #include <vector>
 
-#include "app/logger.h"
+#include "base/logger.h"
 #include "isdata/work_period.h"
-#include "settings/strings.h"
-#include "settings/utils.h"
+#include "base/strings.h"
+#include "base/utils.h"
 #include "xml/my_node.h"
 
 namespace zz {

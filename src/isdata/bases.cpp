@@ -1,9 +1,10 @@
+// The sorted, case-insensitive set of preferential codes of a period or position.
 #include "isdata/bases.h"
 
 #include <algorithm>
 
 #include "isdata/classifier_access.h"
-#include "settings/strings.h"
+#include "base/strings.h"
 
 namespace zz {
 

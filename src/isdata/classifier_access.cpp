@@ -1,3 +1,4 @@
+// Look-ups into the classifier lists from the model.
 #include "isdata/classifier_access.h"
 
 namespace zz {

@@ -1,3 +1,4 @@
+// The element path and line of a model object in its XML file.
 #include "isdata/node_data.h"
 
 #include "xml/my_node.h"

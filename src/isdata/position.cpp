@@ -1,3 +1,4 @@
+// A staff position of the Perechen and its working-day amounts.
 #include "isdata/position.h"
 
 #include <algorithm>

@@ -6,7 +6,7 @@
 
 #include "isdata/bases.h"
 #include "isdata/result_data.h"
-#include "settings/dates.h"
+#include "base/dates.h"
 
 namespace zz {
 

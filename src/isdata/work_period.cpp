@@ -1,9 +1,10 @@
+// A work period's dates, codes, rate and worked time, and their texts in the protocol.
 #include "isdata/work_period.h"
 
 #include <algorithm>
 
 #include "isdata/data_arena.h"
-#include "settings/strings.h"
+#include "base/strings.h"
 
 namespace zz {
 

@@ -8,7 +8,7 @@
 #include "isdata/bases.h"
 #include "isdata/node_data.h"
 #include "isdata/result_data.h"
-#include "settings/dates.h"
+#include "base/dates.h"
 
 namespace zz {
 

@@ -1,3 +1,4 @@
+// An insured person's identity, name forms and periods.
 #include "isdata/worker.h"
 
 namespace zz {

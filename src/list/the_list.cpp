@@ -1,9 +1,10 @@
+// Reading a Perechen document into its staff positions and named list.
 #include "list/the_list.h"
 
 #include <cmath>
 #include <stdexcept>
 
-#include "settings/strings.h"
+#include "base/strings.h"
 #include "xml/my_node.h"
 
 namespace zz {

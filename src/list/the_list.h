@@ -16,14 +16,14 @@
 #include <utility>
 #include <vector>
 
-#include "app/logger.h"
+#include "base/logger.h"
 #include "isdata/bases.h"
 #include "isdata/data_arena.h"
 #include "isdata/position.h"
 #include "isdata/work_period.h"
 #include "isdata/worker.h"
-#include "report/result.h"
-#include "settings/dates.h"
+#include "results/result.h"
+#include "base/dates.h"
 
 namespace zz {
 

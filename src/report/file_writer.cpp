@@ -1,8 +1,9 @@
+// Writing protocol files in code page 1251 with CR LF line ends.
 #include "report/file_writer.h"
 
 #include <stdexcept>
 
-#include "settings/strings.h"
+#include "base/strings.h"
 
 namespace zz {
 

@@ -6,8 +6,8 @@
 #include <fstream>
 #include <memory>
 
-#include "report/stream_writer.h"
-#include "settings/utils.h"
+#include "results/stream_writer.h"
+#include "base/utils.h"
 
 namespace zz {
 

@@ -1,3 +1,4 @@
+// Collecting a run's findings and writing them as findings.json.
 #include "report/findings.h"
 
 #include <chrono>
@@ -6,8 +7,8 @@
 #include <nlohmann/json.hpp>
 #include <stdexcept>
 
-#include "app/exit_code.h"
-#include "report/html.h"
+#include "base/exit_code.h"
+#include "results/html.h"
 
 namespace zz {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "report/result.h"
-#include "report/verification_results.h"
+#include "results/result.h"
+#include "results/verification_results.h"
 
 namespace zz {
 

@@ -1,11 +1,12 @@
+// Forming the protocol: the parts per set, the header, the source tables and the final file.
 #include "report/protocol_former.h"
 
 #include <algorithm>
 
-#include "app/exit_code.h"
-#include "settings/dates.h"
-#include "settings/strings.h"
-#include "settings/utils.h"
+#include "base/exit_code.h"
+#include "base/dates.h"
+#include "base/strings.h"
+#include "base/utils.h"
 
 namespace zz {
 

@@ -5,10 +5,10 @@
 #include <memory>
 #include <string>
 
-#include "app/logger.h"
+#include "base/logger.h"
 #include "report/file_writer.h"
 #include "report/findings.h"
-#include "report/verification_results.h"
+#include "results/verification_results.h"
 #include "settings/settings.h"
 
 namespace zz {

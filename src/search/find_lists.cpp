@@ -1,6 +1,6 @@
 // The list acquisition: a Perechen for every set, from the list server or from local files.
-#include "app/exit_code.h"
-#include "app/run_cancel.h"
+#include "base/exit_code.h"
+#include "base/run_cancel.h"
 #include "search/list_acquisition.h"
 #include "search/searcher.h"
 #include "xml/my_parser.h"

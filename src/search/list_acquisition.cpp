@@ -1,3 +1,4 @@
+// The query to the list server and the checks of a Perechen's header and format.
 #include "search/list_acquisition.h"
 
 #include <libxml/parser.h>
@@ -8,11 +9,11 @@
 
 #include <stdexcept>
 
-#include "app/exit_code.h"
+#include "base/exit_code.h"
 #include "list/the_list.h"
 #include "settings/settings.h"
-#include "settings/strings.h"
-#include "settings/utils.h"
+#include "base/strings.h"
+#include "base/utils.h"
 #include "settings/xml_dom.h"
 #include "xml/my_parser.h"
 

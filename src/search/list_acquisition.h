@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "app/logger.h"
-#include "report/result.h"
+#include "base/logger.h"
+#include "results/result.h"
 #include "xml/http_get.h"
 #include "xml/my_node.h"
 

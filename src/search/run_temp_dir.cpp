@@ -1,3 +1,4 @@
+// Making, locking and removing a run's own temporary directory, and clearing abandoned ones.
 #include "search/run_temp_dir.h"
 
 #include <fcntl.h>

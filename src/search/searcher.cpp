@@ -1,13 +1,14 @@
+// The search stage: finding the files, unpacking archives, reading IS files into packs and sets.
 #include "search/searcher.h"
 
 #include <algorithm>
 
-#include "app/exit_code.h"
-#include "app/run_cancel.h"
+#include "base/exit_code.h"
+#include "base/run_cancel.h"
 #include "search/list_acquisition.h"
 #include "search/run_temp_dir.h"
 #include "settings/classifiers.h"
-#include "settings/strings.h"
+#include "base/strings.h"
 #include "xml/my_parser.h"
 
 namespace zz {

@@ -9,13 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "app/logger.h"
-#include "isdata/pack.h"
+#include "base/logger.h"
+#include "pack/pack.h"
 #include "search/list_acquisition.h"
 #include "search/set.h"
 #include "search/zip_unpack.h"
 #include "settings/settings.h"
-#include "settings/utils.h"
+#include "base/utils.h"
 
 namespace zz {
 

@@ -1,9 +1,10 @@
+// A reporting period's packs and Perechen: uniting the IS persons and judging whether to verify.
 #include "search/set.h"
 
 #include <algorithm>
 #include <unordered_map>
 
-#include "report/result_tables.h"
+#include "results/result_tables.h"
 
 namespace zz {
 

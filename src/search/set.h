@@ -13,11 +13,11 @@
 #include <unordered_set>
 #include <vector>
 
-#include "app/logger.h"
+#include "base/logger.h"
 #include "isdata/data_arena.h"
-#include "isdata/pack.h"
+#include "pack/pack.h"
 #include "list/the_list.h"
-#include "report/result.h"
+#include "results/result.h"
 
 namespace zz {
 

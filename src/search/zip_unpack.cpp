@@ -1,3 +1,4 @@
+// Unpacking a zip archive safely into a directory of its own, within the run's limits.
 #include "search/zip_unpack.h"
 
 #include <archive.h>

@@ -1,10 +1,11 @@
+// Reading the shipped classifier files into the code lists.
 #include "settings/classifiers.h"
 
 #include <stdexcept>
 
-#include "app/logger.h"
+#include "base/logger.h"
 #include "settings/settings.h"
-#include "settings/utils.h"
+#include "base/utils.h"
 #include "settings/xml_dom.h"
 
 namespace zz {

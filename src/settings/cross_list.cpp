@@ -4,8 +4,8 @@
 
 #include "settings/list_file_error.h"
 #include "settings/settings.h"
-#include "settings/strings.h"
-#include "settings/utils.h"
+#include "base/strings.h"
+#include "base/utils.h"
 
 namespace zz {
 

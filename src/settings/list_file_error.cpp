@@ -1,3 +1,4 @@
+// The message of a damaged line of a reference-list file.
 #include "settings/list_file_error.h"
 
 namespace zz {

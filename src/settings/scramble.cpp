@@ -1,6 +1,7 @@
+// Scrambling and unscrambling stored credentials.
 #include "settings/scramble.h"
 
-#include "settings/strings.h"
+#include "base/strings.h"
 
 namespace zz {
 

@@ -1,9 +1,10 @@
+// The run settings: defaults, period codes, the list-server query address and the protocol file name.
 #include "settings/settings.h"
 
 #include <filesystem>
 
 #include "settings/scramble.h"
-#include "settings/strings.h"
+#include "base/strings.h"
 #include "version.h"
 
 namespace zz {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/singleton.h"
-#include "settings/dates.h"
+#include "base/singleton.h"
+#include "base/dates.h"
 
 namespace zz {
 

@@ -3,8 +3,8 @@
 
 #include "settings/list_file_error.h"
 #include "settings/settings.h"
-#include "settings/strings.h"
-#include "settings/utils.h"
+#include "base/strings.h"
+#include "base/utils.h"
 
 namespace zz {
 

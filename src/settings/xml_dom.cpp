@@ -1,3 +1,4 @@
+// Whole-document XML reading and schema validation with libxml2.
 #include "settings/xml_dom.h"
 
 #include <libxml/parser.h>
@@ -5,7 +6,7 @@
 
 #include <cstring>
 
-#include "settings/utils.h"
+#include "base/utils.h"
 
 namespace zz {
 

@@ -1,3 +1,4 @@
+// The "about" window.
 #include "ui/about_form.h"
 
 #include <QDialogButtonBox>

@@ -1,3 +1,4 @@
+// The date picker that may read "Бессрочно".
 #include "ui/date_picker_box.h"
 
 #include <QCalendarWidget>

@@ -1,3 +1,4 @@
+// The label that shortens a long path in the middle.
 #include "ui/elided_label.h"
 
 #include <QResizeEvent>

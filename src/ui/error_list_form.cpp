@@ -1,3 +1,4 @@
+// The window listing why a run was refused, with copying and printing.
 #include "ui/error_list_form.h"
 
 #include <QApplication>

@@ -1,3 +1,4 @@
+// The windowed work manager: preparation, the main window, and runs on a worker thread.
 #include "ui/form_manager.h"
 
 #include <QApplication>

@@ -1,3 +1,4 @@
+// The login window.
 #include "ui/login_form.h"
 
 #include <QGridLayout>
@@ -9,7 +10,7 @@
 
 #include "settings/scramble.h"
 #include "settings/settings.h"
-#include "settings/strings.h"
+#include "base/strings.h"
 #include "ui/ui_common.h"
 
 namespace zz {

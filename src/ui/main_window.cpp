@@ -1,3 +1,4 @@
+// The main window: directories, number, period, the run with its progress and stop button.
 #include "ui/main_window.h"
 
 #include <QAction>
@@ -24,12 +25,12 @@
 #include <filesystem>
 
 #include "app/command_line.h"
-#include "app/exit_code.h"
-#include "app/run_cancel.h"
+#include "base/exit_code.h"
+#include "base/run_cancel.h"
 #include "search/searcher.h"
-#include "settings/dates.h"
+#include "base/dates.h"
 #include "settings/settings.h"
-#include "settings/utils.h"
+#include "base/utils.h"
 #include "ui/about_form.h"
 #include "ui/elided_label.h"
 #include "ui/error_list_form.h"

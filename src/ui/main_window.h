@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "app/logger.h"
+#include "base/logger.h"
 
 class QAction;
 class QCheckBox;

@@ -1,3 +1,4 @@
+// Russian texts for Qt's own dialogs and buttons.
 #include "ui/qt_translations.h"
 
 #include <QCoreApplication>

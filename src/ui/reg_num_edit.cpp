@@ -1,3 +1,4 @@
+// The masked registration-number edit and its cursor placement.
 #include "ui/reg_num_edit.h"
 
 #include <QMouseEvent>

@@ -1,6 +1,7 @@
+// The checks of registration numbers entered in the settings window.
 #include "ui/reg_num_rules.h"
 
-#include "settings/strings.h"
+#include "base/strings.h"
 
 namespace zz {
 

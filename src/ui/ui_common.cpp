@@ -1,3 +1,4 @@
+// Helpers shared by the windows: text conversion, fonts, masked edits, message boxes.
 #include "ui/ui_common.h"
 
 #include <QGuiApplication>

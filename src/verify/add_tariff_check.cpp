@@ -15,9 +15,9 @@
 #include "isdata/work_period.h"
 #include "isdata/worker.h"
 #include "list/the_list.h"
-#include "report/result_records.h"
-#include "report/result_tables.h"
-#include "settings/strings.h"
+#include "results/result_records.h"
+#include "results/result_tables.h"
+#include "base/strings.h"
 #include "verify/add_tariff_namesakes.h"
 #include "verify/verification.h"
 

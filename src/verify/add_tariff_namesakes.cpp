@@ -1,10 +1,11 @@
+// Matching the IS workers of one insurance number for the additional-tariff check.
 #include "verify/add_tariff_namesakes.h"
 
 #include <algorithm>
 #include <iterator>
 
 #include "isdata/add_tariff_payment.h"
-#include "settings/strings.h"
+#include "base/strings.h"
 #include "verify/add_tariff_check.h"
 
 namespace zz {

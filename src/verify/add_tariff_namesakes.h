@@ -12,7 +12,7 @@
 
 #include "isdata/work_period.h"
 #include "isdata/worker.h"
-#include "settings/dates.h"
+#include "base/dates.h"
 
 namespace zz {
 

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "isdata/worker.h"
-#include "report/result.h"
-#include "settings/strings.h"
+#include "results/result.h"
+#include "base/strings.h"
 
 namespace zz::name_list {
 

@@ -1,3 +1,4 @@
+// Merging and splitting a worker's periods before comparison.
 #include "verify/period_merge.h"
 
 #include <algorithm>
@@ -11,10 +12,10 @@
 #include <utility>
 
 #include "isdata/add_pd_data.h"
-#include "report/result_records.h"
-#include "report/result_tables.h"
-#include "settings/strings.h"
-#include "settings/utils.h"
+#include "results/result_records.h"
+#include "results/result_tables.h"
+#include "base/strings.h"
+#include "base/utils.h"
 
 namespace zz {
 

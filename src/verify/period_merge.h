@@ -12,7 +12,7 @@
 #include "isdata/data_arena.h"
 #include "isdata/work_period.h"
 #include "isdata/worker.h"
-#include "report/result.h"
+#include "results/result.h"
 
 namespace zz {
 

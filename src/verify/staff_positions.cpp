@@ -14,10 +14,10 @@
 #include "isdata/work_period.h"
 #include "isdata/worker.h"
 #include "list/the_list.h"
-#include "report/result_records.h"
-#include "report/result_tables.h"
+#include "results/result_records.h"
+#include "results/result_tables.h"
 #include "settings/classifiers.h"
-#include "settings/strings.h"
+#include "base/strings.h"
 #include "verify/verification.h"
 
 namespace zz {

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "settings/dates.h"
+#include "base/dates.h"
 
 namespace zz {
 

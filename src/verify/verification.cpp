@@ -1,8 +1,9 @@
+// One set's verification: the order of the checks and the tables they fill.
 #include "verify/verification.h"
 
 #include <utility>
 
-#include "isdata/pack.h"
+#include "pack/pack.h"
 #include "list/the_list.h"
 #include "verify/period_merge.h"
 

@@ -6,12 +6,12 @@
 #include <unordered_map>
 #include <vector>
 
-#include "app/logger.h"
+#include "base/logger.h"
 #include "isdata/data_arena.h"
 #include "isdata/worker.h"
-#include "report/result_records.h"
-#include "report/result_tables.h"
-#include "report/verification_results.h"
+#include "results/result_records.h"
+#include "results/result_tables.h"
+#include "results/verification_results.h"
 #include "settings/settings.h"
 
 namespace zz {

@@ -7,9 +7,9 @@
 #include "isdata/work_period.h"
 #include "isdata/worker.h"
 #include "list/the_list.h"
-#include "report/result_records.h"
-#include "report/result_tables.h"
-#include "settings/dates.h"
+#include "results/result_records.h"
+#include "results/result_tables.h"
+#include "base/dates.h"
 #include "verify/verification.h"
 
 namespace zz {

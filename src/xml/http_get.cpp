@@ -1,3 +1,4 @@
+// HTTP GET into memory with libcurl, bounded in time and size.
 #include "xml/http_get.h"
 
 #include <curl/curl.h>

@@ -1,3 +1,4 @@
+// The node tree's look-ups by name, paths and lines.
 #include "xml/my_node.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// Building a node tree from a file, a reply or bytes with libxml2's SAX interface, with its bounds.
 #include "xml/my_parser.h"
 
 #include <libxml/parser.h>

@@ -5,8 +5,8 @@
 
 #include <cstdlib>
 
-#include "settings/strings.h"
-#include "settings/utils.h"
+#include "base/strings.h"
+#include "base/utils.h"
 #include "support/liverto_stub_process.h"
 #include "support/test_support.h"
 

@@ -1,3 +1,4 @@
+// The command line: batch selector, windowed and portable forms, directories and flags.
 #include <gtest/gtest.h>
 
 #include "app/command_line.h"

@@ -1,7 +1,8 @@
+// The configuration file: defaults, malformed values, round trips, and what a run keeps of it.
 #include <gtest/gtest.h>
 
 #include "app/config_file.h"
-#include "app/ini_file.h"
+#include "base/ini_file.h"
 #include "settings/list_file_error.h"
 #include "settings/scramble.h"
 #include "support/process_state.h"

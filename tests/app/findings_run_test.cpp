@@ -9,9 +9,9 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
-#include "report/html.h"
-#include "settings/strings.h"
-#include "settings/utils.h"
+#include "results/html.h"
+#include "base/strings.h"
+#include "base/utils.h"
 #include "support/liverto_stub_process.h"
 #include "support/test_support.h"
 

@@ -1,3 +1,4 @@
+// The intake's progress line on a terminal.
 #include <gtest/gtest.h>
 
 #include "app/intake_progress.h"

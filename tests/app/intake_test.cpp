@@ -14,8 +14,8 @@
 #include <sstream>
 #include <thread>
 
-#include "settings/strings.h"
-#include "settings/utils.h"
+#include "base/strings.h"
+#include "base/utils.h"
 #include "support/liverto_stub_process.h"
 #include "support/test_support.h"
 #include "support/zip_writer.h"

@@ -9,9 +9,9 @@
 #include <thread>
 
 #include "app/config_file.h"
-#include "app/ini_file.h"
-#include "settings/strings.h"
-#include "settings/utils.h"
+#include "base/ini_file.h"
+#include "base/strings.h"
+#include "base/utils.h"
 #include "support/liverto_stub_process.h"
 #include "support/process_state.h"
 #include "support/test_support.h"

@@ -1,11 +1,12 @@
+// The program entry: refusals, their messages and exit codes, failures before the log exists.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 
-#include "app/logger.h"
+#include "base/logger.h"
 #include "app/program.h"
 #include "app/work_manager.h"
-#include "settings/utils.h"
+#include "base/utils.h"
 #include "support/process_state.h"
 #include "support/test_support.h"
 

@@ -1,3 +1,4 @@
+// Recognition of IS files of every generation and kind.
 #include <gtest/gtest.h>
 
 #include "is_file_fixture.h"

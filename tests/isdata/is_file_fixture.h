@@ -8,13 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "app/logger.h"
+#include "base/logger.h"
 #include "isdata/base_data.h"
-#include "isdata/lgot_codes.h"
-#include "isdata/pack.h"
+#include "pack/lgot_codes.h"
+#include "pack/pack.h"
 #include "settings/classifiers.h"
-#include "settings/strings.h"
-#include "settings/utils.h"
+#include "base/strings.h"
+#include "base/utils.h"
 #include "support/process_state.h"
 #include "support/test_support.h"
 #include "xml/my_parser.h"

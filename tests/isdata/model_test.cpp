@@ -1,10 +1,11 @@
+// The model: codes, periods, persons and positions.
 #include <gtest/gtest.h>
 
 #include "classifier_fixture.h"
 #include "isdata/data_arena.h"
 #include "isdata/position.h"
 #include "isdata/worker.h"
-#include "settings/dates.h"
+#include "base/dates.h"
 #include "xml/my_node.h"
 
 namespace zz {

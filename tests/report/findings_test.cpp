@@ -1,9 +1,10 @@
+// findings.json: the protocol's tables and messages as data.
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <nlohmann/json.hpp>
 
-#include "report/html.h"
+#include "results/html.h"
 #include "report/protocol_former.h"
 #include "support/process_state.h"
 #include "support/test_support.h"

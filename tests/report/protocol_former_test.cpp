@@ -1,8 +1,9 @@
+// The protocol former: parts per set, headings, the source tables and the final file.
 #include <gtest/gtest.h>
 
-#include "app/exit_code.h"
+#include "base/exit_code.h"
 #include "report/protocol_former.h"
-#include "settings/strings.h"
+#include "base/strings.h"
 #include "support/process_state.h"
 #include "support/test_support.h"
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/exit_code.h"
+#include "base/exit_code.h"
 #include "list/the_list.h"
 #include "search/list_acquisition.h"
 #include "settings/scramble.h"

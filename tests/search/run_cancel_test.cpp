@@ -1,7 +1,7 @@
 // A stop requested from outside ends the search at the next file, before it reads anything more.
 #include <gtest/gtest.h>
 
-#include "app/run_cancel.h"
+#include "base/run_cancel.h"
 #include "search/searcher.h"
 #include "settings/classifiers.h"
 #include "settings/settings.h"

@@ -8,13 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "app/exit_code.h"
-#include "report/result_records.h"
-#include "report/result_tables.h"
+#include "base/exit_code.h"
+#include "results/result_records.h"
+#include "results/result_tables.h"
 #include "search/searcher.h"
 #include "settings/classifiers.h"
 #include "settings/settings.h"
-#include "settings/strings.h"
+#include "base/strings.h"
 #include "support/process_state.h"
 #include "support/test_support.h"
 

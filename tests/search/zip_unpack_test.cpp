@@ -1,3 +1,4 @@
+// Zip archives: folders kept, hostile names and links, bombs, damaged entries.
 #include "search/zip_unpack.h"
 
 #include <gtest/gtest.h>

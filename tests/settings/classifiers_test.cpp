@@ -1,3 +1,4 @@
+// The shipped classifier files read into the code lists, and broken ones refused.
 #include <gtest/gtest.h>
 
 #include "settings/classifiers.h"

@@ -1,3 +1,4 @@
+// The re-registration list: chains, order, cycles, damaged lines.
 #include <gtest/gtest.h>
 
 #include "settings/settings.h"

@@ -1,3 +1,4 @@
+// The list of territorial-code rights: reading, saving, which entries apply.
 #include <gtest/gtest.h>
 
 #include "settings/list_file_error.h"

@@ -1,3 +1,4 @@
+// Scrambling of stored credentials.
 #include <gtest/gtest.h>
 
 #include "settings/scramble.h"

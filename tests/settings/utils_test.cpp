@@ -1,11 +1,12 @@
+// Period codes, string arrays and other shared utilities.
 #include <gtest/gtest.h>
 
 #include "settings/classifiers.h"
-#include "settings/dates.h"
+#include "base/dates.h"
 #include "settings/scramble.h"
 #include "settings/settings.h"
-#include "settings/strings.h"
-#include "settings/utils.h"
+#include "base/strings.h"
+#include "base/utils.h"
 #include "support/process_state.h"
 #include "support/test_support.h"
 

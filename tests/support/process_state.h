@@ -2,9 +2,9 @@
 // Resets the process-wide objects so that each test starts from a fresh program state.
 #include <gtest/gtest.h>
 
-#include "app/exit_code.h"
-#include "app/run_cancel.h"
-#include "app/singleton.h"
+#include "base/exit_code.h"
+#include "base/run_cancel.h"
+#include "base/singleton.h"
 #include "settings/classifiers.h"
 
 namespace zz::test {

@@ -1,3 +1,4 @@
+// Shared test helpers: temporary directories, reading and writing files, the test data folder.
 #include "support/test_support.h"
 
 #include <stdlib.h>

@@ -13,12 +13,12 @@
 #include <fstream>
 
 #include "app/command_line.h"
-#include "app/exit_code.h"
-#include "app/logger.h"
+#include "base/exit_code.h"
+#include "base/logger.h"
 #include "search/searcher.h"
 #include "settings/scramble.h"
 #include "settings/settings.h"
-#include "settings/utils.h"
+#include "base/utils.h"
 #include "ui/elided_label.h"
 #include "ui/error_list_form.h"
 #include "ui/login_form.h"

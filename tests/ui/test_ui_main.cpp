@@ -1,7 +1,7 @@
 // Runs the window tests on the offscreen platform unless another one is asked for.
 #include <QApplication>
 
-#include "app/singleton.h"
+#include "base/singleton.h"
 
 int RunMainWindowTests(int argc, char** argv);
 int RunSettingsFormTests(int argc, char** argv);

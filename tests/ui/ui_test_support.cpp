@@ -1,10 +1,11 @@
+// Shared helpers of the window tests: a run gate, a recording work manager, the windows fixture.
 #include "ui_test_support.h"
 
 #include <QLineEdit>
 #include <stdexcept>
 
-#include "app/run_cancel.h"
-#include "app/singleton.h"
+#include "base/run_cancel.h"
+#include "base/singleton.h"
 #include "search/searcher.h"
 #include "settings/settings.h"
 #include "ui/main_window.h"

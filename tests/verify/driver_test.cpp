@@ -4,11 +4,11 @@
 
 #include <algorithm>
 
-#include "isdata/pack.h"
+#include "pack/pack.h"
 #include "list/the_list.h"
 #include "period_fixture.h"
-#include "report/result_records.h"
-#include "report/result_tables.h"
+#include "results/result_records.h"
+#include "results/result_tables.h"
 #include "verify/verification.h"
 
 namespace zz {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "list/the_list.h"
-#include "report/result_tables.h"
+#include "results/result_tables.h"
 #include "support/process_state.h"
 #include "verify/verification.h"
 

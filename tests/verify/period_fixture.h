@@ -11,8 +11,8 @@
 #include "isdata/work_period.h"
 #include "isdata/worker.h"
 #include "settings/classifiers.h"
-#include "settings/dates.h"
-#include "settings/strings.h"
+#include "base/dates.h"
+#include "base/strings.h"
 #include "support/process_state.h"
 
 namespace zz::test {

@@ -2,9 +2,9 @@
 #include <gtest/gtest.h>
 
 #include "period_fixture.h"
-#include "report/result_records.h"
-#include "report/result_tables.h"
-#include "settings/strings.h"
+#include "results/result_records.h"
+#include "results/result_tables.h"
+#include "base/strings.h"
 #include "verify/period_merge.h"
 
 namespace zz {

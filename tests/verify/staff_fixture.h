@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "list/the_list.h"
-#include "report/result_records.h"
-#include "report/result_tables.h"
+#include "results/result_records.h"
+#include "results/result_tables.h"
 #include "settings/classifiers.h"
 #include "support/process_state.h"
 #include "verify/verification.h"

@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "period_fixture.h"
-#include "report/result_records.h"
-#include "report/result_tables.h"
+#include "results/result_records.h"
+#include "results/result_tables.h"
 #include "settings/settings.h"
 #include "verify/verification.h"
 

@@ -16,7 +16,7 @@
 #include <functional>
 #include <thread>
 
-#include "app/singleton.h"
+#include "base/singleton.h"
 #include "search/searcher.h"
 #include "settings/classifiers.h"
 #include "settings/settings.h"

@@ -1,0 +1,26 @@
+cmake_minimum_required(VERSION 3.25)
+# Fails when a file of one source folder includes a header of a folder it may not use.
+# Called by the build for each folder: cmake -DFOLDER=<name> -DDIR=<folder path> -DALLOWED=<a,b,c>
+# -DSTAMP=<file> -P check_layers.cmake
+string(REPLACE "," ";" allowed "${ALLOWED}")
+file(GLOB sources "${DIR}/*.h" "${DIR}/*.cpp")
+set(problems "")
+foreach(file IN LISTS sources)
+  file(STRINGS "${file}" includes REGEX "^[ \t]*#[ \t]*include[ \t]+\"[a-z_]+/")
+  foreach(line IN LISTS includes)
+    string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]+\"([a-z_]+)/.*" "\\1" target "${line}")
+    if(NOT target STREQUAL FOLDER AND NOT target IN_LIST allowed)
+      string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]+\"([^\"]+)\".*" "\\1" header "${line}")
+      list(APPEND problems "  ${file} includes ${header}")
+    endif()
+  endforeach()
+endforeach()
+if(problems)
+  list(JOIN problems "\n" text)
+  string(REPLACE ";" " " allowed_text "${allowed}")
+  message(FATAL_ERROR "src/${FOLDER} may include only its own headers and those of: ${allowed_text}\n${text}\n"
+                      "Move the code to the folder where it belongs (docs/architecture.md).")
+endif()
+get_filename_component(stamp_dir "${STAMP}" DIRECTORY)
+file(MAKE_DIRECTORY "${stamp_dir}")
+file(TOUCH "${STAMP}")

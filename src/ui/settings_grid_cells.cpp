@@ -1,0 +1,67 @@
+// Cells and grids of the settings window's tables, shared by its pages.
+#include "ui/settings_grid_cells.h"
+
+#include <QHeaderView>
+#include <QObject>
+#include <QScrollBar>
+#include <QTableWidget>
+
+namespace zz::settings_grid {
+
+bool& CodeFlag(TTerritoryCode& e, int code) {
+  switch (code) {
+    case 0: return e.FMKS;
+    case 1: return e.FRKS;
+    case 2: return e.FCZ1;
+    case 3: return e.FCZ3;
+    case 4: return e.FCZ4;
+    case 5: return e.FCZ5;
+    case 6: return e.FCZ6;
+    default: return e.FCountry;
+  }
+}
+
+QString FormatPickerDate(const QDate& date) { return date.toString("dd.MM.yyyy"); }
+
+QDate ToQDate(TDate date) { return QDate(YearOf(date), static_cast<int>(MonthOf(date)), static_cast<int>(DayOf(date))); }
+
+void SetCell(QTableWidget* grid, int row, int column, const QString& text, Qt::Alignment alignment) {
+  QTableWidgetItem* item = grid->item(row, column);
+  if (!item) {
+    item = new QTableWidgetItem;
+    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+    grid->setItem(row, column, item);
+  }
+  item->setText(text);
+  item->setTextAlignment(alignment);
+}
+
+int RowIndexOf(const QTableWidget* grid) { return grid->currentRow() < 0 ? 0 : grid->currentRow() + 1; }
+
+QTableWidget* NewGrid(QWidget* parent, const QString& name, const QStringList& headings) {
+  auto* grid = new QTableWidget(parent);
+  grid->setObjectName(name);
+  grid->setColumnCount(headings.size());
+  grid->setHorizontalHeaderLabels(headings);
+  grid->verticalHeader()->hide();
+  grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);
+  grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  grid->setSelectionMode(QAbstractItemView::SingleSelection);
+  grid->setSelectionBehavior(QAbstractItemView::SelectItems);
+  grid->horizontalHeader()->setHighlightSections(false);
+  grid->horizontalHeader()->setSectionsClickable(true);
+  // A click on the heading row selects it, as a click on any other row does.
+  QObject::connect(grid->horizontalHeader(), &QHeaderView::sectionClicked, grid, [grid] {
+    grid->clearSelection();
+    grid->setCurrentIndex(QModelIndex());
+  });
+  return grid;
+}
+
+void FitGridWidth(QTableWidget* grid) {
+  int width = 2 * grid->frameWidth() + grid->verticalScrollBar()->sizeHint().width() + 2;
+  for (int c = 0; c < grid->columnCount(); ++c) width += grid->columnWidth(c);
+  grid->setMinimumWidth(width);
+}
+
+}  // namespace zz::settings_grid

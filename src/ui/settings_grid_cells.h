@@ -1,0 +1,35 @@
+#pragma once
+// Cells and grids of the settings window's tables, shared by its pages.
+#include <QDate>
+#include <QString>
+#include <QStringList>
+#include <Qt>
+
+#include "base/dates.h"
+#include "settings/settings.h"
+
+class QTableWidget;
+class QWidget;
+
+namespace zz::settings_grid {
+
+inline constexpr const char* kUnlimited = "Бессрочно";
+inline const char* const kCodeCaptions[8] = {"МКС", "РКС", "Ч31", "Ч33", "Ч34", "Ч35", "Ч36", "СЕЛО"};
+inline constexpr int kDateBeginColumn = 10;
+inline constexpr int kDateEndColumn = 11;
+
+// The entry's flag of territorial code number `code` (in the order of kCodeCaptions).
+bool& CodeFlag(TTerritoryCode& e, int code);
+QString FormatPickerDate(const QDate& date);
+QDate ToQDate(TDate date);
+// Sets a read-only cell's text, making the cell when the grid has none there yet.
+void SetCell(QTableWidget* grid, int row, int column, const QString& text,
+             Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter);
+// Grid row index as the window counts it: the heading row is 0, data rows start at 1; nothing
+// selected counts as the heading row.
+int RowIndexOf(const QTableWidget* grid);
+QTableWidget* NewGrid(QWidget* parent, const QString& name, const QStringList& headings);
+// Wide enough to show every column without scrolling sideways.
+void FitGridWidth(QTableWidget* grid);
+
+}  // namespace zz::settings_grid
