@@ -7,22 +7,16 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QEvent>
-#include <QFormLayout>
-#include <QGridLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QTableWidget>
-#include <QVBoxLayout>
 
 #include "base/dates.h"
 #include "base/strings.h"
