@@ -1,4 +1,4 @@
-// The element path and line of a model object in its XML file.
+// The element and line of a model object in its XML file.
 #include "isdata/node_data.h"
 
 #include "xml/my_node.h"
@@ -8,7 +8,8 @@ namespace zz {
 TNodeData::TNodeData(const TMyNode* node) {
   if (!node) return;
   fLine = node->LineNumber();
-  fXPath = node->GetXPath();
+  fPaths = node->Tree().ElementPaths();
+  fElement = node->Index();
 }
 
 }  // namespace zz

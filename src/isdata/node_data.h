@@ -1,6 +1,10 @@
 #pragma once
-// Where an object came from in its XML file: element path and line.
+// Where an object came from in its XML file: the element (its path built on demand) and its line.
+#include <cstdint>
+#include <memory>
 #include <string>
+
+#include "xml/element_paths.h"
 
 namespace zz {
 
@@ -9,18 +13,23 @@ class TMyNode;
 class TNodeData {
  public:
   TNodeData() = default;
-  TNodeData(std::string xpath, int line) : fLine(line), fXPath(std::move(xpath)) {}
   // Copy of another record; an absent source gives an empty record.
   explicit TNodeData(const TNodeData* source) {
     if (source) *this = *source;
   }
-  // The element's path and line; an absent node gives an empty record.
+  // The element's place and line; an absent node gives an empty record. The file's tree may be
+  // released afterwards: the record keeps the file's compact path table, not a path string.
   explicit TNodeData(const TMyNode* node);
 
-  bool IsEmpty() const { return fLine == 0 && fXPath.empty(); }
+  bool IsEmpty() const { return fLine == 0 && !fPaths; }
+  // "/a/b/c[2]"; empty for an empty record.
+  std::string XPath() const { return fPaths ? fPaths->Path(fElement) : std::string(); }
 
   int fLine = 0;
-  std::string fXPath;
+
+ private:
+  std::shared_ptr<const TElementPaths> fPaths;
+  uint32_t fElement = 0;
 };
 
 }  // namespace zz

@@ -92,6 +92,18 @@ std::string TMyNode::GetXPath() const {
 
 // ---------------------------------------------------------------------------------------------------
 
+std::shared_ptr<const TElementPaths> TMyTree::ElementPaths() const {
+  if (fPaths) return fPaths;
+  auto paths = std::make_shared<TElementPaths>();
+  paths->fNames.assign(fNames.begin(), fNames.end());
+  paths->fEntries.resize(fNodeCount);
+  for (const auto& block : fBlocks)
+    for (const TMyNode& n : block)
+      paths->fEntries[n.fIndex] = {n.fParent ? n.fParent->fIndex : TElementPaths::kNoParent, n.fName, n.fNodeNumber};
+  fPaths = std::move(paths);
+  return fPaths;
+}
+
 uint32_t TMyTree::FindName(std::string_view name) const {
   auto it = fNameIds.find(name);
   return it == fNameIds.end() ? kNoName : it->second;

@@ -17,6 +17,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "xml/element_paths.h"
+
 namespace zz {
 
 class TMyNode;
@@ -78,6 +80,9 @@ class TMyNode {
   TMyNodeList ChildNodes() const;
   // "/a/b/c[2]": the parent's path, "/", the name and, when NodeNumber is not 0, "[NodeNumber]".
   std::string GetXPath() const;
+  // Position in document order, and the tree the node belongs to.
+  uint32_t Index() const { return fIndex; }
+  const TMyTree& Tree() const { return *fTree; }
 
  private:
   friend class TMyTree;
@@ -105,6 +110,9 @@ class TMyTree {
 
   TMyNode* Root() const { return fRoot; }
   size_t NodeCount() const { return fNodeCount; }
+  // The paths of every element, made on the first call and shared with whoever keeps them past the
+  // tree's life (records of the model point at elements of files long released).
+  std::shared_ptr<const TElementPaths> ElementPaths() const;
 
  private:
   friend class TMyNode;
@@ -125,6 +133,7 @@ class TMyTree {
   std::vector<uint32_t> fByNameIndex;  // their document positions: binary search without touching nodes
   std::vector<TMyNode*> fChildren;   // per node its children, grouped by name id
   std::vector<TMyAttrib> fAttribs;
+  mutable std::shared_ptr<const TElementPaths> fPaths;
 
   // Texts and attribute strings: bump-allocated in blocks that are never reallocated.
   std::vector<std::unique_ptr<char[]>> fTextBlocks;

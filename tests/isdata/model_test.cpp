@@ -120,11 +120,19 @@ TEST_F(PeriodTest, CloneCopiesComparisonFieldsOnly) {
   p->Months = "3";
   p->PDRKHours = 12;
   p->AddPdData._Set("ДЕТИ");
-  p->NodeData = TNodeData("/a/b", 7);
+  TMyTreeBuilder builder;
+  builder.StartElement("a");
+  builder.StartElement("b");
+  builder.EndElement("b");
+  builder.StartElement("t");
+  builder.EndElement("t");
+  builder.EndElement("a");
+  TMyTreePtr tree = builder.Finish();
+  p->NodeData = TNodeData(tree->SelectSingleNode("b"));
   p->Year = 2023;
   p->Comment = "c";
   p->TerritoryCoeff = "1.5";
-  p->TerrNodeData = TNodeData("/a/t", 9);
+  p->TerrNodeData = TNodeData(tree->SelectSingleNode("t"));
   p->Compared = true;
   p->IsResultData = true;
 
@@ -136,8 +144,8 @@ TEST_F(PeriodTest, CloneCopiesComparisonFieldsOnly) {
   EXPECT_EQ(c->PDRKHours, 12);
   EXPECT_TRUE(c->AddPdData.ValueByName("ДЕТИ"));
   EXPECT_EQ(c->AddPdData.FWorkPeriod, c);
-  EXPECT_EQ(c->NodeData.fXPath, "/a/b");
-  EXPECT_EQ(c->NodeData.fLine, 7);
+  EXPECT_EQ(c->NodeData.XPath(), "/a/b");
+  EXPECT_EQ(c->NodeData.fLine, 1);
 
   EXPECT_EQ(c->Year, 0);
   EXPECT_EQ(c->Comment, "");
@@ -309,7 +317,7 @@ TEST(WorkerTest, NamesAndCopy) {
   w->PackNum = "7";
   w->HasAT = true;
   w->HasLgotBasis = true;
-  w->NodeData = TNodeData("/x", 3);
+  w->NodeData.fLine = 3;
   TWorkPeriod* p = arena.Make<TWorkPeriod>();
   EXPECT_TRUE(w->AddWorkperiod(p));
   w->MergedWorkPeriods.push_back(p);
@@ -328,7 +336,7 @@ TEST(WorkerTest, NamesAndCopy) {
   EXPECT_EQ(arena.Count(), 3u);
 }
 
-TEST(NodeDataTest, TakesPathAndLineOfAnElement) {
+TEST(NodeDataTest, TakesPathAndLineOfAnElementAndKeepsThemPastTheTree) {
   TMyTreeBuilder builder;
   builder.StartElement("a");
   builder.StartElement("b");
@@ -340,11 +348,15 @@ TEST(NodeDataTest, TakesPathAndLineOfAnElement) {
   TMyTreePtr tree = builder.Finish();
   const TMyNode* second = tree->SelectNodes("b")[1];
   TNodeData data(second);
-  EXPECT_EQ(data.fXPath, "/a/b[2]");
-  EXPECT_EQ(data.fLine, second->LineNumber());
+  const int line = second->LineNumber();
+  TNodeData root(tree.get());
+  tree = TMyTreePtr();
+  EXPECT_EQ(data.XPath(), "/a/b[2]");
+  EXPECT_EQ(data.fLine, line);
+  EXPECT_EQ(root.XPath(), "/a");
   EXPECT_TRUE(TNodeData(static_cast<const TMyNode*>(nullptr)).IsEmpty());
   EXPECT_TRUE(TNodeData(static_cast<const TNodeData*>(nullptr)).IsEmpty());
-  EXPECT_EQ(TNodeData(&data).fXPath, "/a/b[2]");
+  EXPECT_EQ(TNodeData(&data).XPath(), "/a/b[2]");
 }
 
 }  // namespace

@@ -132,7 +132,7 @@ TEST_F(ListReaderTest, NamedListAndPositionsOfASmallPerechen) {
   EXPECT_EQ(a->Name, "ЗОЯ");
   EXPECT_EQ(a->Patronymic, "ПЕТРОВНА");
   EXPECT_EQ(a->SubNum, "1");
-  EXPECT_EQ(a->NodeData.fXPath, "/Перечень/Предприятие/Подразделение[1]/ПоименныйСписок/Работник[1]");
+  EXPECT_EQ(a->NodeData.XPath(), "/Перечень/Предприятие/Подразделение[1]/ПоименныйСписок/Работник[1]");
   ASSERT_EQ(a->WorkPeriods.size(), 6u);
 
   TWorkPeriod* clipped = a->WorkPeriods[0];
@@ -192,7 +192,7 @@ TEST_F(ListReaderTest, MessagesOfTheSmallPerechenInTheOrderMet) {
   EXPECT_EQ(m[0]->FMessage,
             "Ошибка заполнения одного из полей в периоде работы льготника из поименного списка к Перечню. "
             "ГУСЛЯКОВА ЗОЯ ПЕТРОВНА (111-222-333 44)");
-  EXPECT_NE(m[0]->FNodeData.fXPath.find("ПериодРаботы[7]"), std::string::npos);
+  EXPECT_NE(m[0]->FNodeData.XPath().find("ПериодРаботы[7]"), std::string::npos);
 
   EXPECT_EQ(typeid(*m[1]), typeid(TListError));
   EXPECT_TRUE(m[1]->IsError);
@@ -216,7 +216,7 @@ TEST_F(ListReaderTest, MessagesOfTheSmallPerechenInTheOrderMet) {
   EXPECT_TRUE(dynamic_cast<TNoNameListListError*>(m[4].get()));
   EXPECT_FALSE(m[4]->IsError);
   EXPECT_EQ(m[4]->FMessage, "Предупреждение. Нет поименных списков в 1 подразделениях из 4 подразделений Перечня.");
-  EXPECT_EQ(m[4]->FNodeData.fXPath, "/Перечень/Предприятие");
+  EXPECT_EQ(m[4]->FNodeData.XPath(), "/Перечень/Предприятие");
 
   for (const auto& message : m) {
     EXPECT_EQ(message->FYear, 0);
@@ -251,7 +251,7 @@ TEST_F(ListReaderTest, SeasonsAcrossTheYearEndAndTheirMessages) {
   EXPECT_TRUE(list.fParseErrors_List[2]->IsError);
   for (int i = 0; i < 3; ++i) EXPECT_TRUE(dynamic_cast<TWrongPeriod*>(list.fParseErrors_List[i].get()));
   EXPECT_EQ(texts[3], "Предупреждение. Нет поименных списков в 2 подразделениях из 2 подразделений Перечня.");
-  EXPECT_NE(list.fParseErrors_List[0]->FNodeData.fXPath.find("ОтопительныйСезон[2]"), std::string::npos);
+  EXPECT_NE(list.fParseErrors_List[0]->FNodeData.XPath().find("ОтопительныйСезон[2]"), std::string::npos);
 
   // The heating position counts the season days of its subdivision: the enterprise's 92 in the first,
   // the subdivision's own 15.10-31.12 (78) in the second, which gives one position with both entries.

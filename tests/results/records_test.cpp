@@ -81,7 +81,8 @@ TEST_F(RecordsTest, MessagesPrintTheirTextAsText) {
   server.FMessage = "<br>";
   EXPECT_EQ(server.MessageHtml(), "&lt;br&gt;");
 
-  TNodeData node("/Перечень", 12);
+  TNodeData node;
+  node.fLine = 12;
   TBadPositionListError marker("позиция", 2023, 1, &node, true);
   EXPECT_EQ(marker.FNodeData.fLine, 12);
   EXPECT_EQ(marker.FYear, 2023);
