@@ -28,8 +28,8 @@ class TNodeData {
   int fLine = 0;
 
  private:
+  uint32_t fElement = 0;  // next to fLine, so that a record takes 24 bytes
   std::shared_ptr<const TElementPaths> fPaths;
-  uint32_t fElement = 0;
 };
 
 }  // namespace zz

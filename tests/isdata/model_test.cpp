@@ -145,7 +145,7 @@ TEST_F(PeriodTest, CloneCopiesComparisonFieldsOnly) {
   EXPECT_TRUE(c->AddPdData.ValueByName("ДЕТИ"));
   EXPECT_EQ(c->AddPdData.FWorkPeriod, c);
   EXPECT_EQ(c->NodeData.XPath(), "/a/b");
-  EXPECT_EQ(c->NodeData.fLine, 1);
+  EXPECT_EQ(c->NodeData.fLine, tree->SelectSingleNode("b")->LineNumber());
 
   EXPECT_EQ(c->Year, 0);
   EXPECT_EQ(c->Comment, "");

@@ -270,7 +270,7 @@ TEST_F(PackTest, PaymentsBefore2017CountWithAMonthRowInsideAPeriod) {
   ASSERT_EQ(rsv->Workers.size(), 4u);
   // Total row, then a month inside the period: both sums, the other row name skipped.
   EXPECT_THAT(Payments(*rsv->Workers[0]), ElementsAre("27-1 1000.5 3.1 500", "27-2-18 250 3.1 500"));
-  EXPECT_EQ(rsv->Workers[0]->PaymentsNodeData.fXPath.find("СведенияОсуммеВыплат") != std::string::npos, true);
+  EXPECT_EQ(rsv->Workers[0]->PaymentsNodeData.XPath().find("СведенияОсуммеВыплат") != std::string::npos, true);
   // Month outside every period: nothing.
   EXPECT_THAT(Payments(*rsv->Workers[1]), IsEmpty());
   // A second total row discards the first; a trailing total row counts for nothing.
