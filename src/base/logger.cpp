@@ -18,6 +18,10 @@ namespace fs = std::filesystem;
 namespace {
 constexpr const char* kBom = "\xEF\xBB\xBF";
 constexpr const char* kLineEnd = "\r\n";
+constexpr const char* kTraceIndent = "    ";
+
+// The capture of the calling thread, if any.
+thread_local TLogBuffer* tCapture = nullptr;
 
 // "function+0x1f" inside a backtrace_symbols line becomes a demangled name where possible.
 std::string DemangleFrame(const std::string& frame) {
@@ -82,13 +86,25 @@ void TLogger::OpenFile() {
   FLogFileStreamWriter << kBom;
 }
 
+TLogCaptureScope::TLogCaptureScope(TLogBuffer& buffer) : fOuter(tCapture) { tCapture = &buffer; }
+
+TLogCaptureScope::~TLogCaptureScope() { tCapture = fOuter; }
+
 void TLogger::AddEntry(const std::string& entry, bool isError) {
   if (!Initialized()) return;
   if (!isError && !FLogNonCritical) return;
-  FHasErrors = FHasErrors || isError;
-  if (!FLogFileStreamWriter.is_open()) OpenFile();
   // One entry is one line, whatever a file name or a reply put into the text.
   std::string line = std::string(isError ? "[ОШИБКА] " : "[ИНФО] ") + Timestamp() + " " + EscapeControlChars(entry);
+  if (tCapture) {
+    tCapture->Entries.push_back({isError ? TLogBuffer::kError : TLogBuffer::kInfo, std::move(line)});
+    return;
+  }
+  WriteLine(line, isError);
+}
+
+void TLogger::WriteLine(const std::string& line, bool isError) {
+  FHasErrors = FHasErrors || isError;
+  if (!FLogFileStreamWriter.is_open()) OpenFile();
   FLogFileStreamWriter << line << kLineEnd;
   FLogFileStreamWriter.flush();
   if (!FLogFileStreamWriter) throw std::runtime_error("Не удалось записать в файл журнала " + FFileName);
@@ -96,9 +112,26 @@ void TLogger::AddEntry(const std::string& entry, bool isError) {
 }
 
 void TLogger::WriteTraceLines(const std::vector<std::string>& lines) {
+  if (tCapture) {
+    for (const std::string& l : lines) tCapture->Entries.push_back({TLogBuffer::kTrace, kTraceIndent + l});
+    return;
+  }
   if (!FLogFileStreamWriter.is_open()) OpenFile();
-  for (const std::string& l : lines) FLogFileStreamWriter << "    " << l << kLineEnd;
+  for (const std::string& l : lines) FLogFileStreamWriter << kTraceIndent << l << kLineEnd;
   FLogFileStreamWriter.flush();
+}
+
+void TLogger::Replay(const TLogBuffer& buffer) {
+  if (!Initialized()) return;
+  for (const TLogBuffer::TEntry& entry : buffer.Entries) {
+    if (entry.Kind != TLogBuffer::kTrace) {
+      WriteLine(entry.Line, entry.Kind == TLogBuffer::kError);
+      continue;
+    }
+    if (!FLogFileStreamWriter.is_open()) OpenFile();
+    FLogFileStreamWriter << entry.Line << kLineEnd;
+  }
+  if (FLogFileStreamWriter.is_open()) FLogFileStreamWriter.flush();
 }
 
 std::string TLogger::LogException(const std::exception& e) {

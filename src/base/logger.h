@@ -12,6 +12,31 @@
 
 namespace zz {
 
+// Entries kept instead of written: what one thread logs while a TLogCaptureScope of it lives. The
+// logger writes them later, in the order they were made and with the times they were made at.
+struct TLogBuffer {
+  enum TKind : char { kInfo, kError, kTrace };
+  struct TEntry {
+    TKind Kind;
+    std::string Line;  // the whole line as the log file gets it (without the line end)
+  };
+  std::vector<TEntry> Entries;
+};
+
+// While it lives, what the logger is given on this thread goes into the buffer (stack-trace files
+// are still written at once). Files read on several threads log through one each, and their
+// buffers are written in file order, so the log reads as if they were read one after another.
+class TLogCaptureScope {
+ public:
+  explicit TLogCaptureScope(TLogBuffer& buffer);
+  ~TLogCaptureScope();
+  TLogCaptureScope(const TLogCaptureScope&) = delete;
+  TLogCaptureScope& operator=(const TLogCaptureScope&) = delete;
+
+ private:
+  TLogBuffer* fOuter;
+};
+
 class TLogger : public TSingleton {
  public:
   static TLogger& GetInstance() { return TSingleton::GetInstance<TLogger>(); }
@@ -22,6 +47,8 @@ class TLogger : public TSingleton {
   // Logs the failure, writes its stack-trace file and returns that file's full name
   // (empty when the logger is not initialised).
   std::string LogException(const std::exception& e);
+  // Writes what a capture kept, on the thread that writes the log.
+  void Replay(const TLogBuffer& buffer);
 
   const std::string& LogPath() const { return FLogPath; }
   bool LogNonCritical() const { return FLogNonCritical; }
@@ -40,6 +67,7 @@ class TLogger : public TSingleton {
 
  private:
   void OpenFile();
+  void WriteLine(const std::string& line, bool isError);
   void WriteTraceLines(const std::vector<std::string>& lines);
 
   std::string FLogPath;

@@ -11,6 +11,7 @@
 
 #include "base/logger.h"
 #include "pack/pack.h"
+#include "search/is_file_read.h"
 #include "search/list_acquisition.h"
 #include "search/set.h"
 #include "search/zip_unpack.h"
@@ -40,6 +41,10 @@ class TSearcher : public TLoggingObject {
   int fDamagedInputs = 0;
   // Limits of the queries to the list server.
   THttpGetLimits fListServerLimits = DefaultListServerLimits();
+  // Threads the IS files are read on; 0: ZAZORU_READING_THREADS if set, else one per core, at most
+  // kDefaultReadingThreads. Whatever the number, the run's outcome and its log are the same.
+  unsigned fReadingThreads = 0;
+  static constexpr unsigned kDefaultReadingThreads = 2;
 
   // The year-parts of an ЕФС-1 pack, one per (year, corrected year) of its periods, each with the
   // persons, periods, territorial records and table records of its periods.
@@ -51,7 +56,9 @@ class TSearcher : public TLoggingObject {
   void ScanDirectory(const std::string& dir, TXMLFileType kind);
   void LogSkippedEntries(const std::string& dir);
   void ParseISFiles();
-  void ParseISFile(const std::string& path, int index, int count);
+  unsigned ReadingThreads() const;
+  // Takes over what reading the file found: its log entries, messages and pack.
+  void TakeISFile(const std::string& path, TISFileRead& read);
   void PlacePack(std::unique_ptr<TPack> pack);
   void RemoveListCandidate(const std::string& path);
   void FindLists();

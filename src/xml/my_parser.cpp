@@ -228,22 +228,19 @@ xmlSAXHandler MakeHandler() {
 }
 
 // For the duration of one parse: no message reaches standard error or a handler installed by
-// someone else, and no external entity is loaded whatever asks for it. The entity loader is
-// process-wide in libxml2, so parses must not run on several threads at once (the program has one).
+// someone else. The error handlers are the calling thread's own in libxml2, so parses may run on
+// several threads at once; the entity loader is not (see PrepareXmlReading).
 class TQuietScope {
  public:
   explicit TQuietScope(TParseState* errors)
       : fGeneric(xmlGenericError),
         fGenericCtx(xmlGenericErrorContext),
         fStructured(xmlStructuredError),
-        fStructuredCtx(xmlStructuredErrorContext),
-        fLoader(xmlGetExternalEntityLoader()) {
+        fStructuredCtx(xmlStructuredErrorContext) {
     xmlSetGenericErrorFunc(nullptr, &Silent);
     xmlSetStructuredErrorFunc(errors, &KeepFirstError);
-    xmlSetExternalEntityLoader(&RefuseExternalEntity);
   }
   ~TQuietScope() {
-    xmlSetExternalEntityLoader(fLoader);
     xmlSetStructuredErrorFunc(fStructuredCtx, fStructured);
     xmlSetGenericErrorFunc(fGenericCtx, fGeneric);
   }
@@ -255,7 +252,6 @@ class TQuietScope {
   void* fGenericCtx;
   xmlStructuredErrorFunc fStructured;
   void* fStructuredCtx;
-  xmlExternalEntityLoader fLoader;
 };
 
 // Reads up to n bytes into buf; 0 at the end or on a failure.
@@ -301,9 +297,7 @@ struct TParseOutcome {
 };
 
 TMyTreePtr ParseSource(const TSource& read, TParseOutcome& out) {
-  static std::once_flag init;
-  std::call_once(init, [] { xmlInitParser(); });
-
+  PrepareXmlReading();
   TParseState st;
   TQuietScope quiet(&st);
   xmlSAXHandler sax = MakeHandler();
@@ -391,6 +385,16 @@ TMyTreePtr ParseSource(const TSource& read, TParseOutcome& out) {
 }
 
 }  // namespace
+
+void PrepareXmlReading() {
+  static std::once_flag init;
+  std::call_once(init, [] {
+    xmlInitParser();
+    // Process-wide in libxml2: set per parse, a parse ending on one thread would put back the
+    // loader under a parse still running on another.
+    xmlSetExternalEntityLoader(&RefuseExternalEntity);
+  });
+}
 
 TMyTreePtr TMyParser::parseBytes(std::string_view bytes) {
   LastError.clear();

@@ -35,6 +35,11 @@ inline constexpr size_t kMaxElementDepth = 64;
 inline constexpr size_t kTreeBytesPerInputByte = 4;
 inline constexpr size_t kTreeBytesBase = size_t{64} << 20;
 
+// libxml2's process-wide set-up, made once: its initialisation, and an external-entity loader that
+// loads nothing (no document read here ever loads one). Every parse makes sure of it; a program that
+// parses on several threads calls it first on its main thread.
+void PrepareXmlReading();
+
 // A fresh parser's parse(path): the entry point of file search and list acquisition.
 TMyTreePtr ReadXmlTree(const std::string& path);
 

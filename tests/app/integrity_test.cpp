@@ -150,6 +150,62 @@ TEST_F(IntegrityTest, ConcurrentRunsWithOneConfigurationEachGiveTheirOwnProtocol
   EXPECT_TRUE(fs::is_empty(config / "Zazoru" / "Temp"));
 }
 
+// The log without what differs from run to run: times, the run's temporary folder, stack frames.
+std::vector<std::string> LogLinesWithoutTimes(const std::string& log) {
+  static const std::regex times(R"(\d\d\.\d\d\.\d{4} \d\d\.\d\d\.\d\d\.\d{3})");
+  static const std::regex temp(R"(Temp/[^/ ]+)");
+  std::vector<std::string> lines;
+  std::istringstream in(log);
+  for (std::string line; std::getline(in, line);)
+    if (!line.starts_with("    ")) lines.push_back(std::regex_replace(std::regex_replace(line, times, "#"), temp, "Temp/#"));
+  return lines;
+}
+
+TEST_F(IntegrityTest, FilesReadOnTwoThreadsGiveTheSameProtocolAndLogAsOnOne) {
+  const std::string whole = ExampleIs();
+  const size_t first = whole.find("    <ЗЛ>"), end = whole.find("  </СЗВ-СТАЖ>");
+  // The example's persons many times over under other numbers: read last of all the files (the
+  // last name is read first) and slowest, so that the others are done before it.
+  std::string many = whole.substr(0, first);
+  for (int copy = 0; copy < 300; ++copy) {
+    char prefix[8];
+    std::snprintf(prefix, sizeof prefix, "%03d", 600 + copy);
+    many += std::regex_replace(whole.substr(first, end - first), std::regex(R"(<СНИЛС>\d\d\d)"),
+                               std::string("<СНИЛС>") + prefix);
+  }
+  many += whole.substr(end);
+  test::WriteFile(is / "z_many.xml", many);
+  test::WriteFile(is / kIsName, whole);
+  int line = 0;
+  test::WriteFile(is / "b_damaged.xml", WithBareAmpersand(line));
+  // A period that cannot be read: the person's file is read all the same, with a message.
+  test::WriteFile(is / "c_bad_period.xml", ReplaceAll(whole, "<УТ2:С>2023-11-01</УТ2:С>", "<УТ2:С>2023-11-31</УТ2:С>"));
+  test::WriteFile(is / "ФЗЖ_другой.xml", ReplaceAll(whole, kRegNum, "087-104-999999"));
+  test::WriteZipArchive(is / "f.zip", {{"inner.xml", ReplaceAll(whole, "112-233-445 95", "112-233-445 96")},
+                                       {"broken.xml", whole.substr(0, whole.size() / 2)}});
+  ConfigureExampleServer();
+
+  auto runWith = [&](unsigned threads) {
+    TRun run = RunInProcess([&](TSearcher& s) { s.fReadingThreads = threads; });
+    const fs::path kept = work / ("reports-" + std::to_string(threads));
+    fs::rename(reports, kept);
+    fs::create_directories(reports);
+    return std::make_pair(run, WithoutTimes(Protocol(kept)));
+  };
+  const auto [one, oneProtocol] = runWith(1);
+  const auto [two, twoProtocol] = runWith(2);
+  EXPECT_EQ(one.Code, 30) << one.Log;
+  EXPECT_EQ(two.Code, one.Code);
+  EXPECT_EQ(twoProtocol, oneProtocol);
+  EXPECT_EQ(LogLinesWithoutTimes(two.Log), LogLinesWithoutTimes(one.Log));
+  // What the files hold reached the protocol: not a comparison of two empty runs.
+  EXPECT_TRUE(Has(oneProtocol, "600-233-445 95")) << oneProtocol;
+  EXPECT_TRUE(Has(oneProtocol, "Не удалось прочитать файл XML " + (is / "b_damaged.xml").string()));
+  EXPECT_TRUE(Has(oneProtocol, "Не удалось прочитать файл XML " + (is / "f.zip" / "broken.xml").string()));
+  EXPECT_TRUE(Has(oneProtocol, "Ошибка при разборе данных работника 415-226-337 48"));
+  EXPECT_TRUE(Has(one.Log, "***отрабатываем " + (is / "z_many.xml").string()));
+}
+
 TEST_F(IntegrityTest, FilesOfTheConfigurationThatAreNotWhatTheySeem) {
   test::WriteFile(is / kIsName, ExampleIs());
   const fs::path data = config / "Zazoru";

@@ -16,6 +16,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <regex>
+#include <sstream>
 #include <thread>
 
 #include "base/exit_code.h"

@@ -44,5 +44,37 @@ TEST_F(RunCancelTest, StopEndsTheSearchBeforeTheNextFileAndAPlainSearchIsUntouch
   EXPECT_TRUE(searcher.fSets.front()->FList);
 }
 
+// A stop while the files are read, on one thread or two: what was taken over before it stays, and
+// nothing after it.
+TEST_F(RunCancelTest, StopWhileFilesAreReadKeepsWhatCameBefore) {
+  test::TempDir dir;
+  const fs::path example = fs::path(ZAZORU_SOURCE_DIR) / "examples" / "employer" / "is" / "087-104-003215_СЗВ-СТАЖ_2023.xml";
+  const fs::path is = dir.path() / "is";
+  for (const char* name : {"a.xml", "b.xml", "c.xml", "d.xml"}) test::WriteFile(is / name, test::ReadFile(example));
+  FillClassifiers();
+  TSettings& s = TSettings::GetInstance();
+  s.FRegNum = "087-104-003215";
+  s.FDirPD = is.string();
+  s.FDirList = (dir.path() / "lists").string();
+  for (unsigned threads : {1u, 2u}) {
+    SCOPED_TRACE(threads);
+    ResetRunCancel();
+    TSearcher searcher(dir.path() / "Temp");
+    searcher.fReadingThreads = threads;
+    std::vector<std::string> files;
+    searcher.managerProgress = [&](int, int, int, const std::string& text) {
+      if (!text.starts_with("Поиск ИС: ")) return;
+      files.push_back(fs::path(text).filename().string());
+      if (files.size() == 2) RequestRunCancel();
+    };
+    EXPECT_THROW(searcher.Run(), TRunCancelled);
+    // The last file is read first.
+    EXPECT_EQ(files, (std::vector<std::string>{"d.xml", "c.xml"}));
+    ASSERT_EQ(searcher.fSets.size(), 1u);
+    EXPECT_EQ(searcher.fSets.front()->FInitPacks.size(), 2u);
+  }
+  ResetRunCancel();
+}
+
 }  // namespace
 }  // namespace zz

@@ -8,8 +8,8 @@
 //                [--discrepancies 0.02] [--positions 40] [--excess-positions K] [--max-file-mb 16]
 //                [--zip] [--seed S]
 //
-// Layout of DIR: is/<regnum>_СЗВ-СТАЖ_<year>_<k>.xml (or .zip), lists/perechen_<regnum>_<year>_q4.xml,
-// planted.txt.
+// Layout of DIR: is/<regnum>_СЗВ-СТАЖ_<year>_<k>.xml and is/ФЗЖ_<regnum>_СЗВ-ИСХ_<year>_<k>.xml (or
+// .zip), lists/perechen_<regnum>_<year>_q4.xml, planted.txt.
 //
 // Planted kinds (each on its own person, never two on one) and the table rows each one gives:
 //   missing_in_list   a preferential IS person absent from the named list    TPdInsNumErrors +1 a period
@@ -23,6 +23,23 @@
 //   no_position       an IS period of a job without a staff position         TPositionErrors +1
 //   working_days      a staff position with fewer staff units than its IS    TWorkingDaysErrors +1
 //                     periods need (one per position, --excess-positions)
+//   crossing          two IS periods of one long-service job at half rate    TCrossingPDPeriodsErrors +1
+//                     that overlap by a month, the same two in the named list
+//   tariff_unpaid     СЗВ-ИСХ person on a job of the additional tariff        TAddTariffErrors +1
+//                     without payments
+//   tariff_no_benefit СЗВ-ИСХ person with a payment and no preferential      TAddTariffWarnings +1
+//                     period (not in the named list)
+//   tariff_list       СЗВ-ИСХ person without payments on a long-service job  TAddTariffErrors +1
+//                     whose named-list period is marked ДТ
+//   tariff_class      СЗВ-ИСХ person paid with class 3.2, named-list period  TUTErrors +1
+//                     marked ДТ with class 3.1
+//   class_no_tariff   named-list period with class 3.1 and no ДТ mark        TUTWithoutAddTariffErrors +1
+//
+// The persons of the additional tariff are in СЗВ-ИСХ files (ФЗЖ_<regnum>_СЗВ-ИСХ_<year>_<k>.xml),
+// which sort after the СЗВ-СТАЖ files and are therefore read first: the check of the IS payments
+// ends at the first person of a СЗВ-СТАЖ (or a СЗВ-КОРР of 2017 on), whose payments it never sees.
+// Besides the planted ones, one preferential person in 50 is a СЗВ-ИСХ person paid with class 3.1
+// whose named-list period is marked ДТ with class 3.1: no finding.
 #include <archive.h>
 #include <archive_entry.h>
 
@@ -89,6 +106,14 @@ struct TPeriod {
   int StartDay = 0;  // day of the quarter, 0 = 1 October
   int EndDay = 0;    // inclusive
   double Rate = 1;   // IS: ДоляСтавки of a ВЛ job (ОУТ jobs carry none: full rate); list: Ставка
+  bool Tariff = false;    // list: ДополнительныйТариф "ДТ"
+  std::string Class;      // list: КлассУТ
+};
+
+// A payment of the additional tariff in a СЗВ-ИСХ.
+struct TPayment {
+  double Sum = 0;
+  std::string Class;  // КодСОУТ
 };
 
 struct TPerson {
@@ -96,13 +121,19 @@ struct TPerson {
   std::string Snils;
   bool InIS = true;
   bool InList = false;
+  bool Isx = false;  // in a СЗВ-ИСХ file instead of a СЗВ-СТАЖ
   std::vector<TPeriod> IS, List;
+  std::vector<TPayment> Payments;
 };
 
 enum TKind { kMissingInList, kMissingInIS, kOtherName, kOtherGrounds, kOtherRate, kUnpairedIS, kUnpairedList,
-             kNoPosition, kKindCount };
-const char* const kKindNames[] = {"missing_in_list", "missing_in_is", "other_name",  "other_grounds",
-                                  "other_rate",      "unpaired_is",   "unpaired_list", "no_position"};
+             kNoPosition, kCrossing, kTariffUnpaid, kTariffNoBenefit, kTariffList, kTariffClass, kClassNoTariff,
+             kKindCount };
+const char* const kKindNames[] = {"missing_in_list", "missing_in_is",     "other_name",   "other_grounds",
+                                  "other_rate",      "unpaired_is",       "unpaired_list", "no_position",
+                                  "crossing",        "tariff_unpaid",     "tariff_no_benefit", "tariff_list",
+                                  "tariff_class",    "class_no_tariff"};
+static_assert(sizeof kKindNames / sizeof kKindNames[0] == kKindCount);
 
 std::string Snils(long i) {
   char buf[32];
@@ -176,9 +207,11 @@ bool ParseOptions(int argc, char** argv, TOptions& o) {
 // ------------------------------------------------------------------------------------------------
 // IS files.
 
+// СЗВ-СТАЖ: one form element holding the persons ("ЗЛ"); СЗВ-ИСХ: one form element per person.
 class TIsWriter {
  public:
-  TIsWriter(const TOptions& o, std::vector<std::string>& files) : fO(o), fFiles(files) {}
+  TIsWriter(const TOptions& o, std::vector<std::string>& files, bool isx = false)
+      : fO(o), fFiles(files), fIsx(isx) {}
   ~TIsWriter() { Close(); }
 
   void AddPerson(const std::string& block) {
@@ -187,16 +220,23 @@ class TIsWriter {
       Open();
     }
     ++fPersons;
-    // НомерПП counts from 1 in each file.
-    fBuf += "    <ЗЛ>\r\n      <НомерПП>" + std::to_string(fPersons) + "</НомерПП>\r\n";
+    if (fIsx) {
+      fBuf += "  <СЗВ-ИСХ>\r\n" + ReportingPeriod();
+    } else {
+      // НомерПП counts from 1 in each file.
+      fBuf += "    <ЗЛ>\r\n      <НомерПП>" + std::to_string(fPersons) + "</НомерПП>\r\n";
+    }
     fBuf += block;
   }
 
   void Close() {
     if (fBuf.empty()) return;
-    fBuf += "  </СЗВ-СТАЖ>\r\n</ЭДФЗЖ>\r\n";
+    fBuf += fIsx ? "</ЭДФЗЖ>\r\n" : "  </СЗВ-СТАЖ>\r\n</ЭДФЗЖ>\r\n";
     char name[128];
-    std::snprintf(name, sizeof name, "%s_СЗВ-СТАЖ_%d_%03d.xml", fO.RegNum.c_str(), fO.Year, fIndex);
+    if (fIsx)
+      std::snprintf(name, sizeof name, "ФЗЖ_%s_СЗВ-ИСХ_%d_%03d.xml", fO.RegNum.c_str(), fO.Year, fIndex);
+    else
+      std::snprintf(name, sizeof name, "%s_СЗВ-СТАЖ_%d_%03d.xml", fO.RegNum.c_str(), fO.Year, fIndex);
     fs::path dir = fO.Out / "is";
     if (fO.Zip) {
       fs::path zip = dir / (std::string(name, std::strlen(name) - 4) + ".zip");
@@ -235,10 +275,15 @@ class TIsWriter {
   uint64_t Bytes() const { return fBytes; }
 
  private:
+  std::string ReportingPeriod() const {
+    return "    <ОтчетныйПериод>\r\n      <Код>0</Код>\r\n      <Год>" + std::to_string(fO.Year) +
+           "</Год>\r\n    </ОтчетныйПериод>\r\n";
+  }
+
   void Open() {
     ++fIndex;
     char guid[64];
-    std::snprintf(guid, sizeof guid, "5b0e7c1a-0000-4000-8000-%012d", fIndex);
+    std::snprintf(guid, sizeof guid, "5b0e7c1a-0000-4000-%04d-%012d", fIsx ? 9000 : 8000, fIndex);
     fBuf.reserve(static_cast<size_t>(fO.MaxFileMb * 1048576) + 4096);
     fBuf += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
             "<ЭДФЗЖ xmlns:УТ2=\"http://example.invalid/ut2\" xmlns:ИС4=\"http://example.invalid/is4\" "
@@ -248,13 +293,13 @@ class TIsWriter {
     fBuf += "</АФ4:GUID>\r\n    <АФ4:ДатаВремя>" + std::to_string(fO.Year + 1) +
             "-01-19T09:30:00</АФ4:ДатаВремя>\r\n  </СлужебнаяИнформация>\r\n  <ОДВ-1>\r\n    <Страхователь>\r\n"
             "      <УТ2:РегНомер>" + fO.RegNum + "</УТ2:РегНомер>\r\n"
-            "      <ИС4:Наименование>АО \"Нагрузка\"</ИС4:Наименование>\r\n    </Страхователь>\r\n  </ОДВ-1>\r\n"
-            "  <СЗВ-СТАЖ>\r\n    <Тип>0</Тип>\r\n    <ОтчетныйПериод>\r\n      <Код>0</Код>\r\n      <Год>" +
-            std::to_string(fO.Year) + "</Год>\r\n    </ОтчетныйПериод>\r\n";
+            "      <ИС4:Наименование>АО \"Нагрузка\"</ИС4:Наименование>\r\n    </Страхователь>\r\n  </ОДВ-1>\r\n";
+    if (!fIsx) fBuf += "  <СЗВ-СТАЖ>\r\n    <Тип>0</Тип>\r\n" + ReportingPeriod();
   }
 
   const TOptions& fO;
   std::vector<std::string>& fFiles;
+  bool fIsx;
   std::string fBuf;
   int fIndex = 0;
   long fPersons = 0;
@@ -284,8 +329,16 @@ std::string IsPersonBlock(const TOptions& o, const TPerson& p, const std::vector
            "</ИС4:ДоляСтавки></ИС4:ВЛ>\r\n";
     b += "        </ИС4:ЛьготныйСтаж>\r\n      </СтажевыйПериод>\r\n";
   }
-  b += "    </ЗЛ>\r\n";
-  return b;
+  if (!p.Isx) return b + "    </ЗЛ>\r\n";
+  if (!p.Payments.empty()) {
+    static const char* const kMonths[] = {"Окт", "Нбр", "Дек"};
+    b += "      <ВыплатыДТ>\r\n";
+    for (size_t i = 0; i < p.Payments.size(); ++i)
+      b += std::string("        <Период><Месяц>") + kMonths[i % 3] + "</Месяц><КодСОУТ>" + p.Payments[i].Class +
+           "</КодСОУТ><ИС4:ДопТарифП1>" + Number(p.Payments[i].Sum) + "</ИС4:ДопТарифП1></Период>\r\n";
+    b += "      </ВыплатыДТ>\r\n";
+  }
+  return b + "  </СЗВ-ИСХ>\r\n";
 }
 
 // ------------------------------------------------------------------------------------------------
@@ -303,6 +356,8 @@ std::string ListWorker(const TOptions& o, const TPerson& p, const std::vector<TJ
          "</Профессия>\n            <ОснованиеЛьготы>" + job.Grounds() + "</ОснованиеЛьготы>\n            <Ставка>" +
          Number(period.Rate) + "</Ставка>\n";
     if (!job.Position.empty()) b += "            <ПозицияСписка>" + job.Position + "</ПозицияСписка>\n";
+    if (period.Tariff) b += "            <ДополнительныйТариф>ДТ</ДополнительныйТариф>\n";
+    if (!period.Class.empty()) b += "            <КлассУТ>" + period.Class + "</КлассУТ>\n";
     b += "          </ПериодРаботы>\n";
   }
   b += "        </Работник>\n";
@@ -367,7 +422,15 @@ int main(int argc, char** argv) {
         p.IS = {{job, 0, kQuarterDays - 1, 1}};
       }
       p.List = p.IS;
-      if (rnd.Unit() < o.Discrepancies) {
+      // A СЗВ-ИСХ person on a job of the additional tariff, paid, the named list agreeing.
+      const bool paidIsx = preferential % 50 == 7 && !jobs[static_cast<size_t>(job)].Oyt.empty();
+      if (paidIsx) {
+        p.Isx = true;
+        p.IS = {{job, 0, kQuarterDays - 1, 1}};
+        p.List = {{job, 0, kQuarterDays - 1, 1, true, "3.1"}};
+        p.Payments = {{1000, "3.1"}, {500, "3.1"}};
+      }
+      if (!paidIsx && rnd.Unit() < o.Discrepancies) {
         auto kind = static_cast<TKind>(rnd.Below(kKindCount));
         const int first = p.IS.front().Job;
         switch (kind) {
@@ -405,6 +468,41 @@ int main(int argc, char** argv) {
             p.IS = {{unstaffed + static_cast<int>(rnd.Below(2)), 0, kQuarterDays - 1, 1}};
             p.List = p.IS;
             break;
+          case kCrossing: {
+            // 1 October – 30 November and 1 November – 31 December of one long-service job at half
+            // rate each: a full rate in November.
+            const int vl = static_cast<int>(rnd.Below(2));
+            p.IS = {{vl, 0, 60, 0.5}, {vl, 31, kQuarterDays - 1, 0.5}};
+            p.List = p.IS;
+            break;
+          }
+          case kTariffUnpaid:
+            p.Isx = true;
+            p.IS = {{otherJob(-1), 0, kQuarterDays - 1, 1}};
+            p.List = p.IS;
+            break;
+          case kTariffNoBenefit:
+            p.Isx = true;
+            p.InList = false;
+            p.IS.clear();
+            p.List.clear();
+            p.Payments = {{1000, ""}};
+            break;
+          case kTariffList:
+            p.Isx = true;
+            p.IS = {{static_cast<int>(rnd.Below(2)), 0, kQuarterDays - 1, 1}};
+            p.List = p.IS;
+            p.List.front().Tariff = true;
+            break;
+          case kTariffClass:
+            p.Isx = true;
+            p.IS = {{otherJob(-1), 0, kQuarterDays - 1, 1}};
+            p.List = {{p.IS.front().Job, 0, kQuarterDays - 1, 1, true, "3.1"}};
+            p.Payments = {{1000, "3.2"}};
+            break;
+          case kClassNoTariff:
+            p.List.front().Class = "3.1";
+            break;
           default: break;
         }
         ++kinds[kind];
@@ -435,12 +533,12 @@ int main(int argc, char** argv) {
   // IS files.
   std::vector<std::string> files;
   uint64_t isBytes = 0;
-  {
-    TIsWriter writer(o, files);
+  for (const bool isx : {false, true}) {
+    TIsWriter writer(o, files, isx);
     for (const TPerson& p : persons)
-      if (p.InIS) writer.AddPerson(IsPersonBlock(o, p, jobs));
+      if (p.InIS && p.Isx == isx) writer.AddPerson(IsPersonBlock(o, p, jobs));
     writer.Close();
-    isBytes = writer.Bytes();
+    isBytes += writer.Bytes();
   }
 
   // Perechen: the positions spread over a few subdivisions, each with its part of the named list.
@@ -496,6 +594,11 @@ int main(int argc, char** argv) {
   add("TRateErrors", kinds[kOtherRate]);
   add("TPositionErrors", kinds[kNoPosition]);
   add("TWorkingDaysErrors", excessCount);
+  add("TCrossingPDPeriodsErrors", kinds[kCrossing]);
+  add("TAddTariffErrors", kinds[kTariffUnpaid] + kinds[kTariffList]);
+  add("TAddTariffWarnings", kinds[kTariffNoBenefit]);
+  add("TUTErrors", kinds[kTariffClass]);
+  add("TUTWithoutAddTariffErrors", kinds[kClassNoTariff]);
 
   std::ofstream planted(o.Out / "planted.txt");
   planted << "# gen-workload --persons " << o.Persons << " --year " << o.Year << " --seed " << o.Seed << "\n";
