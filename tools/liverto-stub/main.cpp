@@ -255,6 +255,9 @@ struct TStoredFile {
   bool AsStored = false;
   size_t Root = 0;
   std::string RegNum, Year, Months;
+  // The whole reply holding the stored bytes, made on the first query that matches: later queries
+  // send it from memory, as a server streams a stored document, without reading or copying it again.
+  std::shared_ptr<const std::string> Reply;
 };
 
 // Reads the document through (a damaged one is never sent) and takes the root's attributes and the
@@ -305,8 +308,13 @@ bool StoredMatches(const TStoredFile& stored, const std::string& regNum, int yea
 std::mutex gStoredLock;
 std::map<fs::path, TStoredFile> gStored;
 
-// The first matching Perechen of the directory, as its bytes are or serialized; empty when there is none.
-std::string FindList(const fs::path& dir, const std::string& regNum, int year, int quarter) {
+// The reply to a query: the version and the first matching Perechen of the directory, as its bytes
+// are or serialized; null when there is none.
+std::shared_ptr<const std::string> FindList(const fs::path& dir, const std::string& regNum, int year, int quarter,
+                                            const std::string& version) {
+  auto reply = [&version](const std::string& list) {
+    return std::make_shared<const std::string>(Reply("<ВерсияПК>" + Escape(version) + "</ВерсияПК>\n" + list + "\n"));
+  };
   std::vector<fs::path> files;
   std::error_code ec;
   for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec))
@@ -317,26 +325,34 @@ std::string FindList(const fs::path& dir, const std::string& regNum, int year, i
   std::stable_partition(files.begin(), files.end(),
                         [&](const fs::path& f) { return f.filename().string().find(regNum) != std::string::npos; });
   for (const fs::path& file : files) {
+    TStoredFile stored;
+    stored.Time = fs::last_write_time(file, ec);
+    stored.Size = fs::file_size(file, ec);
+    {
+      std::lock_guard<std::mutex> lock(gStoredLock);
+      auto known = gStored.find(file);
+      if (known != gStored.end() && known->second.Time == stored.Time && known->second.Size == stored.Size &&
+          known->second.AsStored) {
+        if (!StoredMatches(known->second, regNum, year, quarter)) continue;
+        if (known->second.Reply) return known->second.Reply;
+      }
+    }
+
     std::ifstream in(file, std::ios::binary);
     std::stringstream bytes;
     bytes << in.rdbuf();
     std::string data = bytes.str();
-
-    TStoredFile stored;
-    stored.Time = fs::last_write_time(file, ec);
     stored.Size = data.size();
-    {
-      std::lock_guard<std::mutex> lock(gStoredLock);
-      auto known = gStored.find(file);
-      if (known != gStored.end() && known->second.Time == stored.Time && known->second.Size == stored.Size)
-        stored = known->second;
-      else
-        stored.AsStored = ScanStored(data, file, stored), gStored[file] = stored;
-    }
+    stored.AsStored = ScanStored(data, file, stored);
     if (stored.AsStored) {
-      if (!StoredMatches(stored, regNum, year, quarter)) continue;
-      size_t end = data.find_last_not_of(" \t\r\n");
-      return data.substr(stored.Root, end + 1 - stored.Root);
+      if (StoredMatches(stored, regNum, year, quarter)) {
+        size_t end = data.find_last_not_of(" \t\r\n");
+        stored.Reply = reply(data.substr(stored.Root, end + 1 - stored.Root));
+      }
+      std::lock_guard<std::mutex> lock(gStoredLock);
+      gStored[file] = stored;
+      if (stored.Reply) return stored.Reply;
+      continue;
     }
 
     xmlDoc* doc = xmlReadMemory(data.data(), static_cast<int>(data.size()), file.string().c_str(), nullptr,
@@ -351,9 +367,9 @@ std::string FindList(const fs::path& dir, const std::string& regNum, int year, i
         break;
       }
     xmlFreeDoc(doc);
-    if (!found.empty()) return found;
+    if (!found.empty()) return reply(found);
   }
-  return {};
+  return nullptr;
 }
 
 }  // namespace
@@ -409,12 +425,20 @@ int main(int argc, char** argv) {
                       contentType);
       return;
     }
-    std::string list = FindList(options.Dir, regNum, year, quarter);
-    if (list.empty()) {
+    std::shared_ptr<const std::string> reply = FindList(options.Dir, regNum, year, quarter, options.Version);
+    if (!reply) {
       res.set_content(MessageReply(options.Version, "Перечень не найден", std::string(kNothingFound)), contentType);
       return;
     }
-    res.set_content(Reply("<ВерсияПК>" + Escape(options.Version) + "</ВерсияПК>\n" + list + "\n"), contentType);
+    // Replies to be cut or broken off are made from the body; whole ones are sent from the stored reply.
+    if (options.CutReply >= 0 || options.CloseAfter >= 0) {
+      res.set_content(*reply, contentType);
+      return;
+    }
+    res.set_content_provider(reply->size(), contentType,
+                             [reply](size_t offset, size_t length, httplib::DataSink& sink) {
+                               return sink.write(reply->data() + offset, std::min(length, reply->size() - offset));
+                             });
   };
   server.Get(R"(/([^/?]+)/GetList)", [&options, &answer](const httplib::Request& req, httplib::Response& res) {
     Log("GET " + req.target);
