@@ -6,6 +6,7 @@
 #include "app/command_line.h"
 #include "base/exit_code.h"
 #include "app/intake.h"
+#include "base/batch_memory.h"
 #include "base/logger.h"
 #include "settings/settings.h"
 #include "base/strings.h"
@@ -94,6 +95,7 @@ int RunProgram(const std::vector<std::string>& args) {
   try {
     logger.AddEntry(line.Batch ? "***программа запущена в режиме БПИ" : "***программа запущена в оконном режиме", false);
     if (line.Batch) {
+      KeepFreedMemoryForReuse();
       manager = std::make_unique<TWorkManagerBPI>(line.Portable);
     } else if (FormManagerFactory()) {
       manager = FormManagerFactory()(line.Portable);

@@ -1,0 +1,11 @@
+#pragma once
+// How a batch run's process keeps the memory it frees.
+
+namespace zz {
+
+// A batch run reads file after file, each into a tree of tens of MiB that is freed before the next:
+// kept in the process, that memory is reused instead of being returned to the system and faulted in
+// again page by page. The window's process, which lives on between runs, does not call this.
+void KeepFreedMemoryForReuse();
+
+}  // namespace zz
