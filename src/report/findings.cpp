@@ -16,8 +16,9 @@ using nlohmann::ordered_json;
 
 namespace {
 
-// Set while the program is loaded, which is as close to its start as the findings need.
-const auto kProcessStart = std::chrono::steady_clock::now();
+// Set while the program is loaded, which is as close to its start as the findings need; a run
+// forked from a running process sets it anew.
+auto gProcessStart = std::chrono::steady_clock::now();
 
 TFindingsMessage MessageOf(const TOneMessageResult& m) { return {HtmlToText(m.MessageHtml()), m.IsError}; }
 
@@ -41,8 +42,10 @@ int Count(const std::vector<TFindingsSet>& sets, const std::vector<TFindingsMess
 }  // namespace
 
 double ProcessSeconds() {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - kProcessStart).count();
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - gProcessStart).count();
 }
+
+void RestartProcessSeconds() { gProcessStart = std::chrono::steady_clock::now(); }
 
 void TFindings::BeginSet(const TVerificationResults& v) {
   TFindingsSet set;
