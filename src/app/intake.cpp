@@ -285,10 +285,15 @@ int RunIntake(const std::vector<std::string>& args) {
     for (size_t job : running) current.push_back(jobs[job].RegNum);
     progress.Update(done, current);
   };
+  // At most once a second, and never more than a tenth of the time: an office's summary of tens of
+  // thousands of rows takes a while to write.
+  std::chrono::steady_clock::duration writeInterval = std::chrono::seconds(1);
   auto writeSoon = [&] {
-    if (std::chrono::steady_clock::now() - lastWrite < std::chrono::seconds(1)) return;
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastWrite < writeInterval) return;
     WriteSummary(layout, summary);
     lastWrite = std::chrono::steady_clock::now();
+    writeInterval = std::max<std::chrono::steady_clock::duration>(std::chrono::seconds(1), 10 * (lastWrite - now));
   };
 
   TIntakeRunner runner(
