@@ -8,6 +8,7 @@
 
 #include "app/exit_code.h"
 #include "report/html.h"
+#include "settings/utils.h"
 
 namespace zz {
 
@@ -144,9 +145,14 @@ void TFindings::Write(const fs::path& directory, const std::string& json) {
 }
 
 std::optional<TFindingsHead> ReadFindingsHead(const fs::path& directory) {
-  std::ifstream in(directory / TFindings::kFileName, std::ios::binary);
-  if (!in) return std::nullopt;
-  ordered_json doc = ordered_json::parse(in, nullptr, false);
+  // Read whole, then parsed: the intake reads one per employer, and parsing from a stream is slow.
+  std::string text;
+  try {
+    text = ReadFileBytes(directory / TFindings::kFileName);
+  } catch (const std::exception&) {
+    return std::nullopt;
+  }
+  ordered_json doc = ordered_json::parse(text, nullptr, false);
   if (doc.is_discarded() || !doc.is_object() || !doc.contains("exit_code") || !doc["exit_code"].is_number_integer())
     return std::nullopt;
   TFindingsHead head;
