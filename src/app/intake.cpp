@@ -3,9 +3,11 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <iostream>
 #include <map>
+#include <numeric>
 #include <set>
 #include <thread>
 
@@ -16,9 +18,13 @@
 #include "app/intake_progress.h"
 #include "app/intake_runner.h"
 #include "app/intake_summary.h"
+#include "app/program.h"
+#include "base/run_cancel.h"
+#include "base/singleton.h"
 #include "app/work_manager.h"
 #include "report/findings.h"
 #include "settings/classifiers.h"
+#include "xml/http_get.h"
 
 namespace zz {
 
@@ -31,6 +37,7 @@ struct TIntakeOptions {
   bool Summarize = false;
   bool Again = false;
   bool Portable = false;
+  bool Exec = false;
   unsigned Jobs = 0;
   std::vector<std::string> Paths;
 };
@@ -50,6 +57,8 @@ std::string ParseOptions(const std::vector<std::string>& args, TIntakeOptions& o
       o.Summarize = true;
     } else if (a == "--again") {
       o.Again = true;
+    } else if (a == "--exec") {
+      o.Exec = true;
     } else if (a == "p") {
       o.Portable = true;
     } else if (a == "--jobs" || a.rfind("--jobs=", 0) == 0) {
@@ -98,6 +107,63 @@ fs::path ChildProgram() {
   return self;
 }
 
+// A forked run starts from what a fresh program has: none of the settings, log or classifiers of
+// the intake's own check, no exit code, no stop request. The rest is the batch mode itself.
+int RunForkedJob(const std::vector<std::string>& argv) {
+  RestartProcessSeconds();
+  TSingleton::DestroyAll();
+  Classifiers().clear();
+  SetRunExitCode(ecOk);
+  ResetRunCancel();
+  int code = RunProgram(argv);
+  TSingleton::DestroyAll();
+  return code;
+}
+
+// Largest first, so that a large employer started last does not keep one core busy while the others
+// idle. The size of its files stands for its work (an archive counts compressed).
+void OrderLargestFirst(std::vector<TIntakeJob>& jobs, std::vector<size_t>& rowOfJob,
+                       const std::vector<uintmax_t>& sizeOfJob) {
+  std::vector<size_t> order(jobs.size());
+  std::iota(order.begin(), order.end(), 0);
+  std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return sizeOfJob[a] > sizeOfJob[b]; });
+  std::vector<TIntakeJob> sortedJobs;
+  std::vector<size_t> sortedRows;
+  for (size_t i : order) {
+    sortedJobs.push_back(std::move(jobs[i]));
+    sortedRows.push_back(rowOfJob[i]);
+  }
+  jobs = std::move(sortedJobs);
+  rowOfJob = std::move(sortedRows);
+}
+
+uintmax_t InputBytes(const TIntakeEmployer& employer) {
+  uintmax_t total = 0;
+  for (const fs::path& file : employer.Files) {
+    std::error_code ec;
+    uintmax_t size = fs::file_size(file, ec);
+    if (!ec) total += size;
+  }
+  return total;
+}
+
+// The intake forks its runs from itself: from the program without the windows, each fork has far
+// fewer mappings to copy. Returns only when that program cannot be started.
+void ContinueInBatchProgram(const std::vector<std::string>& args) {
+  std::error_code ec;
+  const fs::path self = fs::read_symlink("/proc/self/exe", ec);
+  const fs::path batch = ChildProgram();
+  if (ec || batch == self) return;
+  std::vector<std::string> batchArgs = args;
+  batchArgs[0] = batch.string();
+  std::vector<char*> argv;
+  for (std::string& a : batchArgs) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  std::cout.flush();
+  std::cerr.flush();
+  execv(batch.c_str(), argv.data());
+}
+
 int ExitCodeOf(const TSummary& summary) {
   for (const TSummaryRow& row : summary.Rows)
     if (!row.Completed()) return ecCritical;
@@ -118,11 +184,12 @@ int Summarize(const fs::path& reportRoot) {
 }  // namespace
 
 std::string IntakeUsageText() {
-  return "  zazoru intake <корень ИС> <корень отчётов> [--jobs N] [--again] [p]\n"
+  return "  zazoru intake <корень ИС> <корень отчётов> [--jobs N] [--again] [--exec] [p]\n"
          "                                  сверка всех работодателей: файлы группируются по рег. номеру в имени,\n"
          "                                  каждый сверяется отдельным процессом \"zazoru bpi\" в <корень отчётов>/<рег. номер>/,\n"
          "                                  N одновременно (по умолчанию по числу ядер); сводка summary.csv и index.html;\n"
-         "                                  уже сверенные (протокол новее файлов) пропускаются, если не указан --again\n"
+         "                                  уже сверенные (протокол новее файлов) пропускаются, если не указан --again;\n"
+         "                                  --exec: каждая сверка запускается заново программой, а не копией процесса intake\n"
          "  zazoru intake --plan <корень ИС> <корень отчётов>\n"
          "                                  список команд \"zazoru bpi\" по одной на работодателя (для GNU parallel)\n"
          "  zazoru intake --summarize <корень отчётов>\n"
@@ -140,6 +207,7 @@ int RunIntake(const std::vector<std::string>& args) {
   TIntakeOptions o;
   if (std::string error = ParseOptions(args, o); !error.empty()) return Refuse(error);
   if (o.Summarize) return Summarize(o.Paths[0]);
+  if (!o.Plan && !o.Exec) ContinueInBatchProgram(args);
 
   std::error_code ec;
   TIntakeLayout layout{fs::absolute(o.Paths[0]), fs::absolute(o.Paths[1])};
@@ -168,6 +236,7 @@ int RunIntake(const std::vector<std::string>& args) {
   summary.Unassigned = groups.Unassigned;
   std::vector<TIntakeJob> jobs;
   std::vector<size_t> rowOfJob;
+  std::vector<uintmax_t> sizeOfJob;
   size_t skipped = 0;
   for (const TIntakeEmployer& employer : groups.Employers) {
     if (!o.Again && IsEmployerCurrent(layout, employer)) {
@@ -182,6 +251,7 @@ int RunIntake(const std::vector<std::string>& args) {
       row.Meaning = "ожидает";
       jobs.push_back(MakeJob(layout, employer, program, o.Portable));
       rowOfJob.push_back(summary.Rows.size());
+      sizeOfJob.push_back(InputBytes(employer));
     } catch (const std::exception& e) {
       row.ExitCode = ecCritical;
       row.Meaning = e.what();
@@ -194,9 +264,17 @@ int RunIntake(const std::vector<std::string>& args) {
     return ecOk;
   }
 
+  OrderLargestFirst(jobs, rowOfJob, sizeOfJob);
   summary.Running = true;
   WriteSummary(layout, summary);
 
+  if (!o.Exec) {
+    // What every forked run would otherwise do alike is done once here; the rest of this process's
+    // state (settings, log) goes, so that each run begins with none of it.
+    InitHttp();
+    PreloadClassifiers();
+    TSingleton::DestroyAll();
+  }
   fs::create_directories(layout.WorkDir() / "output", ec);
   const unsigned parallel = o.Jobs ? o.Jobs : std::max(1u, std::thread::hardware_concurrency());
   TIntakeProgress progress(groups.Employers.size(), skipped);
@@ -208,13 +286,20 @@ int RunIntake(const std::vector<std::string>& args) {
     for (size_t job : running) current.push_back(jobs[job].RegNum);
     progress.Update(done, current);
   };
+  // At most once a second, and never more than a tenth of the time: an office's summary of tens of
+  // thousands of rows takes a while to write.
+  std::chrono::steady_clock::duration writeInterval = std::chrono::seconds(1);
   auto writeSoon = [&] {
-    if (std::chrono::steady_clock::now() - lastWrite < std::chrono::seconds(1)) return;
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastWrite < writeInterval) return;
     WriteSummary(layout, summary);
     lastWrite = std::chrono::steady_clock::now();
+    writeInterval = std::max<std::chrono::steady_clock::duration>(std::chrono::seconds(1), 10 * (lastWrite - now));
   };
 
-  TIntakeRunner runner(jobs, [&](size_t job) { return layout.OutputFile(jobs[job].RegNum).string(); });
+  TIntakeRunner runner(
+      jobs, [&](size_t job) { return layout.OutputFile(jobs[job].RegNum).string(); },
+      o.Exec ? TInProcessRun() : TInProcessRun(RunForkedJob));
   TRunnerEvents events;
   events.Started = [&](size_t job) {
     TFindings::RemoveStale(layout.ReportDir(jobs[job].RegNum));

@@ -1,6 +1,7 @@
 #pragma once
 // The intake's progress line on a terminal: employers done of all, the ones running, the time left.
-// Rewritten in place on standard error; silent when standard error is not a terminal.
+// Rewritten in place on standard error; silent when standard error is not a terminal. A plain line:
+// Debian packages no C++ library for terminal progress bars.
 #include <chrono>
 #include <string>
 #include <vector>

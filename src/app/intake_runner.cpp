@@ -9,9 +9,14 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <iostream>
 #include <map>
 #include <stdexcept>
+
+#include "base/exit_code.h"
 
 extern char** environ;
 
@@ -84,10 +89,61 @@ pid_t Spawn(const std::vector<std::string>& argv, const std::string& outputFile)
   return pid;
 }
 
+bool SingleThreaded() {
+  std::error_code ec;
+  size_t threads = 0;
+  for (std::filesystem::directory_iterator it("/proc/self/task", ec), end; !ec && it != end; it.increment(ec)) ++threads;
+  return !ec && threads == 1;
+}
+
+// The child a fresh program would be: a process group of its own, default signal handling, its
+// output in the job's file and nothing to read. Whatever fails here fails as a program that could
+// not be started would (127).
+pid_t ForkRun(const TInProcessRun& run, const std::vector<std::string>& argv, const std::string& outputFile) {
+  // What this process still holds in its buffers would be written a second time by the child.
+  std::cout.flush();
+  std::cerr.flush();
+  std::fflush(nullptr);
+  pid_t pid = fork();
+  if (pid < 0) return -errno;
+  if (pid > 0) {
+    // Also here: the group must exist before the runner may signal it, whichever process runs first.
+    setpgid(pid, pid);
+    return pid;
+  }
+  setpgid(0, 0);
+  for (int sig : {SIGINT, SIGTERM, SIGPIPE, SIGALRM}) signal(sig, SIG_DFL);
+  sigset_t empty;
+  sigemptyset(&empty);
+  sigprocmask(SIG_SETMASK, &empty, nullptr);
+  int out = open(outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  int in = open("/dev/null", O_RDONLY | O_CLOEXEC);
+  if (out < 0 || in < 0 || dup2(out, STDOUT_FILENO) < 0 || dup2(out, STDERR_FILENO) < 0 || dup2(in, STDIN_FILENO) < 0)
+    _exit(127);
+  close(out);
+  close(in);
+  int code = ecCritical;
+  try {
+    code = run(argv);
+  } catch (...) {
+  }
+  std::cout.flush();
+  std::cerr.flush();
+  std::fflush(nullptr);
+  // Not exit(): the handlers and static objects belong to the intake, not to this run.
+  _exit(code & 0xff);
+}
+
 }  // namespace
 
-TIntakeRunner::TIntakeRunner(const std::vector<TIntakeJob>& jobs, std::function<std::string(size_t)> outputFile)
-    : fJobs(jobs), fOutputFile(std::move(outputFile)) {}
+TIntakeRunner::TIntakeRunner(const std::vector<TIntakeJob>& jobs, std::function<std::string(size_t)> outputFile,
+                             TInProcessRun inProcess)
+    : fJobs(jobs), fOutputFile(std::move(outputFile)), fInProcess(std::move(inProcess)) {}
+
+pid_t TIntakeRunner::Start(size_t job) {
+  if (fInProcess && SingleThreaded()) return ForkRun(fInProcess, fJobs[job].Argv, fOutputFile(job));
+  return Spawn(fJobs[job].Argv, fOutputFile(job));
+}
 
 bool TIntakeRunner::Interrupted() const { return gInterrupts > 0; }
 
@@ -109,7 +165,7 @@ size_t TIntakeRunner::Run(unsigned parallel, const TRunnerEvents& events) {
       size_t job = next++;
       if (events.Started) events.Started(job);
       auto start = Clock::now();
-      pid_t pid = Spawn(fJobs[job].Argv, fOutputFile(job));
+      pid_t pid = Start(job);
       if (pid <= 0) {
         // The program could not be started: that job failed, the others may still run.
         if (events.Finished) events.Finished(job, TRunOutcome{127, 0, 0});

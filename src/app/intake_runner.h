@@ -2,6 +2,10 @@
 // Runs the intake's jobs as child processes, N at a time. A child that fails is only an outcome:
 // the others go on. Interrupted (SIGINT or SIGTERM), the runner starts no further job and waits
 // for the running ones; a second interruption ends them (SIGTERM to each child's process group).
+// A child is either a fresh program started from the job's command line or, given an in-process
+// run, a fork of this process that runs the same command line without loading any library anew.
+#include <sys/types.h>
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -18,10 +22,17 @@ struct TRunnerEvents {
   std::function<void()> Tick;
 };
 
+// Runs a command line (program first) in a forked child as the program itself would, and returns
+// its exit code.
+using TInProcessRun = std::function<int(const std::vector<std::string>& argv)>;
+
 class TIntakeRunner {
  public:
-  // Each child's standard output and error go to `outputFile(job)`.
-  TIntakeRunner(const std::vector<TIntakeJob>& jobs, std::function<std::string(size_t job)> outputFile);
+  // Each child's standard output and error go to `outputFile(job)`. With `inProcess`, children are
+  // forks of this process as long as it has a single thread (a fork of a threaded process may
+  // inherit a lock held by another thread); otherwise each job's program is started.
+  TIntakeRunner(const std::vector<TIntakeJob>& jobs, std::function<std::string(size_t job)> outputFile,
+                TInProcessRun inProcess = {});
 
   // Runs until every job has ended or the runner was interrupted and its children have ended.
   // Returns the number of jobs started.
@@ -30,8 +41,11 @@ class TIntakeRunner {
   bool Interrupted() const;
 
  private:
+  pid_t Start(size_t job);
+
   const std::vector<TIntakeJob>& fJobs;
   std::function<std::string(size_t)> fOutputFile;
+  TInProcessRun fInProcess;
 };
 
 }  // namespace zz

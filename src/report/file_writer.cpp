@@ -24,6 +24,13 @@ void TCp1251FileWriter::WriteLine(std::string_view line) { WriteRaw(Utf8ToCp1251
 
 void TCp1251FileWriter::WriteRaw(const std::string& bytes) {
   if (fAtomic) {
+    // Gathered here too: a large protocol would otherwise cost a system call per line.
+    if (fPending.size() + bytes.size() < kPendingBytes) {
+      fPending += bytes;
+      return;
+    }
+    fAtomic->Write(fPending);
+    fPending.clear();
     fAtomic->Write(bytes);
     return;
   }
@@ -39,7 +46,10 @@ void TCp1251FileWriter::Flush() {
 }
 
 void TCp1251FileWriter::Commit() {
-  if (fAtomic) fAtomic->Commit();
+  if (!fAtomic) return;
+  fAtomic->Write(fPending);
+  fPending.clear();
+  fAtomic->Commit();
 }
 
 }  // namespace zz

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <string>
 
 #include "results/stream_writer.h"
 #include "base/utils.h"
@@ -30,6 +31,8 @@ class TCp1251FileWriter : public TStreamWriter {
   std::filesystem::path fPath;
   std::ofstream fStream;                  // part files
   std::unique_ptr<TAtomicFile> fAtomic;   // the protocol
+  std::string fPending;                   // the protocol's lines not yet written
+  static constexpr size_t kPendingBytes = 64 * 1024;
 };
 
 }  // namespace zz

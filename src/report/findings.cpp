@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "base/exit_code.h"
+#include "base/utils.h"
 #include "results/html.h"
 
 namespace zz {
@@ -17,8 +18,9 @@ using nlohmann::ordered_json;
 
 namespace {
 
-// Set while the program is loaded, which is as close to its start as the findings need.
-const auto kProcessStart = std::chrono::steady_clock::now();
+// Set while the program is loaded, which is as close to its start as the findings need; a run
+// forked from a running process sets it anew.
+auto gProcessStart = std::chrono::steady_clock::now();
 
 TFindingsMessage MessageOf(const TOneMessageResult& m) { return {HtmlToText(m.MessageHtml()), m.IsError}; }
 
@@ -42,8 +44,10 @@ int Count(const std::vector<TFindingsSet>& sets, const std::vector<TFindingsMess
 }  // namespace
 
 double ProcessSeconds() {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - kProcessStart).count();
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - gProcessStart).count();
 }
+
+void RestartProcessSeconds() { gProcessStart = std::chrono::steady_clock::now(); }
 
 void TFindings::BeginSet(const TVerificationResults& v) {
   TFindingsSet set;
@@ -142,9 +146,14 @@ void TFindings::Write(const fs::path& directory, const std::string& json) {
 }
 
 std::optional<TFindingsHead> ReadFindingsHead(const fs::path& directory) {
-  std::ifstream in(directory / TFindings::kFileName, std::ios::binary);
-  if (!in) return std::nullopt;
-  ordered_json doc = ordered_json::parse(in, nullptr, false);
+  // Read whole, then parsed: the intake reads one per employer, and parsing from a stream is slow.
+  std::string text;
+  try {
+    text = ReadFileBytes(directory / TFindings::kFileName);
+  } catch (const std::exception&) {
+    return std::nullopt;
+  }
+  ordered_json doc = ordered_json::parse(text, nullptr, false);
   if (doc.is_discarded() || !doc.is_object() || !doc.contains("exit_code") || !doc["exit_code"].is_number_integer())
     return std::nullopt;
   TFindingsHead head;

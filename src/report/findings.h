@@ -83,5 +83,7 @@ std::optional<TFindingsHead> ReadFindingsHead(const std::filesystem::path& direc
 
 // Seconds since the process started.
 double ProcessSeconds();
+// A run forked from a running process starts its count here.
+void RestartProcessSeconds();
 
 }  // namespace zz

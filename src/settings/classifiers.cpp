@@ -1,7 +1,9 @@
 // Reading the shipped classifier files into the code lists.
 #include "settings/classifiers.h"
 
+#include <optional>
 #include <stdexcept>
+#include <utility>
 
 #include "base/logger.h"
 #include "settings/settings.h"
@@ -64,23 +66,33 @@ bool AnyInClassifier(TClassifierType type, std::initializer_list<std::string_vie
   return false;
 }
 
-void FillClassifiers() {
-  TClassifierMap& map = Classifiers();
-  Announce("*** Классификатор дополнительных сведений исчисления стажа");
-  map[ctAddStag] = ReadSeniorityCodes();
+namespace {
+
+// What the two files hold, read before anything is announced or filled.
+struct TClassifierFiles {
+  std::vector<std::string> Seniority;
+  bool HasData = false;
+  // Each list with the title it is announced under, in the order they are built.
+  std::vector<std::pair<std::string, std::pair<TClassifierType, std::vector<std::string>>>> Lists;
+};
+
+TClassifierFiles ReadClassifierFiles() {
+  TClassifierFiles files;
+  files.Seniority = ReadSeniorityCodes();
 
   TDomRoot data = LoadDomRoot(FindShippedFile(kDataFile));
-  if (!data.root) return;
-  TSettings::GetInstance().FHasXMLClassifiers = true;
+  if (!data.root) return files;
+  files.HasData = true;
   xmlNode* root = data.root;
-
+  auto add = [&](const std::string& title, TClassifierType type, std::vector<std::string> list) {
+    files.Lists.push_back({title, {type, std::move(list)}});
+  };
   auto attributeList = [&](const std::string& title, TClassifierType type, const char* group, const char* item,
                            const char* attribute, const char* requiredAttribute = nullptr) {
-    Announce(title);
     std::vector<std::string> list;
     for (xmlNode* n : Group(root, group, item))
       if (!requiredAttribute || HasAttribute(n, requiredAttribute)) list.push_back(AttributeText(n, attribute));
-    map[type] = std::move(list);
+    add(title, type, std::move(list));
   };
 
   attributeList("*** Список льгот под ДТ", ctAddTariff, "НеобходимостьПроставленияДополнительногоТарифа", "Льгота",
@@ -89,41 +101,68 @@ void FillClassifiers() {
   attributeList("*** Список дополнительных данных ИС в РСВ-1, специфичных для РСВ-1", ctAddPdDataRsv, "ОсобыеПериоды",
                 "Период", "Наименование", "рсв");
 
-  Announce("*** Обновление оснований льгот FROM");
   std::vector<std::string> from, to;
   for (xmlNode* pair : Group(root, "СоответствиеОснованийЛьгот", "ОдноименныеЛьготы")) {
     std::vector<xmlNode*> bases = ChildElements(pair, "Льгота");
     if (!bases.empty()) from.push_back(AttributeText(bases[0], "Наименование"));
   }
-  map[ctReplaceFrom] = std::move(from);
-  Announce("*** Обновление оснований льгот TO");
+  add("*** Обновление оснований льгот FROM", ctReplaceFrom, std::move(from));
   for (xmlNode* pair : Group(root, "СоответствиеОснованийЛьгот", "ОдноименныеЛьготы")) {
     std::vector<xmlNode*> bases = ChildElements(pair, "Льгота");
     if (bases.size() > 1) to.push_back(AttributeText(bases[1], "Наименование"));
   }
-  map[ctReplaceTo] = std::move(to);
+  add("*** Обновление оснований льгот TO", ctReplaceTo, std::move(to));
 
   auto partTime = [](xmlNode* n) {
     return AttributeText(n, "ЛьготноеОснование") + ";" + AttributeText(n, "Код") + ";" +
            AttributeText(n, "ОснованиеВыслуги");
   };
-  Announce("*** Ошибки неполной ставки");
   std::vector<std::string> errors;
   for (xmlNode* n : Group(root, "ОшибкиНеполнойСтавки", "Ошибка")) {
     std::string entry = partTime(n);
     if (HasAttribute(n, "ДопустимаяСтавка")) entry = AttributeText(n, "ДопустимаяСтавка") + ";" + entry;
     errors.push_back(entry);
   }
-  map[ctPartTimeError] = std::move(errors);
-  Announce("*** Предупреждения неполной ставки");
+  add("*** Ошибки неполной ставки", ctPartTimeError, std::move(errors));
   std::vector<std::string> warnings;
   for (xmlNode* n : Group(root, "ПредупрежденияНеполнойСтавки", "Предупреждение")) warnings.push_back(partTime(n));
-  map[ctPartTimeWarning] = std::move(warnings);
+  add("*** Предупреждения неполной ставки", ctPartTimeWarning, std::move(warnings));
 
   attributeList("*** Даты начала действия кодов дополнительных сведений ИС", ctAddPdDataStartDates, "ОсобыеПериоды",
                 "Период", "ДействуетС");
   attributeList("*** Даты окончания действия кодов дополнительных сведений ИС", ctAddPdDataEndDates, "ОсобыеПериоды",
                 "Период", "ДействуетПо");
+  return files;
+}
+
+std::optional<TClassifierFiles>& Preloaded() {
+  static std::optional<TClassifierFiles> files;
+  return files;
+}
+
+}  // namespace
+
+void PreloadClassifiers() {
+  try {
+    Preloaded() = ReadClassifierFiles();
+  } catch (const std::exception&) {
+    Preloaded().reset();
+  }
+}
+
+void FillClassifiers() {
+  TClassifierMap& map = Classifiers();
+  Announce("*** Классификатор дополнительных сведений исчисления стажа");
+  std::optional<TClassifierFiles> read;
+  if (!Preloaded()) read = ReadClassifierFiles();
+  const TClassifierFiles& files = Preloaded() ? *Preloaded() : *read;
+  map[ctAddStag] = files.Seniority;
+  if (!files.HasData) return;
+  TSettings::GetInstance().FHasXMLClassifiers = true;
+  for (const auto& [title, list] : files.Lists) {
+    Announce(title);
+    map[list.first] = list.second;
+  }
 }
 
 }  // namespace zz

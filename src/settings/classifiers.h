@@ -37,4 +37,9 @@ bool AnyInClassifier(TClassifierType type, std::initializer_list<std::string_vie
 // leaves FHasXMLClassifiers off and lists 3-11 unbuilt.
 void FillClassifiers();
 
+// Reads the two files once for every later FillClassifiers of this process: the intake does it
+// before it forks its runs. When they cannot be read nothing is kept, and each run reads them and
+// fails as it would have.
+void PreloadClassifiers();
+
 }  // namespace zz

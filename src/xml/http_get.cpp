@@ -34,12 +34,16 @@ size_t WriteBody(char* data, size_t size, size_t count, void* user) {
 
 }  // namespace
 
-bool HttpGetToMemory(const std::string& url, std::string& body, const THttpGetLimits& limits, std::string* error) {
-  body.clear();
-  if (error) error->clear();
+void InitHttp() {
   // curl_global_init is not thread-safe; run it once before any handle exists.
   static std::once_flag once;
   std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+bool HttpGetToMemory(const std::string& url, std::string& body, const THttpGetLimits& limits, std::string* error) {
+  body.clear();
+  if (error) error->clear();
+  InitHttp();
 
   std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> h(curl_easy_init(), &curl_easy_cleanup);
   if (!h) {

@@ -11,6 +11,10 @@ struct THttpGetLimits {
   size_t MaxBodyBytes = size_t{1} << 30;
 };
 
+// Initialises the HTTP library for the whole process (HttpGetToMemory does it at its first call).
+// A process that forks runs calls it first, so that no run repeats it.
+void InitHttp();
+
 // Fetches url into body. False on a transport failure, a timeout, an oversized body or a status of
 // 400 and above; body is then empty and, when error is given, it says why. The usual proxy
 // variables apply.

@@ -3,6 +3,8 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -84,9 +86,26 @@ class IntakeTest : public ::testing::Test {
     return Run("intake '" + is.string() + "' '" + root.string() + "' " + extra, work / "intake.txt");
   }
 
-  nlohmann::json Findings(const std::string& regNum) {
-    std::ifstream in(reports / regNum / "findings.json");
+  nlohmann::json Findings(const std::string& regNum, const fs::path& reportRoot = {}) {
+    std::ifstream in((reportRoot.empty() ? reports : reportRoot) / regNum / "findings.json");
     return nlohmann::json::parse(in, nullptr, false);
+  }
+
+  // Starts the intake without waiting for it; no core file if one of its runs crashes.
+  pid_t StartIntake(const std::string& jobs) {
+    fs::create_directories(reports);
+    pid_t pid = fork();
+    if (pid == 0) {
+      setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+      rlimit noCore{0, 0};
+      setrlimit(RLIMIT_CORE, &noCore);
+      int out = open((work / "intake.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      dup2(out, 1);
+      dup2(out, 2);
+      execl(kProgram.c_str(), kProgram.c_str(), "intake", is.c_str(), reports.c_str(), "--jobs", jobs.c_str(), nullptr);
+      _exit(127);
+    }
+    return pid;
   }
   std::string Csv() { return test::ReadFile(reports / "summary.csv"); }
 };
@@ -161,6 +180,94 @@ TEST_F(IntakeTest, AFailingEmployerDoesNotStopTheOthers) {
   EXPECT_NE(test::ReadFile(reports / "index.html").find("<tr class=\"failed\"><td class=\"k\">" + numbers[1]), std::string::npos);
 }
 
+// The process whose standard output is `file`: a forked run's command line is its parent's.
+pid_t ProcessWritingTo(const fs::path& file) {
+  std::error_code ec;
+  for (const auto& entry : fs::directory_iterator("/proc", ec)) {
+    const std::string name = entry.path().filename().string();
+    if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+    if (fs::read_symlink(entry.path() / "fd" / "1", ec) == file) return std::stoi(name);
+  }
+  return -1;
+}
+
+TEST_F(IntakeTest, ACrashingRunDoesNotStopTheOthers) {
+  const std::string crashing = "011-000-000001", a = "022-000-000002", b = "033-000-000003";
+  for (const auto& n : {crashing, a, b}) test::WriteFile(is / (n + ".xml"), ISFileOf(n));
+  // Held here, the lock keeps the first run waiting until it is made to crash.
+  test::WriteFile(reports / crashing / ".zazoru.lock", "");
+  int lock = open((reports / crashing / ".zazoru.lock").c_str(), O_RDWR);
+  ASSERT_EQ(flock(lock, LOCK_EX), 0);
+
+  pid_t intake = StartIntake("2");
+  ASSERT_GT(intake, 0);
+  const fs::path output = reports / ".intake" / "output" / (crashing + ".txt");
+  pid_t run = -1;
+  for (int i = 0; i < 1000 && run <= 0; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    std::ifstream in(output);
+    std::string text((std::istreambuf_iterator<char>(in)), {});
+    if (text.find("занят другой сверкой") != std::string::npos) run = ProcessWritingTo(output);
+  }
+  ASSERT_GT(run, 0) << test::ReadFile(work / "intake.txt");
+  ASSERT_NE(run, intake);
+  kill(run, SIGSEGV);
+  close(lock);
+  int status = 0;
+  waitpid(intake, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 29);
+
+  auto rows = RowsWithoutSeconds(reports / "summary.csv");
+  EXPECT_EQ(rows[crashing], crashing + ",,29,прервана сигналом 11,,,");
+  for (const auto& n : {a, b}) EXPECT_NE(rows[n].find(",0,без замечаний,1,1," + n + "/ZAZORU-"), std::string::npos) << rows[n];
+  EXPECT_NE(test::ReadFile(work / "intake.txt").find("Сверено 2 из 3 работодателей"), std::string::npos);
+}
+
+// What a run leaves with the report root's own path put in a neutral place.
+std::string Neutral(std::string text, const fs::path& root) { return ReplaceAll(text, root.string(), "<root>"); }
+
+TEST_F(IntakeTest, ForkedRunsLeaveWhatStartedProgramsLeave) {
+  const std::string large = kExampleRegNum, b = "022-000-000002", c = "033-000-000003", d = "055-000-000005",
+                    e = "066-000-000006", failing = "044-000-000004";
+  // Two files make the largest employer, the one started first.
+  test::WriteFile(is / "q3" / (large + "_СЗВ-СТАЖ_2023.xml"), ISFileOf(large));
+  test::WriteFile(is / "q4" / (large + "_СЗВ-СТАЖ_2023.xml"), ISFileOf(large));
+  for (const auto& n : {b, c, d, e, failing}) test::WriteFile(is / (n + ".xml"), ISFileOf(n));
+  const fs::path forked = work / "forked", started = work / "started";
+  for (const fs::path& root : {forked, started}) fs::create_directories(root / failing / ".zazoru.lock");
+
+  const auto t0 = std::chrono::steady_clock::now();
+  ASSERT_EQ(Intake("--jobs 1", forked), 29) << test::ReadFile(work / "intake.txt");
+  const double forkedSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+  ASSERT_EQ(Intake("--jobs 1 --exec", started), 29) << test::ReadFile(work / "intake.txt");
+
+  EXPECT_EQ(RowsWithoutSeconds(forked / "summary.csv"), RowsWithoutSeconds(started / "summary.csv"));
+  double sumOfSeconds = 0;
+  for (const auto& n : {large, b, c, d, e, failing}) {
+    EXPECT_EQ(Neutral(test::ReadFile(forked / ".intake" / "output" / (n + ".txt")), forked),
+              Neutral(test::ReadFile(started / ".intake" / "output" / (n + ".txt")), started))
+        << n;
+    if (n == failing) continue;
+    auto fromFork = Findings(n, forked), fromProgram = Findings(n, started);
+    ASSERT_TRUE(fromFork.is_object() && fromProgram.is_object()) << n;
+    sumOfSeconds += fromFork["seconds"].get<double>();
+    fromFork.erase("seconds");
+    fromProgram.erase("seconds");
+    EXPECT_EQ(fromFork, fromProgram) << n;
+    const std::string protocol = fromFork["protocol"];
+    EXPECT_EQ(Neutral(test::ReadFile(forked / n / protocol), forked),
+              Neutral(test::ReadFile(started / n / protocol), started))
+        << n;
+  }
+  // Each forked run counts its own time, not the intake's since it began.
+  EXPECT_LT(sumOfSeconds, forkedSeconds);
+  const auto protocolTime = [&](const std::string& n) {
+    return fs::last_write_time(forked / n / Findings(n, forked)["protocol"].get<std::string>());
+  };
+  for (const auto& n : {b, c, d, e}) EXPECT_LT(protocolTime(large), protocolTime(n)) << n;
+}
+
 TEST_F(IntakeTest, ASecondRunSkipsWhatIsCurrentAndRedoesWhatChanged) {
   const std::string a = "011-000-000001", b = "022-000-000002";
   test::WriteFile(is / (a + ".xml"), ISFileOf(a));
@@ -199,17 +306,8 @@ TEST_F(IntakeTest, InterruptedItStopsStartingRunsAndLeavesASummary) {
     numbers.push_back(n);
     test::WriteFile(is / (numbers.back() + ".xml"), ISFileOf(numbers.back()));
   }
-  fs::create_directories(reports);
-  pid_t pid = fork();
+  pid_t pid = StartIntake("1");
   ASSERT_GE(pid, 0);
-  if (pid == 0) {
-    setenv("XDG_CONFIG_HOME", config.c_str(), 1);
-    int out = open((work / "intake.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    dup2(out, 1);
-    dup2(out, 2);
-    execl(kProgram.c_str(), kProgram.c_str(), "intake", is.c_str(), reports.c_str(), "--jobs", "1", nullptr);
-    _exit(127);
-  }
   // Interrupt once the first run has begun.
   for (int i = 0; i < 500 && !fs::exists(reports / ".intake" / "output" / (numbers[0] + ".txt")); ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
