@@ -51,10 +51,14 @@ int main(int argc, char** argv) {
   bool keep = false;
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
-    if (a == "--persons" && i + 1 < argc) persons = std::atoi(argv[++i]);
-    else if (a == "--reps" && i + 1 < argc) reps = std::max(1, std::atoi(argv[++i]));
-    else if (a == "--file" && i + 1 < argc) file = argv[++i];
-    else if (a == "--keep") keep = true;
+    if (a == "--persons" && i + 1 < argc)
+      persons = std::atoi(argv[++i]);
+    else if (a == "--reps" && i + 1 < argc)
+      reps = std::max(1, std::atoi(argv[++i]));
+    else if (a == "--file" && i + 1 < argc)
+      file = argv[++i];
+    else if (a == "--keep")
+      keep = true;
     else {
       std::fprintf(stderr, "usage: %s [--persons N] [--reps R] [--file PATH] [--keep]\n", argv[0]);
       return 2;

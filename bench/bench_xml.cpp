@@ -38,7 +38,9 @@ struct TBareCounts {
 
 void BareStart(void* ctx, const xmlChar*, const xmlChar**) { ++static_cast<TBareCounts*>(ctx)->elements; }
 void BareEnd(void*, const xmlChar*) {}
-void BareChars(void* ctx, const xmlChar*, int len) { static_cast<TBareCounts*>(ctx)->chars += static_cast<size_t>(len); }
+void BareChars(void* ctx, const xmlChar*, int len) {
+  static_cast<TBareCounts*>(ctx)->chars += static_cast<size_t>(len);
+}
 void BareSilent(void*, const char*, ...) {}
 
 TBareCounts BareParse(const std::string& bytes) {
@@ -120,10 +122,14 @@ int main(int argc, char** argv) {
   bool keep = false;
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
-    if (a == "--persons" && i + 1 < argc) persons = std::atoi(argv[++i]);
-    else if (a == "--reps" && i + 1 < argc) reps = std::max(1, std::atoi(argv[++i]));
-    else if (a == "--file" && i + 1 < argc) file = argv[++i];
-    else if (a == "--keep") keep = true;
+    if (a == "--persons" && i + 1 < argc)
+      persons = std::atoi(argv[++i]);
+    else if (a == "--reps" && i + 1 < argc)
+      reps = std::max(1, std::atoi(argv[++i]));
+    else if (a == "--file" && i + 1 < argc)
+      file = argv[++i];
+    else if (a == "--keep")
+      keep = true;
     else {
       std::fprintf(stderr, "usage: %s [--persons N] [--reps R] [--file PATH] [--keep]\n", argv[0]);
       return 2;
@@ -183,24 +189,24 @@ int main(int argc, char** argv) {
     zz::TMyTreePtr again = zz::ReadXmlTree(file);
     fromFile.push_back(Ms(t));
   }
-  if (counts.elements != nodes) std::fprintf(stderr, "warning: bare parse saw %zu elements, tree %zu\n", counts.elements, nodes);
+  if (counts.elements != nodes)
+    std::fprintf(stderr, "warning: bare parse saw %zu elements, tree %zu\n", counts.elements, nodes);
 
   const double bareMs = Median(bare), buildMs = Median(build), walkMs = Median(walk);
   std::printf("input: %d persons, %.1f MiB (%.0f bytes), %zu elements\n", persons, size / mib, size, nodes);
   std::printf("runs: %d, medians (min)\n", reps);
-  std::printf("bare SAX parse:        %8.1f ms (%.1f)  %.0f MiB/s\n", bareMs, *std::min_element(bare.begin(), bare.end()),
-              size / mib / (bareMs / 1000));
+  std::printf("bare SAX parse:        %8.1f ms (%.1f)  %.0f MiB/s\n", bareMs,
+              *std::min_element(bare.begin(), bare.end()), size / mib / (bareMs / 1000));
   std::printf("tree build (memory):   %8.1f ms (%.1f)  %.2f x bare\n", buildMs,
               *std::min_element(build.begin(), build.end()), buildMs / bareMs);
   std::printf("tree build (file):     %8.1f ms (%.1f)\n", Median(fromFile),
               *std::min_element(fromFile.begin(), fromFile.end()));
   std::printf("look-up walk:          %8.1f ms (%.1f)  %zu look-ups, %.0f ns each\n", walkMs,
               *std::min_element(walk.begin(), walk.end()), w.lookups, walkMs * 1e6 / static_cast<double>(w.lookups));
-  std::printf("tree heap:             %8.1f MiB  %.2f x file, %.0f bytes per element\n", heapTree / mib, heapTree / size,
-              static_cast<double>(heapTree) / static_cast<double>(nodes));
-  std::printf("peak memory (file -> tree -> walk): %.1f MiB above a %.1f MiB start%s, %.2f x file\n",
-              peakDelta / mib, static_cast<double>(baseKb) / 1024.0, reset ? "" : " (peak not reset: absolute)",
-              peakDelta / size);
+  std::printf("tree heap:             %8.1f MiB  %.2f x file, %.0f bytes per element\n", heapTree / mib,
+              heapTree / size, static_cast<double>(heapTree) / static_cast<double>(nodes));
+  std::printf("peak memory (file -> tree -> walk): %.1f MiB above a %.1f MiB start%s, %.2f x file\n", peakDelta / mib,
+              static_cast<double>(baseKb) / 1024.0, reset ? "" : " (peak not reset: absolute)", peakDelta / size);
   if (!keep) std::filesystem::remove(file);
   return 0;
 }

@@ -9,9 +9,9 @@
 #include <string_view>
 
 #include "app/config_file.h"
+#include "base/dates.h"
 #include "base/singleton.h"
 #include "fuzz_support.h"
-#include "base/dates.h"
 #include "settings/settings.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -20,8 +20,9 @@ inline const std::filesystem::path& ScratchDir() {
     std::error_code ec;
     const char* given = std::getenv("ZAZORU_FUZZ_SCRATCH");
     std::filesystem::path base = given && *given ? std::filesystem::path(given)
-                                 : std::filesystem::is_directory("/dev/shm", ec) ? std::filesystem::path("/dev/shm")
-                                                                                : std::filesystem::temp_directory_path();
+                                 : std::filesystem::is_directory("/dev/shm", ec)
+                                     ? std::filesystem::path("/dev/shm")
+                                     : std::filesystem::temp_directory_path();
     std::filesystem::path d = base / ("zazoru-fuzz-" + std::to_string(getpid()));
     std::filesystem::create_directories(d, ec);
     std::atexit([] {

@@ -23,7 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   settings.FRegNum = size % 2 ? "087-104-003215" : "087-104-000001";
   zz::SetRunExitCode(0);
   std::vector<std::unique_ptr<zz::TListError>> messages;
-  zz::TListAcquisition acquisition(settings, [&](std::unique_ptr<zz::TListError> e) { messages.push_back(std::move(e)); });
+  zz::TListAcquisition acquisition(settings,
+                                   [&](std::unique_ptr<zz::TListError> e) { messages.push_back(std::move(e)); });
   const int year = 2023, quarter = size > 0 ? 1 + data[size - 1] % 4 : 4;
   zz::TListReply reply = acquisition.QueryListServer(path, year, -1, quarter);
   zz::fuzz::Expect(reply || !messages.empty() || zz::RunExitCode() == 0, "a failed query leaves a message");

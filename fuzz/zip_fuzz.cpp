@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <string_view>
 
+#include "base/utils.h"
 #include "fuzz_support.h"
 #include "search/zip_unpack.h"
-#include "base/utils.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   namespace fs = std::filesystem;

@@ -61,7 +61,8 @@ std::string ReadConfiguration(TSettings& s, const fs::path& dataDir) {
   s.fCompareTerrCodes = ini.ReadBool(kOptions, "TerritoryControl", false);
   s.FCompareTerrCodesExtMode = ini.ReadBool(kOptions, "TerritoryControlExtendedMode", false);
   std::error_code ec;
-  if (fs::exists(dataDir / kRightListFileName, ec)) s.TerrCodeRightListLoadFromFile((dataDir / kRightListFileName).string());
+  if (fs::exists(dataDir / kRightListFileName, ec))
+    s.TerrCodeRightListLoadFromFile((dataDir / kRightListFileName).string());
   if (fs::exists(dataDir / kCrossListFileName, ec)) s.CrossListLoadFromFile((dataDir / kCrossListFileName).string());
   s.FCompareWithListStaff = ini.ReadBool(kOptions, "Staff", true);
   s.FCompareWithListNameList = ini.ReadBool(kOptions, "NameList", true);

@@ -4,14 +4,14 @@
 #include <exception>
 #include <iostream>
 
+#include "app/work_manager.h"
 #include "base/exit_code.h"
 #include "base/report_dir_lock.h"
 #include "base/run_cancel.h"
-#include "app/work_manager.h"
+#include "base/strings.h"
 #include "isdata/base_data.h"
 #include "report/protocol_former.h"
 #include "search/searcher.h"
-#include "base/strings.h"
 #include "verify/verification.h"
 
 namespace zz {

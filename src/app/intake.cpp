@@ -12,16 +12,16 @@
 #include <thread>
 
 #include "app/command_line.h"
-#include "base/exit_code.h"
 #include "app/intake_grouping.h"
 #include "app/intake_jobs.h"
 #include "app/intake_progress.h"
 #include "app/intake_runner.h"
 #include "app/intake_summary.h"
 #include "app/program.h"
+#include "app/work_manager.h"
+#include "base/exit_code.h"
 #include "base/run_cancel.h"
 #include "base/singleton.h"
-#include "app/work_manager.h"
 #include "report/findings.h"
 #include "settings/classifiers.h"
 #include "xml/http_get.h"
@@ -186,10 +186,14 @@ int Summarize(const fs::path& reportRoot) {
 std::string IntakeUsageText() {
   return "  zazoru intake <корень ИС> <корень отчётов> [--jobs N] [--again] [--exec] [p]\n"
          "                                  сверка всех работодателей: файлы группируются по рег. номеру в имени,\n"
-         "                                  каждый сверяется отдельным процессом \"zazoru bpi\" в <корень отчётов>/<рег. номер>/,\n"
-         "                                  N одновременно (по умолчанию по числу ядер); сводка summary.csv и index.html;\n"
-         "                                  уже сверенные (протокол новее файлов) пропускаются, если не указан --again;\n"
-         "                                  --exec: каждая сверка запускается заново программой, а не копией процесса intake\n"
+         "                                  каждый сверяется отдельным процессом \"zazoru bpi\" в <корень "
+         "отчётов>/<рег. номер>/,\n"
+         "                                  N одновременно (по умолчанию по числу ядер); сводка summary.csv и "
+         "index.html;\n"
+         "                                  уже сверенные (протокол новее файлов) пропускаются, если не указан "
+         "--again;\n"
+         "                                  --exec: каждая сверка запускается заново программой, а не копией процесса "
+         "intake\n"
          "  zazoru intake --plan <корень ИС> <корень отчётов>\n"
          "                                  список команд \"zazoru bpi\" по одной на работодателя (для GNU parallel)\n"
          "  zazoru intake --summarize <корень отчётов>\n"
@@ -323,7 +327,8 @@ int RunIntake(const std::vector<std::string>& args) {
 
   summary.Running = false;
   summary.Interrupted = runner.Interrupted();
-  for (size_t job = started; job < jobs.size(); ++job) summary.Rows[rowOfJob[job]].Meaning = "не начата: сверка прервана";
+  for (size_t job = started; job < jobs.size(); ++job)
+    summary.Rows[rowOfJob[job]].Meaning = "не начата: сверка прервана";
   WriteSummary(layout, summary);
 
   size_t completed = 0;
@@ -332,8 +337,8 @@ int RunIntake(const std::vector<std::string>& args) {
             << (skipped ? " (" + std::to_string(skipped) + " уже были сверены)" : std::string())
             << (summary.Unassigned.empty() ? std::string()
                                            : ", без рег. номера файлов: " + std::to_string(summary.Unassigned.size()))
-            << (summary.Interrupted ? ", сверка прервана" : "") << ". Сводка: " << (layout.ReportRoot / "index.html").string()
-            << "\n";
+            << (summary.Interrupted ? ", сверка прервана" : "")
+            << ". Сводка: " << (layout.ReportRoot / "index.html").string() << "\n";
   return ExitCodeOf(summary);
 }
 

@@ -13,7 +13,7 @@ struct TIntakeEmployer {
 };
 
 struct TIntakeGroups {
-  std::vector<TIntakeEmployer> Employers;       // sorted by registration number
+  std::vector<TIntakeEmployer> Employers;         // sorted by registration number
   std::vector<std::filesystem::path> Unassigned;  // names without a number, sorted by path
 };
 

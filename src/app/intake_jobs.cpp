@@ -5,8 +5,8 @@
 #include <set>
 #include <stdexcept>
 
-#include "report/findings.h"
 #include "base/utils.h"
+#include "report/findings.h"
 
 namespace zz {
 
@@ -44,8 +44,13 @@ TIntakeJob MakeJob(const TIntakeLayout& layout, const TIntakeEmployer& employer,
                    bool portable) {
   TIntakeJob job;
   job.RegNum = employer.RegNum;
-  job.Argv = {program.string(), "bpi",     layout.StagingDir(employer.RegNum).string(),
-              layout.ReportDir(employer.RegNum).string(), "--regnum", employer.RegNum, "--findings"};
+  job.Argv = {program.string(),
+              "bpi",
+              layout.StagingDir(employer.RegNum).string(),
+              layout.ReportDir(employer.RegNum).string(),
+              "--regnum",
+              employer.RegNum,
+              "--findings"};
   if (portable) job.Argv.push_back("p");
   return job;
 }
@@ -103,7 +108,8 @@ std::optional<TIntakeGroups> ReadManifest(const TIntakeLayout& layout) {
     if (number.empty()) {
       groups.Unassigned.push_back(file);
     } else {
-      if (groups.Employers.empty() || groups.Employers.back().RegNum != number) groups.Employers.push_back({number, {}});
+      if (groups.Employers.empty() || groups.Employers.back().RegNum != number)
+        groups.Employers.push_back({number, {}});
       groups.Employers.back().Files.push_back(file);
     }
   }

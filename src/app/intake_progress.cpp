@@ -41,7 +41,10 @@ std::string Duration(double seconds) {
 }  // namespace
 
 TIntakeProgress::TIntakeProgress(size_t total, size_t skipped)
-    : fEnabled(isatty(STDERR_FILENO) == 1), fTotal(total), fSkipped(skipped), fStart(std::chrono::steady_clock::now()) {}
+    : fEnabled(isatty(STDERR_FILENO) == 1),
+      fTotal(total),
+      fSkipped(skipped),
+      fStart(std::chrono::steady_clock::now()) {}
 
 TIntakeProgress::~TIntakeProgress() { Finish(); }
 

@@ -92,7 +92,8 @@ pid_t Spawn(const std::vector<std::string>& argv, const std::string& outputFile)
 bool SingleThreaded() {
   std::error_code ec;
   size_t threads = 0;
-  for (std::filesystem::directory_iterator it("/proc/self/task", ec), end; !ec && it != end; it.increment(ec)) ++threads;
+  for (std::filesystem::directory_iterator it("/proc/self/task", ec), end; !ec && it != end; it.increment(ec))
+    ++threads;
   return !ec && threads == 1;
 }
 

@@ -9,8 +9,8 @@
 
 #include "app/command_line.h"
 #include "base/exit_code.h"
-#include "report/findings.h"
 #include "base/strings.h"
+#include "report/findings.h"
 
 namespace zz {
 
@@ -70,8 +70,12 @@ const char* RowClass(const TSummaryRow& r) {
   switch (*r.ExitCode) {
     case 0: return "ok";
     case 1: return "warn";
-    case 10: case 11: case 12: return "none";
-    case 22: case 23: case 25: return "verdict";
+    case 10:
+    case 11:
+    case 12: return "none";
+    case 22:
+    case 23:
+    case 25: return "verdict";
     case 30: return "errors";
   }
   return "failed";
@@ -98,17 +102,20 @@ constexpr const char* kSortScript =
 std::string Html(const TSummary& summary) {
   int done = 0, failed = 0, waiting = 0;
   for (const auto& r : summary.Rows) {
-    if (r.Completed()) ++done;
-    else if (r.ExitCode || r.Missing) ++failed;
-    else ++waiting;
+    if (r.Completed())
+      ++done;
+    else if (r.ExitCode || r.Missing)
+      ++failed;
+    else
+      ++waiting;
   }
   std::string h = "<!DOCTYPE html>\n<html lang=\"ru\">\n<head>\n<meta charset=\"utf-8\">\n";
   if (summary.Running) h += "<meta http-equiv=\"refresh\" content=\"5\">\n";
   h += "<title>Сводка сверки</title>\n<style>" + std::string(kStyle) + "</style>\n</head>\n<body>\n";
   h += "<h2>Сводка сверки</h2>\n<p>Работодателей: " + std::to_string(summary.Rows.size()) +
        ", сверено: " + std::to_string(done) + ", не завершено: " + std::to_string(failed) +
-       ", ждут: " + std::to_string(waiting) +
-       ", файлов без рег. номера: " + std::to_string(summary.Unassigned.size()) + ".";
+       ", ждут: " + std::to_string(waiting) + ", файлов без рег. номера: " + std::to_string(summary.Unassigned.size()) +
+       ".";
   if (summary.Running) h += " Сверка идёт, страница обновляется.";
   if (summary.Interrupted) h += " Сверка прервана.";
   h += "</p>\n<table id=\"summary\">\n<thead><tr><th>Рег. номер</th><th>Организация</th>"
@@ -121,7 +128,8 @@ std::string Html(const TSummary& summary) {
          HtmlEscape(r.Meaning) + "</td><td class=\"n\">" + Optional(r.Errors) + "</td><td class=\"n\">" +
          Optional(r.Warnings) + "</td><td>";
     if (!r.Protocol.empty())
-      h += "<a href=\"" + HtmlEscape(r.Protocol) + "\">" + HtmlEscape(fs::path(r.Protocol).filename().string()) + "</a>";
+      h +=
+          "<a href=\"" + HtmlEscape(r.Protocol) + "\">" + HtmlEscape(fs::path(r.Protocol).filename().string()) + "</a>";
     h += "</td><td class=\"n\">" + Optional(r.Seconds) + "</td></tr>\n";
   }
   h += "</tbody>\n</table>\n";

@@ -4,12 +4,12 @@
 #include <iostream>
 
 #include "app/command_line.h"
-#include "base/exit_code.h"
 #include "app/intake.h"
 #include "base/batch_memory.h"
+#include "base/exit_code.h"
 #include "base/logger.h"
-#include "settings/settings.h"
 #include "base/strings.h"
+#include "settings/settings.h"
 
 namespace zz {
 
@@ -55,8 +55,10 @@ std::string UsageText() {
          "                                  пакетный режим, рег. номер берётся из имён файлов *.xml\n"
          "  zazoru /bpi <рег. номер> [p]    пакетный режим, каталоги из файла настроек\n"
          "  zazoru bpi ... --findings [--regnum <рег. номер>]\n"
-         "                                  пакетный режим, рядом с протоколом findings.json (или Findings=1 в [Options]);\n"
-         "                                  --regnum задаёт рег. номер, когда его нет в именах *.xml (только архивы)\n" +
+         "                                  пакетный режим, рядом с протоколом findings.json (или Findings=1 в "
+         "[Options]);\n"
+         "                                  --regnum задаёт рег. номер, когда его нет в именах *.xml (только "
+         "архивы)\n" +
          IntakeUsageText() +
          "  zazoru --help | --version\n"
          "p: файлы настроек и журналы хранятся в каталоге программы.\n"
@@ -93,15 +95,15 @@ int RunProgram(const std::vector<std::string>& args) {
 
   std::unique_ptr<TWorkManager> manager;
   try {
-    logger.AddEntry(line.Batch ? "***программа запущена в режиме БПИ" : "***программа запущена в оконном режиме", false);
+    logger.AddEntry(line.Batch ? "***программа запущена в режиме БПИ" : "***программа запущена в оконном режиме",
+                    false);
     if (line.Batch) {
       KeepFreedMemoryForReuse();
       manager = std::make_unique<TWorkManagerBPI>(line.Portable);
     } else if (FormManagerFactory()) {
       manager = FormManagerFactory()(line.Portable);
     } else {
-      std::cerr << "zazoru: оконный режим в этой сборке недоступен; для пакетного режима укажите bpi.\n"
-                << UsageText();
+      std::cerr << "zazoru: оконный режим в этой сборке недоступен; для пакетного режима укажите bpi.\n" << UsageText();
       return RunExitCode();
     }
     manager->Prepare();

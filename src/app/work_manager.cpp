@@ -6,12 +6,12 @@
 
 #include "app/config_file.h"
 #include "base/exit_code.h"
+#include "base/strings.h"
+#include "base/utils.h"
 #include "report/findings.h"
 #include "search/run_temp_dir.h"
 #include "search/searcher.h"
 #include "settings/classifiers.h"
-#include "base/strings.h"
-#include "base/utils.h"
 
 namespace zz {
 
@@ -125,8 +125,7 @@ std::vector<std::string> TWorkManager::CheckSettings() {
     messages.push_back(
         "Выберите хотя бы одну из опций сверки (Сверка ИС с Перечнем по позициям штатного расписания и/или Сверка ИС "
         "с поименным списком к Перечню)!");
-  if (!s.FHasXMLClassifiers)
-    messages.push_back("Невозможно найти файл perech-lmvt-additional.xml, переустановите ПО!");
+  if (!s.FHasXMLClassifiers) messages.push_back("Невозможно найти файл perech-lmvt-additional.xml, переустановите ПО!");
   return messages;
 }
 

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "base/logger.h"
-#include "settings/settings.h"
 #include "base/utils.h"
+#include "settings/settings.h"
 
 namespace zz {
 

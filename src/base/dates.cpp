@@ -25,8 +25,7 @@ TDate Today() {
   std::time_t now = std::time(nullptr);
   std::tm local{};
   localtime_r(&now, &local);
-  return MakeDate(local.tm_year + 1900, static_cast<unsigned>(local.tm_mon + 1),
-                  static_cast<unsigned>(local.tm_mday));
+  return MakeDate(local.tm_year + 1900, static_cast<unsigned>(local.tm_mon + 1), static_cast<unsigned>(local.tm_mday));
 }
 
 int CurrentYear() { return YearOf(Today()); }
@@ -82,16 +81,16 @@ TDate ParseDate(std::string_view text) {
 std::string FormatDate(TDate date) {
   year_month_day ymd(date);
   char buf[32];
-  std::snprintf(buf, sizeof buf, "%02u.%02u.%04d", static_cast<unsigned>(ymd.day()),
-                static_cast<unsigned>(ymd.month()), static_cast<int>(ymd.year()));
+  std::snprintf(buf, sizeof buf, "%02u.%02u.%04d", static_cast<unsigned>(ymd.day()), static_cast<unsigned>(ymd.month()),
+                static_cast<int>(ymd.year()));
   return buf;
 }
 
 std::string FormatIsoDate(TDate date) {
   year_month_day ymd(date);
   char buf[32];
-  std::snprintf(buf, sizeof buf, "%04d-%02u-%02u", static_cast<int>(ymd.year()),
-                static_cast<unsigned>(ymd.month()), static_cast<unsigned>(ymd.day()));
+  std::snprintf(buf, sizeof buf, "%04d-%02u-%02u", static_cast<int>(ymd.year()), static_cast<unsigned>(ymd.month()),
+                static_cast<unsigned>(ymd.day()));
   return buf;
 }
 

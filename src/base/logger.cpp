@@ -44,7 +44,8 @@ std::vector<std::string> GetStackTrace() {
   std::vector<std::string> lines;
   char** symbols = backtrace_symbols(frames, count);
   for (int i = 0; i < count; ++i) {
-    if (symbols) lines.push_back(DemangleFrame(symbols[i]));
+    if (symbols)
+      lines.push_back(DemangleFrame(symbols[i]));
     else {
       char buf[32];
       std::snprintf(buf, sizeof buf, "%p", frames[i]);
@@ -67,8 +68,7 @@ std::string TLogger::Timestamp() {
   localtime_r(&secs, &local);
   char buf[64];
   std::snprintf(buf, sizeof buf, "%02d.%02d.%04d %02d.%02d.%02d.%03d", local.tm_mday, local.tm_mon + 1,
-                local.tm_year + 1900, local.tm_hour, local.tm_min, local.tm_sec,
-                static_cast<int>(tv.tv_usec / 1000));
+                local.tm_year + 1900, local.tm_hour, local.tm_min, local.tm_sec, static_cast<int>(tv.tv_usec / 1000));
   return buf;
 }
 

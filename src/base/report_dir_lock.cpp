@@ -17,8 +17,8 @@ TReportDirLock::TReportDirLock(const std::filesystem::path& directory, const std
   std::filesystem::path path = directory / kFileName;
   fFd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
   if (fFd < 0)
-    throw std::runtime_error("Каталог протокола " + directory.string() + " недоступен для записи: " +
-                             std::strerror(errno));
+    throw std::runtime_error("Каталог протокола " + directory.string() +
+                             " недоступен для записи: " + std::strerror(errno));
   if (flock(fFd, LOCK_EX | LOCK_NB) == 0) return;
   if (onWait) onWait();
   const auto deadline = std::chrono::steady_clock::now() + maxWait;

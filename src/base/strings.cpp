@@ -15,22 +15,31 @@ uint32_t NextCodePoint(std::string_view text, size_t& i) {
   unsigned char c = static_cast<unsigned char>(text[i]);
   int extra = 0;
   uint32_t cp = c;
-  if (c >= 0xF0 && c < 0xF8) { extra = 3; cp = c & 0x07; }
-  else if (c >= 0xE0) { extra = 2; cp = c & 0x0F; }
-  else if (c >= 0xC0) { extra = 1; cp = c & 0x1F; }
+  if (c >= 0xF0 && c < 0xF8) {
+    extra = 3;
+    cp = c & 0x07;
+  } else if (c >= 0xE0) {
+    extra = 2;
+    cp = c & 0x0F;
+  } else if (c >= 0xC0) {
+    extra = 1;
+    cp = c & 0x1F;
+  }
   if (c < 0xC0 || c >= 0xF8 || i + extra >= text.size()) {
     ++i;
     return c;
   }
   for (int k = 1; k <= extra; ++k) {
     unsigned char cc = static_cast<unsigned char>(text[i + k]);
-    if ((cc & 0xC0) != 0x80) { ++i; return c; }
+    if ((cc & 0xC0) != 0x80) {
+      ++i;
+      return c;
+    }
     cp = (cp << 6) | (cc & 0x3F);
   }
   i += extra + 1;
   return cp;
 }
-
 
 uint32_t UpperCodePoint(uint32_t cp) {
   if (cp >= 'a' && cp <= 'z') return cp - 32;
@@ -55,25 +64,26 @@ std::string MapCodePoints(std::string_view text, F f) {
     size_t start = i;
     uint32_t cp = NextCodePoint(text, i);
     uint32_t mapped = f(cp);
-    if (mapped == cp) out.append(text.substr(start, i - start));
-    else AppendCodePoint(out, mapped);
+    if (mapped == cp)
+      out.append(text.substr(start, i - start));
+    else
+      AppendCodePoint(out, mapped);
   }
   return out;
 }
 
 // windows-1251 bytes 0x80..0xFF as Unicode code points.
 constexpr uint16_t kCp1251High[128] = {
-    0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021, 0x20AC, 0x2030, 0x0409, 0x2039,
-    0x040A, 0x040C, 0x040B, 0x040F, 0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x0000, 0x2122, 0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F, 0x00A0, 0x040E, 0x045E, 0x0408,
-    0x00A4, 0x0490, 0x00A6, 0x00A7, 0x0401, 0x00A9, 0x0404, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x0407,
-    0x00B0, 0x00B1, 0x0406, 0x0456, 0x0491, 0x00B5, 0x00B6, 0x00B7, 0x0451, 0x2116, 0x0454, 0x00BB,
-    0x0458, 0x0405, 0x0455, 0x0457, 0x0410, 0x0411, 0x0412, 0x0413, 0x0414, 0x0415, 0x0416, 0x0417,
-    0x0418, 0x0419, 0x041A, 0x041B, 0x041C, 0x041D, 0x041E, 0x041F, 0x0420, 0x0421, 0x0422, 0x0423,
-    0x0424, 0x0425, 0x0426, 0x0427, 0x0428, 0x0429, 0x042A, 0x042B, 0x042C, 0x042D, 0x042E, 0x042F,
-    0x0430, 0x0431, 0x0432, 0x0433, 0x0434, 0x0435, 0x0436, 0x0437, 0x0438, 0x0439, 0x043A, 0x043B,
-    0x043C, 0x043D, 0x043E, 0x043F, 0x0440, 0x0441, 0x0442, 0x0443, 0x0444, 0x0445, 0x0446, 0x0447,
-    0x0448, 0x0449, 0x044A, 0x044B, 0x044C, 0x044D, 0x044E, 0x044F};
+    0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021, 0x20AC, 0x2030, 0x0409, 0x2039, 0x040A,
+    0x040C, 0x040B, 0x040F, 0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x0000, 0x2122,
+    0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F, 0x00A0, 0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6,
+    0x00A7, 0x0401, 0x00A9, 0x0404, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x0407, 0x00B0, 0x00B1, 0x0406, 0x0456,
+    0x0491, 0x00B5, 0x00B6, 0x00B7, 0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457, 0x0410,
+    0x0411, 0x0412, 0x0413, 0x0414, 0x0415, 0x0416, 0x0417, 0x0418, 0x0419, 0x041A, 0x041B, 0x041C, 0x041D,
+    0x041E, 0x041F, 0x0420, 0x0421, 0x0422, 0x0423, 0x0424, 0x0425, 0x0426, 0x0427, 0x0428, 0x0429, 0x042A,
+    0x042B, 0x042C, 0x042D, 0x042E, 0x042F, 0x0430, 0x0431, 0x0432, 0x0433, 0x0434, 0x0435, 0x0436, 0x0437,
+    0x0438, 0x0439, 0x043A, 0x043B, 0x043C, 0x043D, 0x043E, 0x043F, 0x0440, 0x0441, 0x0442, 0x0443, 0x0444,
+    0x0445, 0x0446, 0x0447, 0x0448, 0x0449, 0x044A, 0x044B, 0x044C, 0x044D, 0x044E, 0x044F};
 
 int Cp1251ByteOf(uint32_t cp) {
   if (cp < 0x80) return static_cast<int>(cp);
@@ -150,9 +160,7 @@ size_t Utf8Length(std::string_view text) {
   return n;
 }
 
-bool Contains(std::string_view text, std::string_view part) {
-  return text.find(part) != std::string_view::npos;
-}
+bool Contains(std::string_view text, std::string_view part) { return text.find(part) != std::string_view::npos; }
 bool StartsWith(std::string_view text, std::string_view prefix) { return text.starts_with(prefix); }
 bool EndsWith(std::string_view text, std::string_view suffix) { return text.ends_with(suffix); }
 
@@ -226,9 +234,12 @@ bool TryParseDouble(std::string_view text, double& value) {
   if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
   size_t digits = 0, points = 0;
   for (size_t k = i; k < text.size(); ++k) {
-    if (text[k] >= '0' && text[k] <= '9') ++digits;
-    else if (text[k] == '.' && ++points == 1) continue;
-    else return false;
+    if (text[k] >= '0' && text[k] <= '9')
+      ++digits;
+    else if (text[k] == '.' && ++points == 1)
+      continue;
+    else
+      return false;
   }
   if (digits == 0) return false;
   const char* begin = text.data() + (text[0] == '+' ? 1 : 0);
@@ -273,16 +284,21 @@ std::string EscapeControlChars(std::string_view text) {
   };
   for (size_t i = 0; i < text.size(); ++i) {
     const auto c = static_cast<unsigned char>(text[i]);
-    if (c == '\n') out += "\\n";
-    else if (c == '\r') out += "\\r";
-    else if (c == '\t') out += "\\t";
-    else if (c < 0x20 || c == 0x7F) escapeByte(c);
+    if (c == '\n')
+      out += "\\n";
+    else if (c == '\r')
+      out += "\\r";
+    else if (c == '\t')
+      out += "\\t";
+    else if (c < 0x20 || c == 0x7F)
+      escapeByte(c);
     else if (c == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
              static_cast<unsigned char>(text[i + 1]) <= 0x9F) {
       // U+0080..U+009F: CSI and its kin.
       escapeByte(c);
       escapeByte(static_cast<unsigned char>(text[++i]));
-    } else out += static_cast<char>(c);
+    } else
+      out += static_cast<char>(c);
   }
   return out;
 }
@@ -300,8 +316,8 @@ std::string PercentEncode(std::string_view text) {
   static const char* hex = "0123456789ABCDEF";
   std::string out;
   for (unsigned char c : text) {
-    if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
-        c == '.' || c == '_' || c == '~') {
+    if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '.' ||
+        c == '_' || c == '~') {
       out += static_cast<char>(c);
     } else {
       out += '%';
@@ -319,8 +335,10 @@ std::string Utf8ToCp1251Html(std::string_view text) {
   while (i < text.size()) {
     uint32_t cp = NextCodePoint(text, i);
     int b = Cp1251ByteOf(cp);
-    if (b >= 0) out += static_cast<char>(b);
-    else out += "&#" + std::to_string(cp) + ";";
+    if (b >= 0)
+      out += static_cast<char>(b);
+    else
+      out += "&#" + std::to_string(cp) + ";";
   }
   return out;
 }
@@ -341,7 +359,8 @@ std::string Cp1251ToUtf8(std::string_view text) {
   std::string out;
   out.reserve(text.size() * 2);
   for (unsigned char c : text) {
-    if (c < 0x80) out += static_cast<char>(c);
+    if (c < 0x80)
+      out += static_cast<char>(c);
     else {
       uint32_t cp = kCp1251High[c - 0x80];
       AppendCodePoint(out, cp ? cp : 0xFFFD);

@@ -1,7 +1,7 @@
 #pragma once
 // Text helpers shared by every subsystem. All text inside the program is UTF-8.
-#include <initializer_list>
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>

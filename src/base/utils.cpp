@@ -48,8 +48,7 @@ int QuarterOfPeriodCode(int year, int code) {
   if (year < 1996) return -1;
   if (year == 1996) return pick({{3, 3}, {4, 4}});
   if (year <= 2000) return pick({{0, 4}, {2, 2}, {4, 4}});
-  if (year == 2001)
-    return pick({{0, 4}, {1, 3}, {2, 2}, {3, 3}, {4, 4}, {5, 1}, {6, 2}, {7, 3}, {8, 4}, {9, 4}});
+  if (year == 2001) return pick({{0, 4}, {1, 3}, {2, 2}, {3, 3}, {4, 4}, {5, 1}, {6, 2}, {7, 3}, {8, 4}, {9, 4}});
   if (year <= 2009) return pick({{0, 4}});
   if (year == 2010) return pick({{0, 4}, {1, 2}, {2, 4}});
   if (year <= 2013) return pick({{0, 4}, {1, 1}, {2, 2}, {3, 3}, {4, 4}});

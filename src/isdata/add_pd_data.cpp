@@ -3,9 +3,9 @@
 
 #include <algorithm>
 
+#include "base/strings.h"
 #include "isdata/classifier_access.h"
 #include "isdata/work_period.h"
-#include "base/strings.h"
 
 namespace zz {
 
@@ -17,9 +17,8 @@ const std::vector<std::string> CrossingAllowedAddPdData = {"ДОГОВОР", "Н
 
 namespace {
 
-const char* const kTypeCodes[] = {"АДМИНИСТР", "НЕОПЛ",    "ВРНЕТРУД", "МЕСЯЦ",    "МЕДНЕТРУД",
-                                  "ДЛОТПУСК",  "ДЕТИ",     "ДЛДЕТИ",   "ДЕКРЕТ",   "ДЛОТПУСК",
-                                  "КВАЛИФОБ",  "КВАЛИФОЦ", "ДИСПР"};
+const char* const kTypeCodes[] = {"АДМИНИСТР", "НЕОПЛ",  "ВРНЕТРУД", "МЕСЯЦ",    "МЕДНЕТРУД", "ДЛОТПУСК", "ДЕТИ",
+                                  "ДЛДЕТИ",    "ДЕКРЕТ", "ДЛОТПУСК", "КВАЛИФОБ", "КВАЛИФОЦ",  "ДИСПР"};
 
 // The list's own look-up: first entry equal ignoring case.
 int IndexInAddPdData(std::string_view name) {

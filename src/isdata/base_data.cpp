@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "base/logger.h"
-#include "isdata/work_period.h"
 #include "base/strings.h"
 #include "base/utils.h"
+#include "isdata/work_period.h"
 #include "xml/my_node.h"
 
 namespace zz {
@@ -99,8 +99,7 @@ const TKindRow kPre2017Kinds[] = {
 // The steps of recognition, one rejection path each.
 class TBaseDataReader : public TLoggingObject {
  public:
-  std::optional<TBaseData> Read(const std::string& searchRegNum, const TMyNode* root, int searchYear,
-                                int searchPeriod);
+  std::optional<TBaseData> Read(const std::string& searchRegNum, const TMyNode* root, int searchYear, int searchPeriod);
 
  private:
   std::optional<TBaseData> Error(const std::string& text) {
@@ -113,8 +112,8 @@ class TBaseDataReader : public TLoggingObject {
   std::string fCodeName;
 };
 
-std::optional<TBaseData> TBaseDataReader::Read(const std::string& searchRegNum, const TMyNode* root,
-                                               int searchYear, int searchPeriod) {
+std::optional<TBaseData> TBaseDataReader::Read(const std::string& searchRegNum, const TMyNode* root, int searchYear,
+                                               int searchPeriod) {
   if (!root) return Error("Не удалось прочитать файл XML");
 
   // Generation.
@@ -262,7 +261,7 @@ std::optional<TBaseData> TBaseDataReader::Read(const std::string& searchRegNum, 
   fData.FCorrYear = fData.FYear;
   fData.FCorrPeriod = fData.FPeriod;
   if (fData.FCorrection) {
-    const TMyNode* corrected = kind == pdtSZVStag   ? reported
+    const TMyNode* corrected = kind == pdtSZVStag ? reported
                                : kind == pdtSZVCorr ? Child(Child(header, "КорректируемыйПериод"), "ОтчетныйПериод")
                                                     : Child(header, "КорректируемыйОтчетныйПериод");
     std::optional<int> corrYear = IntOf(Child(corrected, "Год"));
@@ -281,8 +280,8 @@ std::optional<TBaseData> TBaseDataReader::Read(const std::string& searchRegNum, 
   return fData;
 }
 
-std::optional<TBaseData> TBaseData::TryGetBaseData(const std::string& SearchRegNum, const TMyNode* Node,
-                                                   int SearchYear, int SearchPeriod) {
+std::optional<TBaseData> TBaseData::TryGetBaseData(const std::string& SearchRegNum, const TMyNode* Node, int SearchYear,
+                                                   int SearchPeriod) {
   try {
     return TBaseDataReader().Read(SearchRegNum, Node, SearchYear, SearchPeriod);
   } catch (const std::exception&) {

@@ -51,8 +51,8 @@ class TBaseData {
 
   // Recognises the tree under Node as an IS file of SearchRegNum; none when it is not one (or
   // not of SearchYear/SearchPeriod, 0 meaning any). Reasons go to the log only; never throws.
-  static std::optional<TBaseData> TryGetBaseData(const std::string& SearchRegNum, const TMyNode* Node,
-                                                 int SearchYear, int SearchPeriod);
+  static std::optional<TBaseData> TryGetBaseData(const std::string& SearchRegNum, const TMyNode* Node, int SearchYear,
+                                                 int SearchPeriod);
 
   int Year() const { return FYear; }
   int Period() const { return FPeriod; }

@@ -3,8 +3,8 @@
 
 #include <algorithm>
 
-#include "isdata/classifier_access.h"
 #include "base/strings.h"
+#include "isdata/classifier_access.h"
 
 namespace zz {
 
@@ -87,13 +87,9 @@ const std::string& TBases::DelimitedText() const {
   return text;
 }
 
-bool TBases::HasBases(std::string_view probe) const {
-  return DelimitedText().find(probe) != std::string::npos;
-}
+bool TBases::HasBases(std::string_view probe) const { return DelimitedText().find(probe) != std::string::npos; }
 
-bool TBases::HasBases(const TBases& other) const {
-  return HasBases(std::string_view(other.DelimitedText()));
-}
+bool TBases::HasBases(const TBases& other) const { return HasBases(std::string_view(other.DelimitedText())); }
 
 void TBases::Changed() {
   fTextValid = false;

@@ -11,8 +11,8 @@ namespace zz {
 namespace {
 
 constexpr std::string_view kHeatingPosition = "23200000-13786";
-constexpr std::array<std::string_view, 6> kNavigationPositions = {
-    "23003010", "23003010-13156", "23003010-13502", "23003010-14706", "23003010-23484", "23003010-25410"};
+constexpr std::array<std::string_view, 6> kNavigationPositions = {"23003010",       "23003010-13156", "23003010-13502",
+                                                                  "23003010-14706", "23003010-23484", "23003010-25410"};
 
 }  // namespace
 
@@ -29,9 +29,9 @@ double TPosition::setWorkingDays(TDate qBeginDate, TDate qEndDate, TDate dBegin,
                                  double positionCount, int /*year*/, std::string_view positionCode,
                                  std::string_view lgot, double warmDays, double navDays) const {
   if (positionCode == kHeatingPosition && warmDays != 0) return warmDays * positionCount;
-  bool navigation = std::find(kNavigationPositions.begin(), kNavigationPositions.end(), positionCode) !=
-                        kNavigationPositions.end() ||
-                    lgot.find("27-9") != std::string_view::npos;
+  bool navigation =
+      std::find(kNavigationPositions.begin(), kNavigationPositions.end(), positionCode) != kNavigationPositions.end() ||
+      lgot.find("27-9") != std::string_view::npos;
   if (navigation && navDays != 0) return navDays * positionCount;
   TDate begin = std::max(dBegin, qBeginDate);
   TDate end = dEnd.value_or(qEndDate);

@@ -4,9 +4,9 @@
 #include <string>
 #include <string_view>
 
+#include "base/dates.h"
 #include "isdata/bases.h"
 #include "isdata/result_data.h"
-#include "base/dates.h"
 
 namespace zz {
 
@@ -20,9 +20,9 @@ class TPosition : public TResultData {
 
   // Working days of one entry of the position (valid dBegin..dEnd, no end = open) within the
   // quarter, times the staff units. Heating- and navigation-season positions count their season.
-  double setWorkingDays(TDate qBeginDate, TDate qEndDate, TDate dBegin, std::optional<TDate> dEnd,
-                        double positionCount, int year, std::string_view positionCode, std::string_view lgot,
-                        double warmDays, double navDays) const;
+  double setWorkingDays(TDate qBeginDate, TDate qEndDate, TDate dBegin, std::optional<TDate> dEnd, double positionCount,
+                        int year, std::string_view positionCode, std::string_view lgot, double warmDays,
+                        double navDays) const;
 
   std::string pPositionAsString() const;
 

@@ -3,8 +3,8 @@
 
 #include <algorithm>
 
-#include "isdata/data_arena.h"
 #include "base/strings.h"
+#include "isdata/data_arena.h"
 
 namespace zz {
 

@@ -4,11 +4,11 @@
 #include <string_view>
 #include <vector>
 
+#include "base/dates.h"
 #include "isdata/add_pd_data.h"
 #include "isdata/bases.h"
 #include "isdata/node_data.h"
 #include "isdata/result_data.h"
-#include "base/dates.h"
 
 namespace zz {
 

@@ -149,12 +149,12 @@ void TTheList::readStaff(int year, int period, const TMyNode* listNode) {
 
       if (Utf8Upper(AttributeOr(p, "СтатусПроверки")) == kUnjustifiedStatus) {
         TNodeData node(p);
-        THtml text = THtml::Text("Позиция штатного расписания (Профессия=" + ChildText(p, "Профессия") +
-                                 ", ОснованиеЛьготы=" + BasesAsLines(grounds) + ", ПозицияСписка=" + code +
-                                 ") из подразделения №:" + number + ", Наименование:\"" + name + "\"") +
-                     HtmlBr() +
-                     THtml::Text(std::string(" - не учитывается при сверке т.к. имеет статус \"") +
-                                 kUnjustifiedStatus + "\"");
+        THtml text =
+            THtml::Text("Позиция штатного расписания (Профессия=" + ChildText(p, "Профессия") +
+                        ", ОснованиеЛьготы=" + BasesAsLines(grounds) + ", ПозицияСписка=" + code +
+                        ") из подразделения №:" + number + ", Наименование:\"" + name + "\"") +
+            HtmlBr() +
+            THtml::Text(std::string(" - не учитывается при сверке т.к. имеет статус \"") + kUnjustifiedStatus + "\"");
         AddMessage(std::make_unique<TBadPositionListError>(text, 0, 0, &node, false));
         continue;
       }
@@ -184,9 +184,8 @@ void TTheList::readStaff(int year, int period, const TMyNode* listNode) {
             0, 0, nullptr, true));
         continue;
       }
-      position->fWorkingDays +=
-          position->setWorkingDays(QB, QE, begin, end, count, fYear, position->fProfessionCode,
-                                   position->Bases.DelimitedText(), warmDays, navDays);
+      position->fWorkingDays += position->setWorkingDays(QB, QE, begin, end, count, fYear, position->fProfessionCode,
+                                                         position->Bases.DelimitedText(), warmDays, navDays);
       position->fQuantityByPositions += count;
     }
   }
@@ -224,8 +223,8 @@ double TTheList::SeasonDays(const TMyNode* node, TSeason season, TDate QBegin, T
     const TMyAttrib* e = Attribute(s, "ДатаКон");
     TDate end = e ? DateOf(e->text()) : yearEnd;
     if (YearOf(end) != fYear)
-      AddMessage(std::make_unique<TWrongPeriod>("Неверно указан год окончания " + std::to_string(i) + "-го " +
-                                                    kind + "ного периода! (" + std::to_string(YearOf(end)) + ")",
+      AddMessage(std::make_unique<TWrongPeriod>("Неверно указан год окончания " + std::to_string(i) + "-го " + kind +
+                                                    "ного периода! (" + std::to_string(YearOf(end)) + ")",
                                                 0, 0, &where, YearOf(end) < fYear));
     if (end > yearEnd) end = yearEnd;
 
@@ -243,8 +242,8 @@ TBases TTheList::ReadBases(const TMyNode* node) const {
   return bases;
 }
 
-void TTheList::readWorkersList(TDate QBeginDate, TDate QEndDate, const TMyNode* NamesList,
-                               const std::string& numSub, const std::string& SubName) {
+void TTheList::readWorkersList(TDate QBeginDate, TDate QEndDate, const TMyNode* NamesList, const std::string& numSub,
+                               const std::string& SubName) {
   if (!NamesList) return;
   TMyNodeList people = NamesList->SelectNodes("Работник");
   for (const TMyNode* w : people) {

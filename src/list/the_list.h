@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/dates.h"
 #include "base/logger.h"
 #include "isdata/bases.h"
 #include "isdata/data_arena.h"
@@ -23,7 +24,6 @@
 #include "isdata/work_period.h"
 #include "isdata/worker.h"
 #include "results/result.h"
-#include "base/dates.h"
 
 namespace zz {
 
@@ -47,8 +47,7 @@ class TTheList : public TLoggingObject {
 
   // First position in list order that matches the codes, the upper-cased position code and the
   // upper-cased territorial condition by the position-matching rule; null when none does.
-  TPosition* GetPositionByBasesAndCode(const TBases& Bases, std::string_view profCode,
-                                       std::string_view terrCond) const;
+  TPosition* GetPositionByBasesAndCode(const TBases& Bases, std::string_view profCode, std::string_view terrCond) const;
   // The named-list worker with exactly this insurance number ("NNN-NNN-NNN NN"), or null.
   TWorker* FindWorkerBySN(std::string_view sn) const;
 
@@ -79,8 +78,7 @@ class TTheList : public TLoggingObject {
 
   double SeasonDays(const TMyNode* node, TSeason season, TDate QBegin, TDate QEnd);
   TBases ReadBases(const TMyNode* node) const;
-  void ReadWorkPeriods(TWorker* worker, const std::string& numSub, const TMyNode* workerNode, TDate QEnd,
-                       TDate QBegin);
+  void ReadWorkPeriods(TWorker* worker, const std::string& numSub, const TMyNode* workerNode, TDate QEnd, TDate QBegin);
   // Reads one period into `period`; false when the period is left out (archive mark, outside the
   // quarter). Throws on an unreadable field.
   bool ReadWorkPeriod(TWorkPeriod* period, const TMyNode* periodNode, TDate QEnd, TDate QBegin) const;

@@ -36,7 +36,10 @@ std::string HeaderElement(TPDType kind) {
 }  // namespace
 
 TIsNames::TIsNames(const TBaseData& data)
-    : Generation(data.IsEFS1() ? igEFS1 : data.IsPre2017() ? igPre2017 : ig2017), Prefix(PrefixesOf(data.UtMode())) {
+    : Generation(data.IsEFS1()      ? igEFS1
+                 : data.IsPre2017() ? igPre2017
+                                    : ig2017),
+      Prefix(PrefixesOf(data.UtMode())) {
   Header = HeaderElement(data.PDType());
   Person = PersonElement(data.PDType());
   const std::string& P = Prefix.IS;

@@ -5,15 +5,15 @@
 #include <memory>
 #include <stdexcept>
 
+#include "base/strings.h"
 #include "isdata/classifier_access.h"
 #include "pack/is_names.h"
 #include "pack/pack.h"
-#include "base/strings.h"
 #include "xml/my_node.h"
 
 namespace zz {
 
-const std::vector<std::string> HoursBaseCodes = {"ПД",     "САМОЛЕТ", "СПЕЦАВ",  "ИТСИСП",   "ЛЕТИСП",  "ИНСПЕКТ",
+const std::vector<std::string> HoursBaseCodes = {"ПД",      "САМОЛЕТ", "СПЕЦАВ", "ИТСИСП",   "ЛЕТИСП", "ИНСПЕКТ",
                                                  "ОПЫТИСП", "ИСПКЛС1", "ИТСМАВ", "РЕАКТИВН", "НОРМСП"};
 
 namespace {
@@ -182,8 +182,10 @@ TLgotCodes ReadLgotCodes(TPack& pack, const TIsNames& names, const TMyNode* code
   // Working-conditions class (ЕФС-1): "3.x" is harmful (В), "4" dangerous (О).
   if (!names.SOUT.empty()) {
     std::string wc = TextOf(Child(codeNode->SelectSingleNode(names.SOUT), names.SOUTCode));
-    if (StartsWith(wc, "3")) wc = "В" + wc;
-    else if (StartsWith(wc, "4")) wc = "О" + wc;
+    if (StartsWith(wc, "3"))
+      wc = "В" + wc;
+    else if (StartsWith(wc, "4"))
+      wc = "О" + wc;
     period.WC = wc;
   } else {
     period.WC.clear();
@@ -210,8 +212,10 @@ void Read2017Payments(TPack& pack, const TIsNames& names, const TMyNode* workerN
   for (const TMyNode* payments : workerNode->SelectNodes("ВыплатыДТ")) {
     TMyNodeList inner = payments->SelectNodes("Период");
     // Without "Период" children the element holds its sums itself.
-    if (inner.empty()) periods.push_back(payments);
-    else periods.insert(periods.end(), inner.begin(), inner.end());
+    if (inner.empty())
+      periods.push_back(payments);
+    else
+      periods.insert(periods.end(), inner.begin(), inner.end());
   }
   if (periods.empty()) return;
   worker.AddTariffPayments.clear();
@@ -224,8 +228,7 @@ void Read2017Payments(TPack& pack, const TIsNames& names, const TMyNode* workerN
       const std::string& name = child->NodeName();
       if (name == "КодСОУТ") {
         wc = child->text();
-      } else if (Contains(name, names.TariffSum) &&
-                 (Contains(name, "ДопТарифП1") || Contains(name, "ДопТарифП2_18"))) {
+      } else if (Contains(name, names.TariffSum) && (Contains(name, "ДопТарифП1") || Contains(name, "ДопТарифП2_18"))) {
         sum += SumOf(child);
       }
     }
@@ -275,15 +278,18 @@ void ReadPre2017Payments(TPack& pack, const TMyNode* workerNode, TWorker& worker
       for (const TMyNode* child : row->ChildNodes())
         if (Contains(child->NodeName(), "СуммаВыплатПоДопТарифу")) sums.push_back(child);
       std::stable_sort(sums.begin(), sums.end(),
-                [](const TMyNode* a, const TMyNode* b) { return a->LineNumber() < b->LineNumber(); });
+                       [](const TMyNode* a, const TMyNode* b) { return a->LineNumber() < b->LineNumber(); });
       // Each payment goes to its place as it is read: a sum that is not a number ends the reading,
       // and the payments read before it stay.
       for (const TMyNode* child : sums) {
         const std::string& name = child->NodeName();
         TAddTariffBase base;
-        if (Contains(name, "27-1")) base = atb1;
-        else if (Contains(name, "27-2-18")) base = atb218;
-        else continue;
+        if (Contains(name, "27-1"))
+          base = atb1;
+        else if (Contains(name, "27-2-18"))
+          base = atb218;
+        else
+          continue;
         TAddTariffPayment* payment = pack.Arena->Make<TAddTariffPayment>(base, wc, SumOf(child), rowCode);
         if (takeNext) {
           worker.AddTariffPayments.push_back(payment);
@@ -312,11 +318,8 @@ void ReadTariffPayments(TPack& pack, const TIsNames& names, const TMyNode* worke
       Read2017Payments(pack, names, workerNode, worker);
       return;
     }
-    case igEFS1:
-      return;
-    case igPre2017:
-      try {
-        ReadPre2017Payments(pack, workerNode, worker);
+    case igEFS1: return;
+    case igPre2017: try { ReadPre2017Payments(pack, workerNode, worker);
       } catch (const std::exception& e) {
         pack.WriteLogEntry("---ошибка при чтении выплат по доп. тарифу ЗЛ со СНИЛС " + worker.SN + ": " + e.what(),
                            true);

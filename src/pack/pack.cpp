@@ -48,11 +48,13 @@ TPack::~TPack() {
 }
 
 std::vector<TTableResultWithPeriod*> TPack::Tables() const {
-  return {AddPdDataWarnings.get(), PDRKWarnings.get(),    FlightWarnings.get(),
+  return {AddPdDataWarnings.get(), PDRKWarnings.get(),   FlightWarnings.get(),
           PartTimeWarnings.get(),  PartTimeErrors.get(), JumpWarnings.get()};
 }
 
-void TPack::AddPackError(const std::string& text) { FPackErrors.push_back(std::make_unique<TProtocolMessage>(text, true)); }
+void TPack::AddPackError(const std::string& text) {
+  FPackErrors.push_back(std::make_unique<TProtocolMessage>(text, true));
+}
 
 std::optional<TDate> TPack::PackDateAsDate() const {
   if (std::optional<TDate> iso = TryParseIsoDate(FPackDate)) return iso;
@@ -60,7 +62,8 @@ std::optional<TDate> TPack::PackDateAsDate() const {
 }
 
 void TPack::CountLgotWorkers() {
-  FLgotWorkerCount = static_cast<int>(std::count_if(Workers.begin(), Workers.end(), [](const TWorker* w) { return w->HasLgotBasis; }));
+  FLgotWorkerCount =
+      static_cast<int>(std::count_if(Workers.begin(), Workers.end(), [](const TWorker* w) { return w->HasLgotBasis; }));
   HasLgot = FLgotWorkerCount > 0;
 }
 

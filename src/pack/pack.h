@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "base/dates.h"
 #include "base/logger.h"
 #include "isdata/base_data.h"
 #include "isdata/data_arena.h"
@@ -19,7 +20,6 @@
 #include "results/result.h"
 #include "results/result_records.h"
 #include "results/result_tables.h"
-#include "base/dates.h"
 
 namespace zz {
 

@@ -86,7 +86,8 @@ int TPackReader::ReadWorkers(const TMyNode* root) {
         for (const TMyNode* block : element->SelectNodes("СЗВ-СТАЖ")) {
           int year = 0, corrYear = 0;
           if (const TMyNode* y = block->SelectSingleNode("ОтчетныйПериод"))
-            if (!TryParseInt(y->text(), year)) throw std::runtime_error("Неверный год \"" + std::string(y->text()) + "\"");
+            if (!TryParseInt(y->text(), year))
+              throw std::runtime_error("Неверный год \"" + std::string(y->text()) + "\"");
           if (const TMyNode* c = block->SelectSingleNode("КоррОтмПериод"))
             if (!TryParseInt(c->text(), corrYear))
               throw std::runtime_error("Неверный год \"" + std::string(c->text()) + "\"");
@@ -100,9 +101,9 @@ int TPackReader::ReadWorkers(const TMyNode* root) {
       if (!anyBlock) continue;
 
       ReadTariffPayments(fPack, fNames, element, *worker);
-      worker->HasLgotBasis = std::any_of(worker->WorkPeriods.begin(), worker->WorkPeriods.end(), [](const TWorkPeriod* p) {
-        return !p->Bases.Empty() || p->TerritoryCondition == kSelo;
-      });
+      worker->HasLgotBasis =
+          std::any_of(worker->WorkPeriods.begin(), worker->WorkPeriods.end(),
+                      [](const TWorkPeriod* p) { return !p->Bases.Empty() || p->TerritoryCondition == kSelo; });
       fPack.Workers.push_back(worker);
       if (worker->HasLgotBasis) {
         fPack.HasLgot = true;
@@ -152,8 +153,8 @@ void TPackReader::ReadStagePeriods(const TMyNode* block, TWorker& worker, int ye
     for (auto& candidate : candidates) fPack.AddPdDataWarnings->AddRecord(std::move(candidate));
 }
 
-void TPackReader::AddSeparate(TWorker& worker, TWorkPeriod* period, const std::string& first,
-                              const std::string& second, bool withDate) const {
+void TPackReader::AddSeparate(TWorker& worker, TWorkPeriod* period, const std::string& first, const std::string& second,
+                              bool withDate) const {
   period->Bases.Clear();
   period->Bases.Add(first);
   if (!second.empty()) period->Bases.Add(second);
@@ -272,8 +273,10 @@ void RepointPeriodRecords(TTableResultWithPeriod& table, TWorkPeriod* T) {
     record->FWorkPeriod_PD = target;
     moved.emplace_back(record, target);
   }
-  if (kept.empty()) table.Dict.erase(it);
-  else it->second = std::move(kept);
+  if (kept.empty())
+    table.Dict.erase(it);
+  else
+    it->second = std::move(kept);
   for (auto& [record, target] : moved) table.Dict[target].push_back(record);
 }
 

@@ -7,8 +7,8 @@
 #include <memory>
 #include <string>
 
-#include "results/stream_writer.h"
 #include "base/utils.h"
+#include "results/stream_writer.h"
 
 namespace zz {
 
@@ -29,9 +29,9 @@ class TCp1251FileWriter : public TStreamWriter {
  private:
   void Check();
   std::filesystem::path fPath;
-  std::ofstream fStream;                  // part files
-  std::unique_ptr<TAtomicFile> fAtomic;   // the protocol
-  std::string fPending;                   // the protocol's lines not yet written
+  std::ofstream fStream;                 // part files
+  std::unique_ptr<TAtomicFile> fAtomic;  // the protocol
+  std::string fPending;                  // the protocol's lines not yet written
   static constexpr size_t kPendingBytes = 64 * 1024;
 };
 

@@ -158,14 +158,14 @@ std::optional<TFindingsHead> ReadFindingsHead(const fs::path& directory) {
     return std::nullopt;
   TFindingsHead head;
   try {
-  head.ExitCode = doc["exit_code"].get<int>();
-  head.Meaning = doc.value("meaning", "");
-  head.RegNum = doc.value("regnum", "");
-  head.Organisation = doc.value("organisation", "");
-  head.Protocol = doc.value("protocol", "");
-  head.Errors = doc.value("errors", 0);
-  head.Warnings = doc.value("warnings", 0);
-  head.Seconds = doc.value("seconds", 0.0);
+    head.ExitCode = doc["exit_code"].get<int>();
+    head.Meaning = doc.value("meaning", "");
+    head.RegNum = doc.value("regnum", "");
+    head.Organisation = doc.value("organisation", "");
+    head.Protocol = doc.value("protocol", "");
+    head.Errors = doc.value("errors", 0);
+    head.Warnings = doc.value("warnings", 0);
+    head.Seconds = doc.value("seconds", 0.0);
   } catch (const ordered_json::exception&) {
     return std::nullopt;  // a field of another type: not a file this program wrote
   }

@@ -17,8 +17,8 @@ struct TFindingsMessage {
 };
 
 struct TFindingsTable {
-  std::string Id;       // the table's class name, as the protocol's table id
-  std::string Number;   // "chapter.table" as captioned in the protocol
+  std::string Id;      // the table's class name, as the protocol's table id
+  std::string Number;  // "chapter.table" as captioned in the protocol
   std::string Chapter;
   std::string Caption;
   bool IsError = false;

@@ -3,8 +3,8 @@
 
 #include <algorithm>
 
-#include "base/exit_code.h"
 #include "base/dates.h"
+#include "base/exit_code.h"
 #include "base/strings.h"
 #include "base/utils.h"
 
@@ -90,9 +90,9 @@ void TProtocolFormer::formProtocolPart(TVerificationResults& v) {
       body.WriteLine("</div>");
     }
     // Said only of a part that shows no error at all: not under a red verdict or a red search message.
-    const bool anyError = !v.FErrorResults.empty() || (v.fPreZazoruResult && v.fPreZazoruResult->IsError) ||
-                          std::any_of(fSearchErrors.begin(), fSearchErrors.end(),
-                                      [](const auto& message) { return message->IsError; });
+    const bool anyError =
+        !v.FErrorResults.empty() || (v.fPreZazoruResult && v.fPreZazoruResult->IsError) ||
+        std::any_of(fSearchErrors.begin(), fSearchErrors.end(), [](const auto& message) { return message->IsError; });
     if (!anyError && !fSearchErrors.empty()) body.WriteLine("<h3>Ошибок нет</h3>");
     body.Flush();
   }
@@ -120,10 +120,10 @@ void TProtocolFormer::writePackRows(TVerificationResults& v) {
     TCp1251FileWriter w(ReportPath(part), true);
     for (const TPDPackData& p : packs) {
       w.WriteLine("  <tr>");
-      for (const std::string& value : {HtmlEscape(p.fNum), HtmlEscape(p.fISType), HtmlEscape(p.fDatePack), periodCell,
-                                       HtmlEscape(p.fCategoryCode), HtmlEscape(p.fWorkers),
-                                       std::to_string(p.fLgotWorkers), HtmlEscape(p.fOrgName),
-                                       HtmlEscape(p.fShortOrgName), HtmlEscape(p.fFileName)})
+      for (const std::string& value :
+           {HtmlEscape(p.fNum), HtmlEscape(p.fISType), HtmlEscape(p.fDatePack), periodCell, HtmlEscape(p.fCategoryCode),
+            HtmlEscape(p.fWorkers), std::to_string(p.fLgotWorkers), HtmlEscape(p.fOrgName), HtmlEscape(p.fShortOrgName),
+            HtmlEscape(p.fFileName)})
         w.WriteLine("    <td>" + value + "</td>");
       w.WriteLine("  </tr>");
     }
@@ -212,7 +212,8 @@ void TProtocolFormer::writeHeader(TStreamWriter& w, int exitCode, const std::str
   }
   w.WriteLine("</ul>");
   auto checkbox = [&](bool on, const std::string& text) {
-    w.WriteLine(std::string(on ? "<br/><input type=\"checkbox\" checked disabled>" : "<br/><input type=\"checkbox\" disabled>") +
+    w.WriteLine(std::string(on ? "<br/><input type=\"checkbox\" checked disabled>"
+                               : "<br/><input type=\"checkbox\" disabled>") +
                 text);
   };
   if (s.FCompareWithList) {

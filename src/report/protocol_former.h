@@ -40,7 +40,8 @@ class TProtocolFormer : public TLoggingObject {
   // Prints a block of the current set and hands it to the findings.
   void PrintFinding(TResult& result, TStreamWriter& w);
   // `withSearchMessages`: the protocol printed the searcher's messages.
-  void writeFindings(int exitCode, const std::string& orgName, const std::string& protocolPath, bool withSearchMessages);
+  void writeFindings(int exitCode, const std::string& orgName, const std::string& protocolPath,
+                     bool withSearchMessages);
 
   TSettings& fSettings;
   TMessageList& fSearchErrors;

@@ -47,7 +47,10 @@ size_t DecodeReference(std::string_view html, size_t i, std::string& out) {
   if (digits.empty()) return 0;
   unsigned long cp = 0;
   for (char c : digits) {
-    int d = c >= '0' && c <= '9' ? c - '0' : hex && c >= 'a' && c <= 'f' ? c - 'a' + 10 : hex && c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+    int d = c >= '0' && c <= '9'          ? c - '0'
+            : hex && c >= 'a' && c <= 'f' ? c - 'a' + 10
+            : hex && c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                          : -1;
     if (d < 0 || cp > 0x10FFFF) return 0;
     cp = cp * (hex ? 16 : 10) + static_cast<unsigned long>(d);
   }

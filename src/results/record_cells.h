@@ -51,7 +51,7 @@ inline std::string SeniorityOf(const TWorkPeriod* p) { return p ? Esc(p->Seniori
 // Bases; code; begin; end; rate; worked time; seniority basis; territorial condition; additional data.
 inline TCells PeriodDetails(const TWorkPeriod* p) {
   if (!p) return TCells(9);
-  return {BasesOf(p), CodeOf(p),   BeginOf(p),   EndOf(p),    RateOf(p), Esc(p->CompactWorkTimeText()),
+  return {BasesOf(p),     CodeOf(p), BeginOf(p),  EndOf(p), RateOf(p), Esc(p->CompactWorkTimeText()),
           SeniorityOf(p), TerrOf(p), AddDataOf(p)};
 }
 

@@ -42,8 +42,7 @@ TCells TUTError::Cells() const {
   return Concat({head, {period, Esc(fPDUT), subdivision, listClass, Esc(message)}});
 }
 
-TAddTariffError::TAddTariffError(TWorker* worker_IS, TWorker* worker_list, TWorkPeriod* workperiod,
-                                 TResultType errType)
+TAddTariffError::TAddTariffError(TWorker* worker_IS, TWorker* worker_list, TWorkPeriod* workperiod, TResultType errType)
     : fErrType(errType) {
   FWorker_PD = worker_IS;
   FWorker_List = worker_list;
@@ -62,8 +61,9 @@ TCells TAddTariffError::Cells() const {
   const TWorkPeriod* p = isSide ? FWorkPeriod_PD : FWorkPeriod_List;
   bool listSide = fErrType == rtList;
   std::string explanation =
-      listSide ? "У ЗЛ в перечне в периодах стажа проставлен доп. тариф, но не начислена сумма по доп. тарифу в ИС"
-               : "У ЗЛ в периодах стажа присутствует льгота " + BasesOf(p) + ", но не начислена сумма выплат по доп. тарифу";
+      listSide
+          ? "У ЗЛ в перечне в периодах стажа проставлен доп. тариф, но не начислена сумма по доп. тарифу в ИС"
+          : "У ЗЛ в периодах стажа присутствует льгота " + BasesOf(p) + ", но не начислена сумма выплат по доп. тарифу";
   return {listSide || !FUCPData ? "" : Esc(FUCPData->FPackNum),
           w ? Esc(w->NumInPack) : "",
           SN(w),

@@ -31,23 +31,16 @@ TCrossingPDPeriodError::TCrossingPDPeriodError(const TWorkPeriod* PdWorkperiod, 
 }
 
 TCells TCrossingPDPeriodError::Cells() const {
-  return {SN(FWorker_PD),
-          ShortName(FWorker_PD),
-          Esc(FFirstWorkPeriodStr),
-          Esc(FFirstPackNum),
-          Esc(FFirstNumInPack),
-          Esc(FFirstBasesAndCode),
-          Esc(FFirstAddPdData),
-          Esc(FSecondWorkPeriodStr),
-          Esc(FSecondPackNum),
-          Esc(FSecondNumInPack),
-          Esc(FSecondBasesAndCode),
-          Esc(FSecondAddPdData)};
+  return {SN(FWorker_PD),       ShortName(FWorker_PD),   Esc(FFirstWorkPeriodStr), Esc(FFirstPackNum),
+          Esc(FFirstNumInPack), Esc(FFirstBasesAndCode), Esc(FFirstAddPdData),     Esc(FSecondWorkPeriodStr),
+          Esc(FSecondPackNum),  Esc(FSecondNumInPack),   Esc(FSecondBasesAndCode), Esc(FSecondAddPdData)};
 }
 
 TPartTimeResult::TPartTimeResult(std::string lgotBasis, std::string retirementBasis, TWorker* worker_IS,
                                  TWorkPeriod* workPeriod_IS)
-    : TResultRecordWithPeriod(workPeriod_IS), FLgotBasis(std::move(lgotBasis)), fRetirementBasis(std::move(retirementBasis)) {
+    : TResultRecordWithPeriod(workPeriod_IS),
+      FLgotBasis(std::move(lgotBasis)),
+      fRetirementBasis(std::move(retirementBasis)) {
   FWorker_PD = worker_IS;
   FWorkPeriod_PD = workPeriod_IS;
   FUCPData = Ucp(worker_IS, workPeriod_IS ? &workPeriod_IS->RateNodeData : nullptr);
@@ -55,8 +48,8 @@ TPartTimeResult::TPartTimeResult(std::string lgotBasis, std::string retirementBa
 
 TCells TPartTimeResult::Cells() const {
   const TWorkPeriod* p = FWorkPeriod_PD;
-  return Concat({IsWorkerHead(FWorker_PD),
-                 {Esc(FLgotBasis), CodeOf(p), Esc(fRetirementBasis), BeginOf(p), EndOf(p), RateOf(p)}});
+  return Concat(
+      {IsWorkerHead(FWorker_PD), {Esc(FLgotBasis), CodeOf(p), Esc(fRetirementBasis), BeginOf(p), EndOf(p), RateOf(p)}});
 }
 
 TPDRKWarning::TPDRKWarning(TWorker* worker_IS, TWorkPeriod* workPeriod_IS, std::string retirementBasis)
@@ -106,9 +99,9 @@ TAddPdDataWarning::TAddPdDataWarning(TWorkPeriod* period, TWorker* worker) : TRe
   FUCPData = Ucp(worker, NodeOf(worker));
 }
 
-std::unique_ptr<TAddPdDataWarning> TAddPdDataWarning::TryCreateAddPdDataWarning(TWorkPeriod* Period,
-                                                                                TWorker* Worker_IS, bool Season,
-                                                                                bool UIK, const std::string& OTSPeriod,
+std::unique_ptr<TAddPdDataWarning> TAddPdDataWarning::TryCreateAddPdDataWarning(TWorkPeriod* Period, TWorker* Worker_IS,
+                                                                                bool Season, bool UIK,
+                                                                                const std::string& OTSPeriod,
                                                                                 const TAddPdData* AddPdData) {
   if (!AddPdData) return nullptr;
   const TAddPdData& data = *AddPdData;

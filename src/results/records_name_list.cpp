@@ -31,8 +31,8 @@ TFullNameError::TFullNameError(TWorker* worker_IS, TWorker* worker_list) {
 TCells TFullNameError::Cells() const {
   const TWorker* is = FWorker_PD;
   const TWorker* list = FWorker_List;
-  TCells isPart = is ? TCells{Esc(is->PackNum), Esc(is->NumInPack), Esc(is->SN), Esc(is->Surname), Esc(is->Name),
-                              Esc(is->Patronymic)}
+  TCells isPart = is ? TCells{Esc(is->PackNum), Esc(is->NumInPack), Esc(is->SN),
+                              Esc(is->Surname), Esc(is->Name),      Esc(is->Patronymic)}
                      : TCells(6);
   TCells listPart =
       list ? TCells{Esc(list->SubNum), Esc(list->Surname), Esc(list->Name), Esc(list->Patronymic)} : TCells(4);
@@ -136,8 +136,10 @@ TFactWorkTimeResult_List_IS::TFactWorkTimeResult_List_IS(TWorker* worker_IS, TWo
 TCells TFactWorkTimeResult_List_IS::Cells() const {
   const TWorkPeriod* list = FWorkPeriod_List;
   std::string workTime;
-  if (fResultType == rtList) workTime = WorkTimeOf(list);
-  else if (fResultType == rtPD) workTime = WorkTimeOf(FWorkPeriod_PD);
+  if (fResultType == rtList)
+    workTime = WorkTimeOf(list);
+  else if (fResultType == rtPD)
+    workTime = WorkTimeOf(FWorkPeriod_PD);
   return {SN(FWorker_PD), ShortName(FWorker_PD), BasesOf(list), CodeOf(list), PeriodOf(list), workTime};
 }
 

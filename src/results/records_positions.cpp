@@ -57,7 +57,9 @@ TCells TWorkingDaysResultRecord::Cells() const {
 
 TAddPdDataError::TAddPdDataError(TWorker* worker_IS, TWorkPeriod* workPeriod_IS, std::string AddPdDataEarly,
                                  std::string AddPdDataLate, std::string AddPdData)
-    : fAddPdDataEarly(std::move(AddPdDataEarly)), fAddPdDataLate(std::move(AddPdDataLate)), fAddPdData(std::move(AddPdData)) {
+    : fAddPdDataEarly(std::move(AddPdDataEarly)),
+      fAddPdDataLate(std::move(AddPdDataLate)),
+      fAddPdData(std::move(AddPdData)) {
   FWorker_PD = worker_IS;
   FWorkPeriod_PD = workPeriod_IS;
   FUCPData = Ucp(worker_IS, NodeOf(workPeriod_IS));

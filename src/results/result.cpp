@@ -3,10 +3,10 @@
 
 #include <algorithm>
 
+#include "base/strings.h"
 #include "isdata/add_tariff_payment.h"
 #include "isdata/position.h"
 #include "isdata/worker.h"
-#include "base/strings.h"
 
 namespace zz {
 
@@ -32,15 +32,12 @@ std::string TOneMessageResult::MessageHtml() const {
 
 TPreZazoruResult::TPreZazoruResult(int ECode) {
   switch (ECode) {
-    case 11:
-      FMessage = "Oрганизация без льготников, перечни ранее не предоставляла";
-      break;
-    case 12:
-      FMessage = "Необходимо уточнить отсутствие ИС со льготниками и Перечня";
-      break;
+    case 11: FMessage = "Oрганизация без льготников, перечни ранее не предоставляла"; break;
+    case 12: FMessage = "Необходимо уточнить отсутствие ИС со льготниками и Перечня"; break;
     case 22:
       IsError = true;
-      FMessage = "Найдены только корректирующие ИС, необходимо уточнить отсутствие ИС со льготниками за отчетный период";
+      FMessage =
+          "Найдены только корректирующие ИС, необходимо уточнить отсутствие ИС со льготниками за отчетный период";
       break;
     case 23:
       IsError = true;
@@ -52,8 +49,7 @@ TPreZazoruResult::TPreZazoruResult(int ECode) {
           "Не было найдено файлов индивидуальных сведений со льготами с подходящими для сверки заданными условиями "
           "(РегНомер,Год,Период,Тип), но найден перечень";
       break;
-    default:
-      FMessage = std::to_string(ECode);
+    default: FMessage = std::to_string(ECode);
   }
 }
 

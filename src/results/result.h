@@ -108,7 +108,8 @@ class TTerrCodeWarning : public TOneMessageResult {
 // Where a record's finding is in the input.
 class TUCPData {
  public:
-  TUCPData(std::string packNum, const TNodeData* ucpNodeData) : FPackNum(std::move(packNum)), FUcpNodeData(ucpNodeData) {}
+  TUCPData(std::string packNum, const TNodeData* ucpNodeData)
+      : FPackNum(std::move(packNum)), FUcpNodeData(ucpNodeData) {}
 
   std::string FPackNum;
   TNodeData FUcpNodeData;

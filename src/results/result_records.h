@@ -28,8 +28,7 @@ class TWorkingDaysError : public TResultRecord {
 
 class TWorkingDaysResultRecord : public TWorkingDaysError {
  public:
-  TWorkingDaysResultRecord(TPosition* position, double fullWorkingDays_IS, double lgotWorkingDays_IS,
-                           int ISQuantity);
+  TWorkingDaysResultRecord(TPosition* position, double fullWorkingDays_IS, double lgotWorkingDays_IS, int ISQuantity);
   std::vector<std::string> Cells() const override;
 
   double fExDaysQuantity = 0;
@@ -37,8 +36,8 @@ class TWorkingDaysResultRecord : public TWorkingDaysError {
 
 class TAddPdDataError : public TResultRecord {
  public:
-  TAddPdDataError(TWorker* worker_IS, TWorkPeriod* workPeriod_IS, std::string AddPdDataEarly,
-                  std::string AddPdDataLate, std::string AddPdData);
+  TAddPdDataError(TWorker* worker_IS, TWorkPeriod* workPeriod_IS, std::string AddPdDataEarly, std::string AddPdDataLate,
+                  std::string AddPdData);
   std::vector<std::string> Cells() const override;
 
   std::string fAddPdDataEarly;
@@ -127,8 +126,8 @@ class TWorkDaysBasisError : public TResultRecord {
 
 class TUTError : public TResultRecord {
  public:
-  TUTError(TWorker* worker_list, TWorker* worker_IS, TWorkPeriod* workperiod_List, std::string pdUT,
-           bool SameAddTariff, std::string listUT);
+  TUTError(TWorker* worker_list, TWorker* worker_IS, TWorkPeriod* workperiod_List, std::string pdUT, bool SameAddTariff,
+           std::string listUT);
   std::vector<std::string> Cells() const override;
 
   std::string fMess;
@@ -240,8 +239,8 @@ class TAddPdDataWarning : public TResultRecordWithPeriod {
   // Appends a note of a Perechen period: "<period>: "<note>"<br>".
   void AddListComment(const std::string& periodText, const std::string& note);
 
-  std::string FSeason, FTempIncapacity, FUIK, FOTSPeriod, FListComments, FChildren, FAdminLeave, FParentalLeave,
-      FLeave, FLongLeave, FAddPdDataRSV;
+  std::string FSeason, FTempIncapacity, FUIK, FOTSPeriod, FListComments, FChildren, FAdminLeave, FParentalLeave, FLeave,
+      FLongLeave, FAddPdDataRSV;
 
  private:
   TAddPdDataWarning(TWorkPeriod* period, TWorker* worker);

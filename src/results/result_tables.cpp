@@ -3,10 +3,10 @@
 
 #include <stdexcept>
 
+#include "base/strings.h"
 #include "isdata/add_pd_data.h"
 #include "isdata/worker.h"
 #include "results/result_records.h"
-#include "base/strings.h"
 
 namespace zz {
 
@@ -47,25 +47,23 @@ std::vector<TTableDescription> BuildCatalogue() {
   const std::string workingDaysChapter = "Сверка на количество дней занятости";
   const std::string workingDaysTitle =
       "Превышение количества рабочих дней в ИС по отношению к количеству рабочих дней позиций Перечня";
-  const std::string addPdDataErrors = "Сверка на наличие льготных оснований в сочетании с дополнительными сведениями ИС";
+  const std::string addPdDataErrors =
+      "Сверка на наличие льготных оснований в сочетании с дополнительными сведениями ИС";
   const std::string partTimeTitle =
       "Ставка для \"Выслуги лет\" 27-ГД, 27-ГДХР, 27-СМ или 27-СМХР и \"Особых условий труда\" 12300000-20426";
   const std::string factListTitle = "Отсутствие блока фактически отработанного времени в ИС";
   const std::string factIsTitle = "Отсутствие блока фактически отработанного времени в СПИСКЕ";
 
-  const THeaderRows rateHeader =
-      Header({{"№ пачки", "№ в пачке", "Страховое свидетельство", "ФИО", "Льгота", "Период", "Ставка в ИС",
-               "Ставка в Перечне"}});
-  const THeaderRows principalHeader = Header(
-      {{"Льгота", "№ пачки", "№ в пачке", "Страховое свидетельство", "ФИО", "Часы в ИС", "Часы в Перечне"}});
-  const THeaderRows factListHeader =
-      Header({{"Страховое свидетельство|r2", "ФИО|r2", "Особые условия труда|c2", "Период|r2",
-               "Фактически отработано в Перечне|r2"},
-              {"Льгота", "Код позиции списка"}});
-  const THeaderRows factIsHeader =
-      Header({{"Страховое свидетельство|r2", "ФИО|r2", "Особые условия труда|c2", "Период|r2",
-               "Фактически отработано в ИС|r2"},
-              {"Льгота", "Код позиции списка"}});
+  const THeaderRows rateHeader = Header({{"№ пачки", "№ в пачке", "Страховое свидетельство", "ФИО", "Льгота", "Период",
+                                          "Ставка в ИС", "Ставка в Перечне"}});
+  const THeaderRows principalHeader =
+      Header({{"Льгота", "№ пачки", "№ в пачке", "Страховое свидетельство", "ФИО", "Часы в ИС", "Часы в Перечне"}});
+  const THeaderRows factListHeader = Header({{"Страховое свидетельство|r2", "ФИО|r2", "Особые условия труда|c2",
+                                              "Период|r2", "Фактически отработано в Перечне|r2"},
+                                             {"Льгота", "Код позиции списка"}});
+  const THeaderRows factIsHeader = Header({{"Страховое свидетельство|r2", "ФИО|r2", "Особые условия труда|c2",
+                                            "Период|r2", "Фактически отработано в ИС|r2"},
+                                           {"Льгота", "Код позиции списка"}});
   const THeaderRows partTimeHeader =
       Header({{"№ пачки", "№ в пачке", "Страховое свидетельство", "ФИО", "Льгота", "Особые условия труда",
                "Выслуга лет", "Дата начала периода", "Дата конца периода", "Ставка"}});
@@ -176,8 +174,8 @@ std::vector<TTableDescription> BuildCatalogue() {
        Header({{"№ пачки", "№ в пачке", "Страховое свидетельство", "ФИО", "Льгота", "Дата начала периода",
                 "Дата конца периода", "Количество"}})},
       {"TAddPdDataWarnings", kWarning, kWarnings, "Наличие в ИС дополнительной информации",
-       Header({{"№ пачки|r2", "№ в пачке|r2", "Страховое свидетельство|r2", "ФИО|r2",
-                "в ИС содержатся наряду с СТС|c8", "для РСВ-1|r2", "Комментарии к периодам Перечня|r2"},
+       Header({{"№ пачки|r2", "№ в пачке|r2", "Страховое свидетельство|r2", "ФИО|r2", "в ИС содержатся наряду с СТС|c8",
+                "для РСВ-1|r2", "Комментарии к периодам Перечня|r2"},
                {"Дети", "Декрет", "Отпуск б/с", "Период с ОТС", "Сезон", "УИК", "ВРНЕТРУД", "ДЛОТПУСК"}})},
   };
 }
@@ -247,8 +245,8 @@ void TPositionErrors::AddRecord(std::unique_ptr<TResultRecord> record) {
   if (worker && period) {
     // A duplicate has the same worker identity (SameIsWorker and the short name): only the records
     // filed under that identity are compared, in the order they were kept.
-    std::string key = worker->SN + '\x1f' + worker->NumInPack + '\x1f' + worker->PackNum + '\x1f' +
-                      worker->SurnameWithInitials();
+    std::string key =
+        worker->SN + '\x1f' + worker->NumInPack + '\x1f' + worker->PackNum + '\x1f' + worker->SurnameWithInitials();
     std::vector<const TResultRecord*>& same = fByWorker[key];
     for (const TResultRecord* kept : same)
       if (kept->FWorkPeriod_PD->Matches(*period)) return;  // the same IS period again: dropped

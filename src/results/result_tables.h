@@ -16,10 +16,10 @@ const std::vector<TTableDescription>& TableCatalogue();
 // The description of one table class; throws std::out_of_range for an unknown name.
 const TTableDescription& DescribeTable(std::string_view className);
 
-#define ZZ_TABLE(Name, Base)   \
-  class Name : public Base {   \
-   public:                     \
-    Name();                    \
+#define ZZ_TABLE(Name, Base) \
+  class Name : public Base { \
+   public:                   \
+    Name();                  \
   };
 
 // One row per distinct IS period: a record whose period matches one already listed is dropped.

@@ -66,8 +66,8 @@ void TSearcher::FindListsOnServer() {
     if (!found) continue;
     WriteLogEntry("***проверка завершена, подходит");
     WriteLogEntry("***чтение и обработка перечня");
-    set->FList = ReadListElement(found.List, year, ServerListPeriod(year, range.Low),
-                                 ServerListFileName(foundDescription));
+    set->FList =
+        ReadListElement(found.List, year, ServerListPeriod(year, range.Low), ServerListFileName(foundDescription));
     found = TListReply{};
     WriteLogEntry("***чтение и обработка перечня завершено");
     WriteLogEntry("---перечень подключен к сэту");

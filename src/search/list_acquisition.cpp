@@ -10,10 +10,10 @@
 #include <stdexcept>
 
 #include "base/exit_code.h"
-#include "list/the_list.h"
-#include "settings/settings.h"
 #include "base/strings.h"
 #include "base/utils.h"
+#include "list/the_list.h"
+#include "settings/settings.h"
 #include "settings/xml_dom.h"
 #include "xml/my_parser.h"
 
@@ -141,8 +141,10 @@ TListReply TListAcquisition::QueryListServer(const std::string& url, int year, i
   if (collect != -1) query += "&collect=" + std::to_string(collect);
   int messageQuarter = quarter;
   if (year == 2010) {
-    if (quarter == 1) messageQuarter = 2;
-    else if (quarter == 2) messageQuarter = 4;
+    if (quarter == 1)
+      messageQuarter = 2;
+    else if (quarter == 2)
+      messageQuarter = 4;
   }
 
   TMyParser parser;
@@ -153,12 +155,12 @@ TListReply TListAcquisition::QueryListServer(const std::string& url, int year, i
 
   if (!root) {
     Add(std::make_unique<TListError>(
-        "Возникла ошибка при подключении к БД ПК \"Ливерто\". Проверьте настройки подключения.", year,
-        messageQuarter, nullptr, true));
+        "Возникла ошибка при подключении к БД ПК \"Ливерто\". Проверьте настройки подключения.", year, messageQuarter,
+        nullptr, true));
     SetRunExitCode(ecSettingsOrServer);
     WriteLogEntry("---возникла ошибка при подключении к Ливерто", true);
-    WriteLogEntry("---причина: " + (parser.LastError.empty() ? std::string("ответ не является документом XML")
-                                                              : parser.LastError),
+    WriteLogEntry("---причина: " +
+                      (parser.LastError.empty() ? std::string("ответ не является документом XML") : parser.LastError),
                   true);
     WriteLogEntry("---код завершения программы " + std::to_string(ecSettingsOrServer), true);
     return {};

@@ -49,8 +49,7 @@ inline THttpGetLimits DefaultListServerLimits() {
 
 class TListAcquisition : public TLoggingObject {
  public:
-  TListAcquisition(const TSettings& settings, TListErrorSink sink,
-                   THttpGetLimits limits = DefaultListServerLimits());
+  TListAcquisition(const TSettings& settings, TListErrorSink sink, THttpGetLimits limits = DefaultListServerLimits());
 
   // Asks the server. `collect` -1 adds no "collect" key. For 2010 `quarter` is the half-year (1, 2),
   // and the messages carry the half-year code (2, 4). Returns the first "Перечень" of a reply without

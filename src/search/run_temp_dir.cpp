@@ -59,7 +59,8 @@ TRunTempDir::TRunTempDir(const fs::path& parent) {
   // The owner file gets its name only once it is locked: a run that finds it may trust the lock.
   const fs::path pending = fPath / ".owner-pending";
   fLockFd = open(pending.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-  if (fLockFd < 0 || flock(fLockFd, LOCK_EX | LOCK_NB) != 0 || rename(pending.c_str(), (fPath / kOwnerFile).c_str()) != 0) {
+  if (fLockFd < 0 || flock(fLockFd, LOCK_EX | LOCK_NB) != 0 ||
+      rename(pending.c_str(), (fPath / kOwnerFile).c_str()) != 0) {
     std::string why = std::strerror(errno);
     if (fLockFd >= 0) close(fLockFd);
     std::error_code ec;

@@ -7,19 +7,18 @@
 
 #include "base/exit_code.h"
 #include "base/run_cancel.h"
+#include "base/strings.h"
 #include "search/list_acquisition.h"
 #include "search/ordered_jobs.h"
 #include "search/run_temp_dir.h"
 #include "settings/classifiers.h"
-#include "base/strings.h"
 #include "xml/my_parser.h"
 
 namespace zz {
 
 namespace fs = std::filesystem;
 
-TSearcher::TSearcher(fs::path tempParent)
-    : fSettings(TSettings::GetInstance()), fTempParent(std::move(tempParent)) {
+TSearcher::TSearcher(fs::path tempParent) : fSettings(TSettings::GetInstance()), fTempParent(std::move(tempParent)) {
   fAllXMLFiles[xftPD];
   fAllXMLFiles[xftList];
 }
@@ -94,8 +93,8 @@ void TSearcher::UnpackArchive(const fs::path& archive) {
   for (const TRefusedEntry& entry : unpacked.Refused)
     ReportDamage("Файл " + entry.Name + " из архива " + archive.string() + " не распакован: " + entry.Reason);
   if (!unpacked.Ok)
-    ReportDamage("Архив " + archive.string() + (unpacked.Files.empty() ? " не распакован: " : " распакован не полностью: ") +
-                 unpacked.Error);
+    ReportDamage("Архив " + archive.string() +
+                 (unpacked.Files.empty() ? " не распакован: " : " распакован не полностью: ") + unpacked.Error);
   for (const fs::path& file : unpacked.Files) {
     if (!SameTextCI(file.extension().string(), ".xml")) continue;
     fExtracted.push_back(file);

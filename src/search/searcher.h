@@ -10,13 +10,13 @@
 #include <vector>
 
 #include "base/logger.h"
+#include "base/utils.h"
 #include "pack/pack.h"
 #include "search/is_file_read.h"
 #include "search/list_acquisition.h"
 #include "search/set.h"
 #include "search/zip_unpack.h"
 #include "settings/settings.h"
-#include "base/utils.h"
 
 namespace zz {
 
@@ -73,7 +73,7 @@ class TSearcher : public TLoggingObject {
 
   TSettings& fSettings;
   std::filesystem::path fTempParent;
-  std::filesystem::path fRunTemp;                 // set while the search runs
+  std::filesystem::path fRunTemp;  // set while the search runs
   int fArchiveCount = 0;
   uint64_t fUnpackedBytes = 0;                    // over every archive of the run
   std::vector<std::filesystem::path> fExtracted;  // XML files unpacked so far, in listing order

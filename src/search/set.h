@@ -15,8 +15,8 @@
 
 #include "base/logger.h"
 #include "isdata/data_arena.h"
-#include "pack/pack.h"
 #include "list/the_list.h"
+#include "pack/pack.h"
 #include "results/result.h"
 
 namespace zz {

@@ -37,19 +37,26 @@ bool IsValidUtf8(const std::string& s) {
 std::string Cp866ToUtf8(const std::string& s) {
   std::string out;
   auto put = [&](char32_t cp) {
-    if (cp < 0x80) out += static_cast<char>(cp);
+    if (cp < 0x80)
+      out += static_cast<char>(cp);
     else {
       out += static_cast<char>(0xC0 | (cp >> 6));
       out += static_cast<char>(0x80 | (cp & 0x3F));
     }
   };
   for (unsigned char c : s) {
-    if (c < 0x80) put(c);
-    else if (c <= 0xAF) put(0x410 + (c - 0x80));  // А..Я, а..п
-    else if (c >= 0xE0 && c <= 0xEF) put(0x440 + (c - 0xE0));  // р..я
-    else if (c == 0xF0) put(0x401);
-    else if (c == 0xF1) put(0x451);
-    else put('_');
+    if (c < 0x80)
+      put(c);
+    else if (c <= 0xAF)
+      put(0x410 + (c - 0x80));  // А..Я, а..п
+    else if (c >= 0xE0 && c <= 0xEF)
+      put(0x440 + (c - 0xE0));  // р..я
+    else if (c == 0xF0)
+      put(0x401);
+    else if (c == 0xF1)
+      put(0x451);
+    else
+      put('_');
   }
   return out;
 }
@@ -146,8 +153,7 @@ TUnpackResult UnpackZip(const fs::path& archivePath, const fs::path& targetDir, 
     result.Error = std::move(why);
     return result;
   };
-  const std::string tooLarge =
-      "распакованный размер архивов превышает " + std::to_string(limits.MaxRunBytes) + " байт";
+  const std::string tooLarge = "распакованный размер архивов превышает " + std::to_string(limits.MaxRunBytes) + " байт";
 
   std::error_code ec;
   fs::create_directories(targetDir, ec);
@@ -162,7 +168,8 @@ TUnpackResult UnpackZip(const fs::path& archivePath, const fs::path& targetDir, 
       result.Error = "архив повреждён: " + ErrorText(a.get());
       return result;
     }
-    if (++entries > limits.MaxEntries) return refuse("в архиве больше " + std::to_string(limits.MaxEntries) + " файлов");
+    if (++entries > limits.MaxEntries)
+      return refuse("в архиве больше " + std::to_string(limits.MaxEntries) + " файлов");
     if (archive_entry_filetype(entry) != AE_IFREG || archive_entry_hardlink(entry)) continue;
     const std::string name = EntryName(entry);
     fs::path relative = SafeRelativePath(name);
@@ -200,8 +207,7 @@ TUnpackResult UnpackZip(const fs::path& archivePath, const fs::path& targetDir, 
       if (archiveBytes > limits.MaxRatioFloor + limits.MaxRatio * packed) {
         out.Close();
         removeFile(target);
-        return refuse("архив сжат более чем в " + std::to_string(limits.MaxRatio) +
-                      " раз (похоже на архивную бомбу)");
+        return refuse("архив сжат более чем в " + std::to_string(limits.MaxRatio) + " раз (похоже на архивную бомбу)");
       }
       if (!out.Write(buffer.data(), static_cast<size_t>(n))) {
         damage = std::string("не записан: ") + std::strerror(errno);

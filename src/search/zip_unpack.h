@@ -23,16 +23,16 @@ struct TUnpackLimits {
 };
 
 struct TRefusedEntry {
-  std::string Name;    // the entry's path inside the archive
+  std::string Name;  // the entry's path inside the archive
   std::string Reason;
 };
 
 struct TUnpackResult {
   // False when the archive as a whole was refused or could not be read to its end.
   bool Ok = false;
-  std::string Error;                          // why, when not Ok
-  std::vector<std::filesystem::path> Files;   // files written and kept, in archive order
-  std::vector<TRefusedEntry> Refused;         // damaged or unwritable entries, skipped
+  std::string Error;                         // why, when not Ok
+  std::vector<std::filesystem::path> Files;  // files written and kept, in archive order
+  std::vector<TRefusedEntry> Refused;        // damaged or unwritable entries, skipped
 };
 
 // Unpacks the archive into `targetDir`, which must not exist yet or be empty. `runBytes` counts

@@ -6,8 +6,8 @@
 #include <utility>
 
 #include "base/logger.h"
-#include "settings/settings.h"
 #include "base/utils.h"
+#include "settings/settings.h"
 #include "settings/xml_dom.h"
 
 namespace zz {

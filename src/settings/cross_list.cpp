@@ -2,10 +2,10 @@
 #include <set>
 #include <stdexcept>
 
-#include "settings/list_file_error.h"
-#include "settings/settings.h"
 #include "base/strings.h"
 #include "base/utils.h"
+#include "settings/list_file_error.h"
+#include "settings/settings.h"
 
 namespace zz {
 

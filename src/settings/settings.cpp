@@ -3,8 +3,8 @@
 
 #include <filesystem>
 
-#include "settings/scramble.h"
 #include "base/strings.h"
+#include "settings/scramble.h"
 #include "version.h"
 
 namespace zz {

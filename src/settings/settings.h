@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "base/singleton.h"
 #include "base/dates.h"
+#include "base/singleton.h"
 
 namespace zz {
 
@@ -22,8 +22,8 @@ struct TExeData {
 // One entry of the territory-code rights list.
 class TTerritoryCode {
  public:
-  TTerritoryCode(std::string Num, bool MKS, bool RKS, bool CZ1, bool CZ3, bool CZ4, bool CZ5, bool CZ6,
-                 bool Country, std::string DateBegin, std::string DateEnd);
+  TTerritoryCode(std::string Num, bool MKS, bool RKS, bool CZ1, bool CZ3, bool CZ4, bool CZ5, bool CZ6, bool Country,
+                 std::string DateBegin, std::string DateEnd);
   bool FMKS, FRKS, FCZ1, FCZ3, FCZ4, FCZ5, FCZ6, FCountry;
   std::string FNum;
   std::string FDateBegin;

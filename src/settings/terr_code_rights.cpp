@@ -1,10 +1,10 @@
 // The territory-code rights list: file format and the right check.
 #include <stdexcept>
 
-#include "settings/list_file_error.h"
-#include "settings/settings.h"
 #include "base/strings.h"
 #include "base/utils.h"
+#include "settings/list_file_error.h"
+#include "settings/settings.h"
 
 namespace zz {
 
@@ -14,9 +14,7 @@ const TDate kFarPast = MakeDate(1900, 1, 1);
 const TDate kFarFuture = MakeDate(2099, 12, 31);
 constexpr int kDateWidth = 10;
 
-bool FlagAt(const std::string& flags, size_t i) {
-  return i < flags.size() && flags[i] >= '1' && flags[i] <= '9';
-}
+bool FlagAt(const std::string& flags, size_t i) { return i < flags.size() && flags[i] >= '1' && flags[i] <= '9'; }
 
 TDate EntryDate(const std::string& text, TDate whenEmpty) {
   std::string t = Trim(text);
@@ -28,13 +26,23 @@ TDate EntryDate(const std::string& text, TDate whenEmpty) {
 
 TTerritoryCode::TTerritoryCode(std::string Num, bool MKS, bool RKS, bool CZ1, bool CZ3, bool CZ4, bool CZ5, bool CZ6,
                                bool Country, std::string DateBegin, std::string DateEnd)
-    : FMKS(MKS), FRKS(RKS), FCZ1(CZ1), FCZ3(CZ3), FCZ4(CZ4), FCZ5(CZ5), FCZ6(CZ6), FCountry(Country),
-      FNum(std::move(Num)), FDateBegin(std::move(DateBegin)), FDateEnd(std::move(DateEnd)) {}
+    : FMKS(MKS),
+      FRKS(RKS),
+      FCZ1(CZ1),
+      FCZ3(CZ3),
+      FCZ4(CZ4),
+      FCZ5(CZ5),
+      FCZ6(CZ6),
+      FCountry(Country),
+      FNum(std::move(Num)),
+      FDateBegin(std::move(DateBegin)),
+      FDateEnd(std::move(DateEnd)) {}
 
 std::optional<TTerritoryCode> TTerritoryCode::FromLine(const std::string& line) {
   if (Trim(line).empty()) return std::nullopt;
   size_t slash = line.find('/');
-  if (slash == std::string::npos) return TTerritoryCode(Trim(line), true, true, true, true, true, true, true, true, "", "");
+  if (slash == std::string::npos)
+    return TTerritoryCode(Trim(line), true, true, true, true, true, true, true, true, "", "");
 
   std::string num = Trim(line.substr(0, slash));
   // The flags run from the slash to the first blank; the rest holds the dates.
@@ -123,8 +131,8 @@ bool TSettings::hasNordRight(const std::string& parTerrCode, TDate workPeriodBeg
     if (dated) {
       entryBegin = EntryDate(e.FDateBegin, kFarPast);
       entryEnd = EntryDate(e.FDateEnd, kFarFuture);
-      bool meets = (windowStart <= entryBegin || windowStart <= entryEnd) &&
-                   (windowEnd >= entryBegin || windowEnd >= entryEnd);
+      bool meets =
+          (windowStart <= entryBegin || windowStart <= entryEnd) && (windowEnd >= entryBegin || windowEnd >= entryEnd);
       if (!meets) continue;
     }
     if (!FCompareTerrCodesExtMode) return true;

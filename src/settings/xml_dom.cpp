@@ -12,9 +12,7 @@ namespace zz {
 
 namespace {
 
-xmlParserInputPtr RefuseEntity(const char* /*url*/, const char* /*id*/, xmlParserCtxtPtr /*ctxt*/) {
-  return nullptr;
-}
+xmlParserInputPtr RefuseEntity(const char* /*url*/, const char* /*id*/, xmlParserCtxtPtr /*ctxt*/) { return nullptr; }
 
 std::string NodeNameOf(const xmlNode* node) {
   return node && node->name ? reinterpret_cast<const char*>(node->name) : "";
@@ -38,8 +36,8 @@ TXmlDocPtr LoadDomDocumentFromMemory(const std::string& bytes, const std::string
     const xmlError* e = xmlGetLastError();
     std::string message = e && e->message ? e->message : "документ XML не прочитан";
     std::erase(message, '\n');
-    *error = e ? message + " (строка " + std::to_string(e->line) + ", позиция " + std::to_string(e->int2) + ")"
-               : message;
+    *error =
+        e ? message + " (строка " + std::to_string(e->line) + ", позиция " + std::to_string(e->int2) + ")" : message;
   }
   return TXmlDocPtr(doc);
 }

@@ -8,9 +8,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "base/strings.h"
 #include "settings/scramble.h"
 #include "settings/settings.h"
-#include "base/strings.h"
 #include "ui/ui_common.h"
 
 namespace zz {
@@ -81,8 +81,9 @@ void TLoginForm::bbOKClick() {
     return;
   }
   if (!CharsOutsideCp1251(password).empty()) {
-    ShowError(this, "Пароль содержит недопустимые символы. Допустимы латинские и русские буквы, цифры и знаки "
-                    "препинания.");
+    ShowError(this,
+              "Пароль содержит недопустимые символы. Допустимы латинские и русские буквы, цифры и знаки "
+              "препинания.");
     ePassword->setFocus();
     return;
   }

@@ -25,12 +25,12 @@
 #include <filesystem>
 
 #include "app/command_line.h"
+#include "base/dates.h"
 #include "base/exit_code.h"
 #include "base/run_cancel.h"
-#include "search/searcher.h"
-#include "base/dates.h"
-#include "settings/settings.h"
 #include "base/utils.h"
+#include "search/searcher.h"
+#include "settings/settings.h"
 #include "ui/about_form.h"
 #include "ui/elided_label.h"
 #include "ui/error_list_form.h"
@@ -253,8 +253,7 @@ void TMainWindow::BuildControls() {
   connect(ERegNum, &QLineEdit::textChanged, this, [this] { FSettings.FRegNum = MaskedText(ERegNum); });
   ERegNum->installEventFilter(this);
   connect(CmbYear, &QComboBox::activated, this, [this] { CmbYearChange(); });
-  connect(ComboBoxPeriod, &QComboBox::activated, this,
-          [this](int index) { FSettings.FPeriod = std::max(index, 0); });
+  connect(ComboBoxPeriod, &QComboBox::activated, this, [this](int index) { FSettings.FPeriod = std::max(index, 0); });
   connect(cbShtat, &QCheckBox::toggled, this, [this](bool on) { FSettings.FCompareWithListStaff = on; });
   connect(cbNameList, &QCheckBox::toggled, this, [this](bool on) { FSettings.FCompareWithListNameList = on; });
   connect(BitBtn1, &QPushButton::clicked, this, [this] { butStartClick(); });
@@ -319,8 +318,7 @@ void TMainWindow::cbPerechDBClick() {
   FSettings.SetUseUL(server);
   if (server) {
     EDirPerech->setEnabled(false);
-    EDirPerech->setText(
-        QS(FSettings.FULMachine + ":" + FSettings.FULPort + "/" + FSettings.FULAppName + "/GetList"));
+    EDirPerech->setText(QS(FSettings.FULMachine + ":" + FSettings.FULPort + "/" + FSettings.FULAppName + "/GetList"));
     labDirPerech->setText("Путь к БД ПК \"Ливерто\":");
     BitBtn2->hide();
     BitBtn5->hide();
@@ -434,7 +432,8 @@ void TMainWindow::StartRun() {
   }));
   fRunThread->setObjectName("ZazoruRun");
   // Queued: the thread ends in its own thread, the window goes on in its.
-  connect(fRunThread.get(), &QThread::finished, this, [this] { RunEnded(); }, Qt::QueuedConnection);
+  connect(
+      fRunThread.get(), &QThread::finished, this, [this] { RunEnded(); }, Qt::QueuedConnection);
   fRunThread->start();
 }
 

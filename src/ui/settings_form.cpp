@@ -25,8 +25,8 @@
 #include "ui/date_picker_box.h"
 #include "ui/login_form.h"
 #include "ui/reg_num_rules.h"
-#include "ui/ui_common.h"
 #include "ui/settings_grid_cells.h"
+#include "ui/ui_common.h"
 
 namespace zz {
 

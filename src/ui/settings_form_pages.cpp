@@ -27,8 +27,8 @@
 #include "ui/date_picker_box.h"
 #include "ui/login_form.h"
 #include "ui/reg_num_rules.h"
-#include "ui/ui_common.h"
 #include "ui/settings_grid_cells.h"
+#include "ui/ui_common.h"
 
 namespace zz {
 
@@ -119,9 +119,9 @@ QWidget* TSettingsForm::BuildNordPage() {
   // Advanced mode: per-code rights with validity dates.
   tsAdvancedNordCheck = new QGroupBox("Расширенный режим");
   tsAdvancedNordCheck->setObjectName("tsAdvancedNordCheck");
-  sgRegNums = NewGrid(tsAdvancedNordCheck, "sgRegNums",
-                      {"п/п", "рег. номер", "МКС", "РКС", "ЧЗ1", "ЧЗ3", "ЧЗ4", "ЧЗ5", "ЧЗ6", "СЕЛО", "Дата начала",
-                       "Дата окончания"});
+  sgRegNums = NewGrid(
+      tsAdvancedNordCheck, "sgRegNums",
+      {"п/п", "рег. номер", "МКС", "РКС", "ЧЗ1", "ЧЗ3", "ЧЗ4", "ЧЗ5", "ЧЗ6", "СЕЛО", "Дата начала", "Дата окончания"});
   sgRegNums->setColumnWidth(0, 32);
   sgRegNums->setColumnWidth(1, 100);
   for (int c = 2; c <= 9; ++c) sgRegNums->setColumnWidth(c, 40);

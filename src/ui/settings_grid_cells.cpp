@@ -23,7 +23,9 @@ bool& CodeFlag(TTerritoryCode& e, int code) {
 
 QString FormatPickerDate(const QDate& date) { return date.toString("dd.MM.yyyy"); }
 
-QDate ToQDate(TDate date) { return QDate(YearOf(date), static_cast<int>(MonthOf(date)), static_cast<int>(DayOf(date))); }
+QDate ToQDate(TDate date) {
+  return QDate(YearOf(date), static_cast<int>(MonthOf(date)), static_cast<int>(DayOf(date)));
+}
 
 void SetCell(QTableWidget* grid, int row, int column, const QString& text, Qt::Alignment alignment) {
   QTableWidgetItem* item = grid->item(row, column);

@@ -10,6 +10,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "base/strings.h"
 #include "isdata/add_tariff_payment.h"
 #include "isdata/classifier_access.h"
 #include "isdata/work_period.h"
@@ -17,7 +18,6 @@
 #include "list/the_list.h"
 #include "results/result_records.h"
 #include "results/result_tables.h"
-#include "base/strings.h"
 #include "verify/add_tariff_namesakes.h"
 #include "verify/verification.h"
 
@@ -118,8 +118,7 @@ void TVerification::CheckAddTariff(TTheList& list, const std::vector<TWorker*>& 
     for (TWorkPeriod* period : worker->WorkPeriods) {
       if (!period || !HasAddTariffBase(*period)) continue;
       if (period->HasNoLgotAddPdData())
-        AddTo<TAddTariffWarnings>(warnings,
-                                  std::make_unique<TAddTariffWarning>(worker, rtNoPayments, period, nullptr));
+        AddTo<TAddTariffWarnings>(warnings, std::make_unique<TAddTariffWarning>(worker, rtNoPayments, period, nullptr));
       else
         AddTo<TAddTariffErrors>(tariffErrors, std::make_unique<TAddTariffError>(worker, nullptr, period, rtPD));
     }
@@ -140,7 +139,8 @@ void TVerification::CheckAddTariff(TTheList& list, const std::vector<TWorker*>& 
       std::unique_ptr<TNamesakes>& known = namesakes[SN];
       if (!known) {
         auto found = isBySN.find(SN);
-        known = std::make_unique<TNamesakes>(found == isBySN.end() ? std::vector<TWorker*>() : std::move(found->second));
+        known =
+            std::make_unique<TNamesakes>(found == isBySN.end() ? std::vector<TWorker*>() : std::move(found->second));
       }
       return *known;
     };
@@ -172,7 +172,8 @@ void TVerification::CheckAddTariff(TTheList& list, const std::vector<TWorker*>& 
         }
 
         if (!paid && partner)
-          AddTo<TAddTariffErrors>(tariffErrors, std::make_unique<TAddTariffError>(partner, listWorker, listPeriod, rtList));
+          AddTo<TAddTariffErrors>(tariffErrors,
+                                  std::make_unique<TAddTariffError>(partner, listWorker, listPeriod, rtList));
         if (partner && !isClasses) isClasses = PaymentClasses(*partner);
         if (!classMatch && partner) {
           AddTo<TUTErrors>(utErrors, std::make_unique<TUTError>(listWorker, partner, listPeriod,

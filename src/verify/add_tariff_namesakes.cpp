@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <iterator>
 
-#include "isdata/add_tariff_payment.h"
 #include "base/strings.h"
+#include "isdata/add_tariff_payment.h"
 #include "verify/add_tariff_check.h"
 
 namespace zz {
@@ -50,7 +50,8 @@ TNamesakes::TNamesakes(std::vector<TWorker*> workers) : fWorkers(std::move(worke
       for (const TAddTariffPayment* payment : worker.AddTariffPayments) {
         if (!payment || !(payment->Sum > 0)) continue;
         if (fFirstPaying == kNone) fFirstPaying = w;
-        if (std::none_of(fPaidClasses.begin(), fPaidClasses.end(), [&](const auto& c) { return c.first == payment->WC; }))
+        if (std::none_of(fPaidClasses.begin(), fPaidClasses.end(),
+                         [&](const auto& c) { return c.first == payment->WC; }))
           fPaidClasses.emplace_back(payment->WC, w);
       }
     }

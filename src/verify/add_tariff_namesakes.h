@@ -10,9 +10,9 @@
 #include <utility>
 #include <vector>
 
+#include "base/dates.h"
 #include "isdata/work_period.h"
 #include "isdata/worker.h"
-#include "base/dates.h"
 
 namespace zz {
 

@@ -7,9 +7,9 @@
 #include <unordered_map>
 #include <vector>
 
+#include "base/strings.h"
 #include "isdata/worker.h"
 #include "results/result.h"
-#include "base/strings.h"
 
 namespace zz::name_list {
 
@@ -30,7 +30,6 @@ class TWorkerIndex {
  private:
   std::unordered_map<std::string, TWorker*> fBySN;
 };
-
 
 // Two worked-time texts are the same amount: as integers when both are integers (so "05" is "5"),
 // otherwise as texts, an empty text standing for "0".

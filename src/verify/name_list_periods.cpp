@@ -94,8 +94,7 @@ void CheckPair(TPeriodTables& t, TWorker* worker, TWorker* listWorker, TWorkPeri
   if (HasRateBoundBases(*x) && !SameRate2(x->Rate, y->Rate))
     Table(t.rate).AddRecord(std::make_unique<TRateResult>(worker, x, y, rtPD));
   if (y->Rate > 1 || x->Rate > 1) Table(t.stavka).AddRecord(std::make_unique<TRateResult>(worker, x, y, rtList));
-  if (y->Rate > 2 || x->Rate > 2)
-    Table(t.rateTooHigh).AddRecord(std::make_unique<TRateResult>(worker, x, y, rtList));
+  if (y->Rate > 2 || x->Rate > 2) Table(t.rateTooHigh).AddRecord(std::make_unique<TRateResult>(worker, x, y, rtList));
   if (x->Bases.HasBases("ПДРК") && (!(y->Rate > 0) || !(x->Rate > 0)))
     Table(t.noRate).AddRecord(std::make_unique<TRateResult>(worker, x, y, rtList));
 
@@ -126,8 +125,7 @@ void CheckPair(TPeriodTables& t, TWorker* worker, TWorker* listWorker, TWorkPeri
 
 bool HasExactTwin(const TWorkPeriod& period, const TWorker& worker) {
   for (const TWorkPeriod* other : worker.MergedWorkPeriods)
-    if (other && other->Start == period.Start && other->Finish == period.Finish && other->Matches(period))
-      return true;
+    if (other && other->Start == period.Start && other->Finish == period.Finish && other->Matches(period)) return true;
   return false;
 }
 

@@ -11,11 +11,11 @@
 #include <unordered_set>
 #include <utility>
 
+#include "base/strings.h"
+#include "base/utils.h"
 #include "isdata/add_pd_data.h"
 #include "results/result_records.h"
 #include "results/result_tables.h"
-#include "base/strings.h"
-#include "base/utils.h"
 
 namespace zz {
 
@@ -65,10 +65,10 @@ struct TDatesHash {
 using TByDates = std::unordered_map<TDates, std::vector<size_t>, TDatesHash>;
 
 // The members of the divider's list R that a later period may cross (Cross). Few members are
-// scanned. Otherwise only members of the same kind without worked time are candidates, and, the later periods coming by start, a member that
-// ends before the current one starts never will again. The live members of a kind are kept by dates, each
-// dates' places in R in order, so that the first crossing member in R's order is found among the
-// distinct dates still open instead of among all of R.
+// scanned. Otherwise only members of the same kind without worked time are candidates, and, the later periods coming by
+// start, a member that ends before the current one starts never will again. The live members of a kind are kept by
+// dates, each dates' places in R in order, so that the first crossing member in R's order is found among the distinct
+// dates still open instead of among all of R.
 class TCrossCandidates {
  public:
   static constexpr size_t kNone = SIZE_MAX;
@@ -318,7 +318,6 @@ bool Joinable(const TWorkPeriod& S, const TWorkPeriod& M, bool isIS, const TNoLg
   return cover.Covers(M.Start, S.Finish);
 }
 
-
 }  // namespace
 
 double RoundRate2(double rate) {
@@ -396,8 +395,7 @@ void DivideCrossWorkPeriods(TWorker& worker, TDataArena& arena, TResultList* Err
     std::vector<size_t>* sameDates = scan ? nullptr : &r2Dates[DatesOf(*X)];
     auto sameAs = [&](size_t k) {
       TWorkPeriod*& Y = R2[k];
-      if (X->Start == Y->Start && X->Finish == Y->Finish && X->Matches(*Y) &&
-          X->SeniorityBase() == Y->SeniorityBase())
+      if (X->Start == Y->Start && X->Finish == Y->Finish && X->Matches(*Y) && X->SeniorityBase() == Y->SeniorityBase())
         same = &Y;
       return same != nullptr;
     };

@@ -3,13 +3,14 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <iterator>
-#include <unordered_map>
-#include <utility>
 #include <exception>
+#include <iterator>
 #include <memory>
 #include <stdexcept>
+#include <unordered_map>
+#include <utility>
 
+#include "base/strings.h"
 #include "isdata/position.h"
 #include "isdata/work_period.h"
 #include "isdata/worker.h"
@@ -17,14 +18,13 @@
 #include "results/result_records.h"
 #include "results/result_tables.h"
 #include "settings/classifiers.h"
-#include "base/strings.h"
 #include "verify/verification.h"
 
 namespace zz {
 
-const std::vector<std::string> PositionForbiddenAddPdData = {
-    "НЕОПЛ", "КВАЛИФОЦ", "ДИСПР",  "ВОЕНСЛ",   "ДЕТИ",   "ОБЩЕСТ",  "СДКРОВ",
-    "ОТСТРАН", "ПРОСТОЙ", "УЧОТПУСК", "ДЛДЕТИ", "ДЕТИПРЛ", "ЧАЭС", "ДОПВЫХ"};
+const std::vector<std::string> PositionForbiddenAddPdData = {"НЕОПЛ",  "КВАЛИФОЦ", "ДИСПР",   "ВОЕНСЛ",  "ДЕТИ",
+                                                             "ОБЩЕСТ", "СДКРОВ",   "ОТСТРАН", "ПРОСТОЙ", "УЧОТПУСК",
+                                                             "ДЛДЕТИ", "ДЕТИПРЛ",  "ЧАЭС",    "ДОПВЫХ"};
 
 namespace {
 
@@ -198,11 +198,11 @@ void TVerification::CheckStaffPositions(TTheList& list, const std::vector<TWorke
             }
           }
 
-          bool belongs = matches ||
-                         (x.Incapacity && mayMatch &&
-                          period->Matches(position->Bases, position->fProfessionCode, position->fTerrCond,
-                                          period->AddPdData)) ||
-                         x.NoCodes;
+          bool belongs =
+              matches ||
+              (x.Incapacity && mayMatch &&
+               period->Matches(position->Bases, position->fProfessionCode, position->fTerrCond, period->AddPdData)) ||
+              x.NoCodes;
           if (!belongs) continue;
           fullDays += x.Days;
           if (!x.HasData) lgotDays += x.Days;

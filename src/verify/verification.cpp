@@ -3,8 +3,8 @@
 
 #include <utility>
 
-#include "pack/pack.h"
 #include "list/the_list.h"
+#include "pack/pack.h"
 #include "verify/period_merge.h"
 
 namespace zz {

@@ -4,12 +4,12 @@
 #include <string>
 #include <vector>
 
+#include "base/dates.h"
 #include "isdata/work_period.h"
 #include "isdata/worker.h"
 #include "list/the_list.h"
 #include "results/result_records.h"
 #include "results/result_tables.h"
-#include "base/dates.h"
 #include "verify/verification.h"
 
 namespace zz {
@@ -30,8 +30,7 @@ const std::vector<std::string> kVirusLgotBases = {"27-1", "27-2"};
 const std::vector<std::string> kVirusSeniorityBases = {"27-ГД", "27-СМ", "27-ГДХР", "27-СМХР"};
 
 const char kVirusDatesText[] = "Код \"ВИРУС\" проставляется для периодов работы с 01.01.2020 до 30.09.2020";
-const char kVirusBasesText[] =
-    "Код \"ВИРУС\" должен сочетаться с кодами 27-1/27-2 или 27-ГД/27-ГДХР/27-СМ/27-СМХР";
+const char kVirusBasesText[] = "Код \"ВИРУС\" должен сочетаться с кодами 27-1/27-2 или 27-ГД/27-ГДХР/27-СМ/27-СМХР";
 
 // A period read without a date keeps the default of a new period.
 bool HasDate(TDate date) { return date != TDate{}; }

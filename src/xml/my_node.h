@@ -90,12 +90,12 @@ class TMyNode {
   const TMyTree* fTree = nullptr;
   TMyNode* fParent = nullptr;
   std::string_view fText;
-  uint32_t fIndex = 0;        // position in document order
-  uint32_t fEnd = 0;          // one past the last node of the subtree
-  uint32_t fName = 0;         // id of NodeName in the tree's name table
-  uint32_t fChildFirst = 0;   // slice of the tree's children array
+  uint32_t fIndex = 0;       // position in document order
+  uint32_t fEnd = 0;         // one past the last node of the subtree
+  uint32_t fName = 0;        // id of NodeName in the tree's name table
+  uint32_t fChildFirst = 0;  // slice of the tree's children array
   uint32_t fChildCount = 0;
-  uint32_t fAttrFirst = 0;    // slice of the tree's attribute array
+  uint32_t fAttrFirst = 0;  // slice of the tree's attribute array
   uint32_t fAttrCount = 0;
   int32_t fNodeNumber = 0;
   int32_t fLineNumber = 1;
@@ -128,10 +128,10 @@ class TMyTree {
 
   std::deque<std::string> fNames;  // deque: the map's keys point into these strings
   std::unordered_map<std::string_view, uint32_t> fNameIds;
-  std::vector<uint32_t> fNameStart;  // per name id: its slice of fByName (size = names + 1)
-  std::vector<TMyNode*> fByName;     // all nodes grouped by name, document order within a name
+  std::vector<uint32_t> fNameStart;    // per name id: its slice of fByName (size = names + 1)
+  std::vector<TMyNode*> fByName;       // all nodes grouped by name, document order within a name
   std::vector<uint32_t> fByNameIndex;  // their document positions: binary search without touching nodes
-  std::vector<TMyNode*> fChildren;   // per node its children, grouped by name id
+  std::vector<TMyNode*> fChildren;     // per node its children, grouped by name id
   std::vector<TMyAttrib> fAttribs;
   mutable std::shared_ptr<const TElementPaths> fPaths;
 

@@ -1,10 +1,10 @@
 // Building a node tree from a file, a reply or bytes with libxml2's SAX interface, with its bounds.
 #include "xml/my_parser.h"
 
-#include <libxml/parser.h>
-#include <libxml/parserInternals.h>
 #include <libxml/SAX2.h>
 #include <libxml/entities.h>
+#include <libxml/parser.h>
+#include <libxml/parserInternals.h>
 #include <libxml/xmlerror.h>
 #include <libxml/xmlversion.h>
 
@@ -58,11 +58,13 @@ class TTagScanner {
           if (c == '>') fState = kText;
           break;
         case kTag:
-          if (c == '>') fState = kText;
+          if (c == '>')
+            fState = kText;
           else if (c == '"' || c == '\'') {
             fQuote = c;
             fState = kQuoted;
-          } else if (c == '=' && ++fAttributes > kMaxAttributesPerTag) fOk = false;
+          } else if (c == '=' && ++fAttributes > kMaxAttributesPerTag)
+            fOk = false;
           break;
         case kQuoted:
           if (c == fQuote) fState = kTag;
@@ -273,7 +275,8 @@ std::string MalformationReason(int code, const std::string& message) {
       return "документ слишком сложен: ссылки на сущности раскрываются в текст, многократно больший самого файла";
     case XML_ERR_UNSUPPORTED_ENCODING: return "кодировка документа не поддерживается";
     case XML_ERR_UNDECLARED_ENTITY: return "ссылка на необъявленную сущность";
-    case XML_ERR_ENTITYREF_SEMICOL_MISSING: return "ссылка на сущность без завершающей \";\" (неэкранированный символ &)";
+    case XML_ERR_ENTITYREF_SEMICOL_MISSING:
+      return "ссылка на сущность без завершающей \";\" (неэкранированный символ &)";
     case XML_ERR_NAME_REQUIRED: return "ожидалось имя (неэкранированный символ & или <)";
     case XML_ERR_LT_IN_ATTRIBUTE: return "символ < в значении атрибута";
     case XML_ERR_ATTRIBUTE_NOT_STARTED: return "значение атрибута не заключено в кавычки";
@@ -345,8 +348,7 @@ TMyTreePtr ParseSource(const TSource& read, TParseOutcome& out) {
   }
 
   // Whole means: the root's end tag was reached with nothing malformed before it.
-  const bool whole =
-      st.builder.RootClosed() && st.refusal.empty() && ctxt->wellFormed && !st.hasError && !sourceFailed;
+  const bool whole = st.builder.RootClosed() && st.refusal.empty() && ctxt->wellFormed && !st.hasError && !sourceFailed;
   if (!whole) {
     if (!st.refusal.empty()) {
       out.error = st.refusal;

@@ -33,7 +33,9 @@ class BatchRunTest : public ::testing::Test {
     return "[LivertoServer]\nName=127.0.0.1\nPort=" + std::to_string(port) + "\nApp=list4\nConnect=1\n";
   }
 
-  int Run() { return RunAs(std::string(ZAZORU_BINARY_DIR) + "/zazoru", "bpi '" + is.string() + "' '" + reports.string() + "'"); }
+  int Run() {
+    return RunAs(std::string(ZAZORU_BINARY_DIR) + "/zazoru", "bpi '" + is.string() + "' '" + reports.string() + "'");
+  }
 
   // The program started as `program` with the arguments (already quoted for the shell).
   int RunAs(const std::string& program, const std::string& arguments) {
@@ -65,12 +67,15 @@ class VerificationRunTest : public BatchRunTest {
   }
   static std::string Person(const std::string& snils, const std::string& periods) {
     return "<ЗЛ><НомерПП>1</НомерПП><ФИО><УТ2:Фамилия>Ветлугин</УТ2:Фамилия><УТ2:Имя>Степан</УТ2:Имя>"
-           "<УТ2:Отчество>Аркадьевич</УТ2:Отчество></ФИО><СНИЛС>" + snils + "</СНИЛС>" + periods + "</ЗЛ>";
+           "<УТ2:Отчество>Аркадьевич</УТ2:Отчество></ФИО><СНИЛС>" +
+           snils + "</СНИЛС>" + periods + "</ЗЛ>";
   }
   // One СтажевыйПериод from..to (yyyy-mm-dd) with one ЛьготныйСтаж.
   static std::string IsPeriod(const std::string& from, const std::string& to, const std::string& grounds) {
-    return "<СтажевыйПериод><ИС4:Период><УТ2:С>" + from + "</УТ2:С><УТ2:По>" + to + "</УТ2:По></ИС4:Период>"
-           "<ИС4:ЛьготныйСтаж>" + grounds + "</ИС4:ЛьготныйСтаж></СтажевыйПериод>";
+    return "<СтажевыйПериод><ИС4:Период><УТ2:С>" + from + "</УТ2:С><УТ2:По>" + to +
+           "</УТ2:По></ИС4:Период>"
+           "<ИС4:ЛьготныйСтаж>" +
+           grounds + "</ИС4:ЛьготныйСтаж></СтажевыйПериод>";
   }
 
   // The Perechen of the fourth quarter of `year`, one subdivision, served by the stand-in server.
@@ -78,9 +83,11 @@ class VerificationRunTest : public BatchRunTest {
     test::WriteFile(lists / "perechen.xml",
                     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Перечень ОтчетныйГод=\"" + std::to_string(year) +
                         "\" ОтчетныйПериод=\"12\" НакопитИтогом=\"0\" Тип=\"ИСХОДНЫЙ\">\n<Предприятие "
-                        "Наименование=\"Опытный завод\" РегНомер=\"" + regNum + "\">\n<Подразделение Номер=\"1\" "
-                        "Наименование=\"Цех\">\n<ПоименныйСписок>\n" + workers +
-                        "</ПоименныйСписок>\n</Подразделение>\n</Предприятие>\n</Перечень>\n");
+                        "Наименование=\"Опытный завод\" РегНомер=\"" +
+                        regNum +
+                        "\">\n<Подразделение Номер=\"1\" "
+                        "Наименование=\"Цех\">\n<ПоименныйСписок>\n" +
+                        workers + "</ПоименныйСписок>\n</Подразделение>\n</Предприятие>\n</Перечень>\n");
   }
   static std::string ListWorker(const std::string& snils, const std::string& periods) {
     return "<Работник СтраховойНомер=\"" + snils + "\" Фамилия=\"Ветлугин\" Имя=\"Степан\" Отчество=\"Аркадьевич\">" +
@@ -108,8 +115,9 @@ TEST_F(BatchRunTest, EmptyDirectoryEndsWith10AndTheShortProtocol) {
   EXPECT_EQ(Run(), 10);
   std::string protocol = Protocol();
   EXPECT_NE(protocol.find("Код завершения программы: 10</div>"), std::string::npos);
-  EXPECT_NE(protocol.find("<div style =\"color:blue\"><h3>Не было найдено файлов индивидуальных сведений в формате .xml"),
-            std::string::npos);
+  EXPECT_NE(
+      protocol.find("<div style =\"color:blue\"><h3>Не было найдено файлов индивидуальных сведений в формате .xml"),
+      std::string::npos);
   EXPECT_EQ(Run(), 10);  // the same again: nothing of the first run is left over
 }
 
@@ -138,8 +146,9 @@ TEST_F(BatchRunTest, ServerDownEndsWith21WithTheServerMessage) {
   EXPECT_EQ(Run(), 21);
   std::string protocol = Protocol();
   EXPECT_NE(protocol.find("Код завершения программы: 21</div>"), std::string::npos);
-  EXPECT_NE(protocol.find("Возникла ошибка при подключении к БД ПК &quot;Ливерто&quot;. Проверьте настройки подключения."),
-            std::string::npos);
+  EXPECT_NE(
+      protocol.find("Возникла ошибка при подключении к БД ПК &quot;Ливерто&quot;. Проверьте настройки подключения."),
+      std::string::npos);
 }
 
 TEST_F(BatchRunTest, ExampleEmployerIsReconciledAgainstTheServersPerechen) {
@@ -233,18 +242,20 @@ TEST_F(BatchRunTest, DamagedReferenceListEndsWith29NamingItsLine) {
 }
 
 TEST_F(VerificationRunTest, PiecesOfCrossingPeriodsKeepTheirSeniorityBasis) {
-  const std::string grounds = "<ИС4:ВЛ><ИС4:Основание>27-ГД</ИС4:Основание><ИС4:ДоляСтавки>0.5</ИС4:ДоляСтавки></ИС4:ВЛ>"
-                              "<ИС4:ИС><ИС4:Основание>СЕЗОН</ИС4:Основание></ИС4:ИС>";
-  WriteStazh2023(Person("112-233-445 95", IsPeriod("2023-10-01", "2023-11-30", grounds) +
-                                              IsPeriod("2023-11-01", "2023-12-31", grounds)));
+  const std::string grounds =
+      "<ИС4:ВЛ><ИС4:Основание>27-ГД</ИС4:Основание><ИС4:ДоляСтавки>0.5</ИС4:ДоляСтавки></ИС4:ВЛ>"
+      "<ИС4:ИС><ИС4:Основание>СЕЗОН</ИС4:Основание></ИС4:ИС>";
+  WriteStazh2023(Person("112-233-445 95",
+                        IsPeriod("2023-10-01", "2023-11-30", grounds) + IsPeriod("2023-11-01", "2023-12-31", grounds)));
   auto period = [](const char* from, const char* to, const char* rate) {
-    return ListPeriod(from, to, std::string("<ОснованиеЛьготы>27-ГД</ОснованиеЛьготы><Ставка>") + rate +
-                                    "</Ставка><ОснованиеИсчисленияСтажа>СЕЗОН</ОснованиеИсчисленияСтажа>");
+    return ListPeriod(from, to,
+                      std::string("<ОснованиеЛьготы>27-ГД</ОснованиеЛьготы><Ставка>") + rate +
+                          "</Ставка><ОснованиеИсчисленияСтажа>СЕЗОН</ОснованиеИсчисленияСтажа>");
   };
-  WritePerechen(kRegNum, 2023,
-                ListWorker("112-233-445 95", period("01.10.2023", "31.10.2023", "0.5") +
-                                                 period("01.11.2023", "30.11.2023", "1") +
-                                                 period("01.12.2023", "31.12.2023", "0.5")));
+  WritePerechen(
+      kRegNum, 2023,
+      ListWorker("112-233-445 95", period("01.10.2023", "31.10.2023", "0.5") + period("01.11.2023", "30.11.2023", "1") +
+                                       period("01.12.2023", "31.12.2023", "0.5")));
   EXPECT_EQ(RunWithServer(), 30) << Output();
   std::string protocol = Protocol();
   EXPECT_NE(protocol.find("Периоды стажа пересекаются"), std::string::npos);  // the crossing itself is still an error
@@ -253,13 +264,15 @@ TEST_F(VerificationRunTest, PiecesOfCrossingPeriodsKeepTheirSeniorityBasis) {
 }
 
 TEST_F(VerificationRunTest, PiecesOfCrossingPeriodsShareTheir27PDRKHours) {
-  const std::string grounds = "<ИС4:ВЛ><ИС4:Основание>27-ПДРК</ИС4:Основание><ИС4:ДоляСтавки>0.5</ИС4:ДоляСтавки>"
-                              "<ВС2:ВыработкаВчасах><ВС2:Часы>60</ВС2:Часы></ВС2:ВыработкаВчасах></ИС4:ВЛ>";
-  WriteStazh2023(Person("112-233-445 95", IsPeriod("2023-10-01", "2023-11-30", grounds) +
-                                              IsPeriod("2023-11-01", "2023-12-31", grounds)));
+  const std::string grounds =
+      "<ИС4:ВЛ><ИС4:Основание>27-ПДРК</ИС4:Основание><ИС4:ДоляСтавки>0.5</ИС4:ДоляСтавки>"
+      "<ВС2:ВыработкаВчасах><ВС2:Часы>60</ВС2:Часы></ВС2:ВыработкаВчасах></ИС4:ВЛ>";
+  WriteStazh2023(Person("112-233-445 95",
+                        IsPeriod("2023-10-01", "2023-11-30", grounds) + IsPeriod("2023-11-01", "2023-12-31", grounds)));
   auto period = [](const char* from, const char* to, const char* rate, const char* hours) {
-    return ListPeriod(from, to, std::string("<ОснованиеЛьготы>27-ПДРК</ОснованиеЛьготы><Ставка>") + rate +
-                                    "</Ставка><Часы>" + hours + "</Часы>");
+    return ListPeriod(from, to,
+                      std::string("<ОснованиеЛьготы>27-ПДРК</ОснованиеЛьготы><Ставка>") + rate + "</Ставка><Часы>" +
+                          hours + "</Часы>");
   };
   auto perechen = [&](const char* lastHours) {
     WritePerechen(kRegNum, 2023,
@@ -283,17 +296,19 @@ TEST_F(VerificationRunTest, PiecesOfCrossingPeriodsShareTheir27PDRKHours) {
 }
 
 TEST_F(VerificationRunTest, WorkedTimeOfZeroWrittenAs00IsNoWorkedTime) {
-  const std::string grounds = "<ИС4:ОУТ><ИС4:Код>27-2</ИС4:Код><ИС4:ПозицияСписка>23200000-13786</ИС4:ПозицияСписка>"
-                              "</ИС4:ОУТ>";
+  const std::string grounds =
+      "<ИС4:ОУТ><ИС4:Код>27-2</ИС4:Код><ИС4:ПозицияСписка>23200000-13786</ИС4:ПозицияСписка>"
+      "</ИС4:ОУТ>";
   WriteStazh2023(Person("112-233-445 95", IsPeriod("2023-10-01", "2023-12-31", grounds)));
-  const std::string kind = "<ОснованиеЛьготы>27-2</ОснованиеЛьготы><ПозицияСписка>23200000-13786</ПозицияСписка>"
-                           "<Ставка>1</Ставка>";
-  WritePerechen(kRegNum, 2023,
-                ListWorker("112-233-445 95",
-                           ListPeriod("01.10.2023", "31.10.2023",
-                                      kind + "<ФактическиОтработано><Месяцев>00</Месяцев><Дней>00</Дней>"
-                                             "</ФактическиОтработано>") +
-                               ListPeriod("01.11.2023", "31.12.2023", kind)));
+  const std::string kind =
+      "<ОснованиеЛьготы>27-2</ОснованиеЛьготы><ПозицияСписка>23200000-13786</ПозицияСписка>"
+      "<Ставка>1</Ставка>";
+  WritePerechen(
+      kRegNum, 2023,
+      ListWorker("112-233-445 95", ListPeriod("01.10.2023", "31.10.2023",
+                                              kind + "<ФактическиОтработано><Месяцев>00</Месяцев><Дней>00</Дней>"
+                                                     "</ФактическиОтработано>") +
+                                       ListPeriod("01.11.2023", "31.12.2023", kind)));
   RunWithServer();
   std::string protocol = Protocol();
   EXPECT_EQ(protocol.find("Периоды работы, указанные в ИС, но отсутствующие"), std::string::npos);
@@ -308,16 +323,18 @@ TEST_F(VerificationRunTest, ClassesOfPaymentsWithoutRowCodeAreAllCompared) {
   const std::string regNum = "087-001-000001";
   std::string file = test::ReadFile(test::TestDataPath("is/szv_isx_2017_af.xml"));
   size_t from = file.find("<СтажевыйПериод>"), to = file.find("</СЗВ-ИСХ>");
-  WritePerechen(regNum, 2017,
-                "<Работник СтраховойНомер=\"150-160-170 80\" Фамилия=\"Соколов\" Имя=\"Пётр\">" +
-                    ListPeriod("01.01.2017", "31.12.2017",
-                               "<ОснованиеЛьготы>27-1</ОснованиеЛьготы><ПозицияСписка>1010100А-11443</ПозицияСписка>"
-                               "<Ставка>1</Ставка><ДополнительныйТариф>ДТ</ДополнительныйТариф><КлассУТ>3.1</КлассУТ>") +
-                    "</Работник>\n");
+  WritePerechen(
+      regNum, 2017,
+      "<Работник СтраховойНомер=\"150-160-170 80\" Фамилия=\"Соколов\" Имя=\"Пётр\">" +
+          ListPeriod("01.01.2017", "31.12.2017",
+                     "<ОснованиеЛьготы>27-1</ОснованиеЛьготы><ПозицияСписка>1010100А-11443</ПозицияСписка>"
+                     "<Ставка>1</Ставка><ДополнительныйТариф>ДТ</ДополнительныйТариф><КлассУТ>3.1</КлассУТ>") +
+          "</Работник>\n");
   for (const auto& [first, second] : {std::pair{"3.1", "3.2"}, std::pair{"3.2", "3.1"}}) {
     SCOPED_TRACE(std::string(first) + " then " + second);
     auto payment = [](const char* month, const char* wc) {
-      return std::string("<Период><Месяц>") + month + "</Месяц><КодСОУТ>" + wc + "</КодСОУТ>"
+      return std::string("<Период><Месяц>") + month + "</Месяц><КодСОУТ>" + wc +
+             "</КодСОУТ>"
              "<ИС:ДопТарифП1>100</ИС:ДопТарифП1></Период>";
     };
     test::WriteFile(is / (regNum + "_isx.xml"),

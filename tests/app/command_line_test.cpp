@@ -93,15 +93,24 @@ TEST(CommandLineTest, NumberSearchInOneName) {
   EXPECT_EQ(RegNumInFileName("short.xml"), "");
   EXPECT_EQ(RegNumInFileName("--------------------"), "");
   // Names in an 8-bit code page: a byte that starts no valid UTF-8 sequence is one character.
-  EXPECT_EQ(RegNumInFileName("\xDE" "123-456-789012.xml"), "123-456-789012");  // "Ю" in windows-1251
-  EXPECT_EQ(RegNumInFileName("\xFF" "123-456-789012.xml"), "123-456-789012");
+  EXPECT_EQ(RegNumInFileName("\xDE"
+                             "123-456-789012.xml"),
+            "123-456-789012");  // "Ю" in windows-1251
+  EXPECT_EQ(RegNumInFileName("\xFF"
+                             "123-456-789012.xml"),
+            "123-456-789012");
   EXPECT_EQ(RegNumInFileName("\xD4\xC7\xC6_123-456-789012_\xD1\xC7\xC2.xml"), "123-456-789012");
-  EXPECT_EQ(RegNumInFileName("\xE0" "12-345-678901.xml"), "");  // still two digits before the hyphen
+  EXPECT_EQ(RegNumInFileName("\xE0"
+                             "12-345-678901.xml"),
+            "");  // still two digits before the hyphen
 }
 
 TEST(CommandLineTest, NumbersInNamesThatAreNotUtf8) {
   test::TempDir dir;
-  test::WriteFile(dir / "\xDE" "123-456-789012.xml", "");
+  test::WriteFile(dir /
+                      "\xDE"
+                      "123-456-789012.xml",
+                  "");
   TCommandLine line = ParseCommandLine({"zazoru", "bpi", dir.path().string()});
   EXPECT_EQ(line.RegNum.value_or(""), "123-456-789012");
 }

@@ -37,7 +37,7 @@ TEST_F(ConfigurationTest, MalformedValuesReadAsDefaultsAndCommandLineDirectories
                   "[CrossListServer]\r\nDateLastUpdate=31.02.2023\r\n[Directories]\r\nIS=/from/ini\r\nReport=/r\r\n");
   s.FDirPD = "/from/command/line";
   ReadConfiguration(s, dir.path());
-  EXPECT_TRUE(s.FDebug);           // any non-zero integer is on
+  EXPECT_TRUE(s.FDebug);            // any non-zero integer is on
   EXPECT_TRUE(s.FCompareWithList);  // not a number: the default
   EXPECT_FALSE(s.FCompareWithListStaff);
   EXPECT_EQ(s.FYear, CurrentYear());
@@ -147,7 +147,7 @@ TEST_F(ConfigurationTest, QuotedValuesLoseOnePairOfQuotes) {
   EXPECT_EQ(s.FULMachine, "my host");
   EXPECT_EQ(s.FULPort, "8080");
   EXPECT_EQ(s.FULAppName, "\"list4\"");  // one pair only
-  EXPECT_EQ(s.FULLogin, "\"half");        // no pair: as written
+  EXPECT_EQ(s.FULLogin, "\"half");       // no pair: as written
   EXPECT_EQ(s.FULPass, "");
   EXPECT_TRUE(s.UseUL());  // numbers too
   EXPECT_EQ(s.FDirReport, " /reports ");

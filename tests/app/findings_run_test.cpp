@@ -9,9 +9,9 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
-#include "results/html.h"
 #include "base/strings.h"
 #include "base/utils.h"
+#include "results/html.h"
 #include "support/liverto_stub_process.h"
 #include "support/test_support.h"
 
@@ -73,8 +73,8 @@ class FindingsRunTest : public ::testing::Test {
 
   int RunBatch(const std::string& extra) {
     std::string command = "XDG_CONFIG_HOME='" + config.string() + "' '" + ZAZORU_BINARY_DIR + "/zazoru' bpi '" +
-                          is.string() + "' '" + reports.string() + "' " + extra + " > '" +
-                          (work / "out.txt").string() + "' 2>&1";
+                          is.string() + "' '" + reports.string() + "' " + extra + " > '" + (work / "out.txt").string() +
+                          "' 2>&1";
     int status = std::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
@@ -112,8 +112,8 @@ class FindingsRunTest : public ::testing::Test {
       for (size_t r = 0; r < p.Rows.size(); ++r) {
         EXPECT_EQ(f["rows"][r].size(), p.Rows[r].size()) << p.Id << " row " << r;
         if (f["rows"][r].size() == p.Rows[r].size())
-        for (size_t c = 0; c < p.Rows[r].size(); ++c)
-          EXPECT_EQ(f["rows"][r][c].get<std::string>(), HtmlToText(p.Rows[r][c])) << p.Id << " " << r << "," << c;
+          for (size_t c = 0; c < p.Rows[r].size(); ++c)
+            EXPECT_EQ(f["rows"][r][c].get<std::string>(), HtmlToText(p.Rows[r][c])) << p.Id << " " << r << "," << c;
       }
       rows[p.Id] += static_cast<int>(p.Rows.size());
       (f["kind"] == "error" ? errors : warnings) += static_cast<int>(p.Rows.size());
@@ -174,8 +174,8 @@ TEST_F(FindingsRunTest, AGeneratedEmployersFindingsCountWhatWasPlanted) {
   fs::remove_all(is);
   fs::copy(data / "is", is, fs::copy_options::recursive);
   test::TLivertoStubProcess stub(data / "lists");
-  test::WriteFile(config / "Zazoru" / "ZazoruConfig.ini", "[LivertoServer]\nName=127.0.0.1\nPort=" +
-                                                              std::to_string(stub.Port()) + "\nApp=list4\nConnect=1\n");
+  test::WriteFile(config / "Zazoru" / "ZazoruConfig.ini",
+                  "[LivertoServer]\nName=127.0.0.1\nPort=" + std::to_string(stub.Port()) + "\nApp=list4\nConnect=1\n");
   ASSERT_EQ(RunBatch("--findings"), 30);
   json f = Findings();
   EXPECT_EQ(f["regnum"], "055-001-000777");

@@ -151,7 +151,8 @@ TEST_F(IntakeTest, GroupsNestedFoldersArchivesAndNamesWithoutANumber) {
   EXPECT_EQ(lines[1].rfind(b + ",", 0), 0u);
   EXPECT_EQ(lines[2].rfind(a + ",", 0), 0u);
   // The territorial check alone leaves the code at 0, whatever it found.
-  EXPECT_NE(lines[1].find(",\"МУП \"\"Теплосеть Заречного района\"\"\",0,без замечаний,1,1,"), std::string::npos) << lines[1];
+  EXPECT_NE(lines[1].find(",\"МУП \"\"Теплосеть Заречного района\"\"\",0,без замечаний,1,1,"), std::string::npos)
+      << lines[1];
   EXPECT_NE(lines[3].find("не распределён: " + (is / "misc" / "readme.txt").string()), std::string::npos);
   EXPECT_NE(lines[4].find("сведения_12-345-678901.xml"), std::string::npos);
   std::string index = test::ReadFile(reports / "index.html");
@@ -170,14 +171,17 @@ TEST_F(IntakeTest, AFailingEmployerDoesNotStopTheOthers) {
   EXPECT_EQ(Intake("--jobs 2"), 29) << test::ReadFile(work / "intake.txt");
   auto rows = RowsWithoutSeconds(reports / "summary.csv");
   ASSERT_EQ(rows.size(), 4u);
-  EXPECT_NE(rows[numbers[0]].find(",0,без замечаний,1,1," + numbers[0] + "/ZAZORU-"), std::string::npos) << rows[numbers[0]];
-  EXPECT_NE(rows[numbers[3]].find(",0,без замечаний,1,1," + numbers[3] + "/ZAZORU-"), std::string::npos) << rows[numbers[3]];
+  EXPECT_NE(rows[numbers[0]].find(",0,без замечаний,1,1," + numbers[0] + "/ZAZORU-"), std::string::npos)
+      << rows[numbers[0]];
+  EXPECT_NE(rows[numbers[3]].find(",0,без замечаний,1,1," + numbers[3] + "/ZAZORU-"), std::string::npos)
+      << rows[numbers[3]];
   EXPECT_EQ(rows[numbers[1]], numbers[1] + ",,29,критическая ошибка: сверка не завершена,,,");
   EXPECT_EQ(rows[numbers[2]].find(numbers[2] + ",,29,"), 0u) << rows[numbers[2]];
   // The child's own message is kept for whoever looks into it.
   EXPECT_NE(test::ReadFile(reports / ".intake" / "output" / (numbers[1] + ".txt")).find("критическая ошибка"),
             std::string::npos);
-  EXPECT_NE(test::ReadFile(reports / "index.html").find("<tr class=\"failed\"><td class=\"k\">" + numbers[1]), std::string::npos);
+  EXPECT_NE(test::ReadFile(reports / "index.html").find("<tr class=\"failed\"><td class=\"k\">" + numbers[1]),
+            std::string::npos);
 }
 
 // The process whose standard output is `file`: a forked run's command line is its parent's.
@@ -220,7 +224,8 @@ TEST_F(IntakeTest, ACrashingRunDoesNotStopTheOthers) {
 
   auto rows = RowsWithoutSeconds(reports / "summary.csv");
   EXPECT_EQ(rows[crashing], crashing + ",,29,прервана сигналом 11,,,");
-  for (const auto& n : {a, b}) EXPECT_NE(rows[n].find(",0,без замечаний,1,1," + n + "/ZAZORU-"), std::string::npos) << rows[n];
+  for (const auto& n : {a, b})
+    EXPECT_NE(rows[n].find(",0,без замечаний,1,1," + n + "/ZAZORU-"), std::string::npos) << rows[n];
   EXPECT_NE(test::ReadFile(work / "intake.txt").find("Сверено 2 из 3 работодателей"), std::string::npos);
 }
 

@@ -7,7 +7,6 @@ namespace {
 
 using IntegrityTest = SurroundingsTest;
 
-
 // The example's IS file with a bare "&" in the second person's surname; `line` gets its line.
 std::string WithBareAmpersand(int& line) {
   std::string damaged = ExampleIs();
@@ -96,7 +95,8 @@ TEST_F(IntegrityTest, SameNamedEntriesOfFoldersAndArchivesAreAllRead) {
   EXPECT_EQ(run.Code, 30) << run.Output;
   const std::string protocol = Protocol(reports);
   // The protocol names each pack by its archive and entry.
-  for (const fs::path& kept : {is / "a.zip" / "x" / "same.xml", is / "a.zip" / "y" / "same.xml", is / "b.zip" / "same.xml"})
+  for (const fs::path& kept :
+       {is / "a.zip" / "x" / "same.xml", is / "a.zip" / "y" / "same.xml", is / "b.zip" / "same.xml"})
     EXPECT_TRUE(Has(protocol, "<td>" + kept.string() + "</td>")) << kept << protocol;
   EXPECT_TRUE(Has(protocol, "<b>Всего исходных: 3</b>")) << protocol;
   EXPECT_TRUE(Has(protocol, "Не удалось прочитать файл XML " + (is / "b.zip" / "x" / "same.xml").string()));
@@ -137,8 +137,9 @@ TEST_F(IntegrityTest, ConcurrentRunsWithOneConfigurationEachGiveTheirOwnProtocol
   for (int round = 0; round < 2; ++round) {
     std::vector<pid_t> pids;
     for (size_t i = 0; i < variants.size(); ++i)
-      pids.push_back(Start({"bpi", (work / ("is" + std::to_string(i))).string(), (work / ("reports" + std::to_string(i))).string()},
-                           work / ("out" + std::to_string(i) + ".txt")));
+      pids.push_back(Start(
+          {"bpi", (work / ("is" + std::to_string(i))).string(), (work / ("reports" + std::to_string(i))).string()},
+          work / ("out" + std::to_string(i) + ".txt")));
     for (size_t i = 0; i < variants.size(); ++i) {
       SCOPED_TRACE("run " + std::to_string(i));
       EXPECT_EQ(Wait(pids[i]), 30) << test::ReadFile(work / ("out" + std::to_string(i) + ".txt"));
@@ -157,7 +158,8 @@ std::vector<std::string> LogLinesWithoutTimes(const std::string& log) {
   std::vector<std::string> lines;
   std::istringstream in(log);
   for (std::string line; std::getline(in, line);)
-    if (!line.starts_with("    ")) lines.push_back(std::regex_replace(std::regex_replace(line, times, "#"), temp, "Temp/#"));
+    if (!line.starts_with("    "))
+      lines.push_back(std::regex_replace(std::regex_replace(line, times, "#"), temp, "Temp/#"));
   return lines;
 }
 
@@ -313,7 +315,8 @@ TEST_F(IntegrityTest, NamesAndNumbersFromOutsideCannotForgeLogLinesOrPaths) {
   // A number given after "/bpi" names the protocol file: only the number's form is taken.
   fs::remove_all(reports);
   fs::create_directories(reports);
-  for (const std::string& number : {std::string("../../x"), std::string("087-104-00321/"), std::string("087-104-0032156")}) {
+  for (const std::string& number :
+       {std::string("../../x"), std::string("087-104-00321/"), std::string("087-104-0032156")}) {
     SCOPED_TRACE(number);
     TRun hostile = Run({"/bpi", number});
     EXPECT_EQ(hostile.Code, 21) << hostile.Output;

@@ -62,9 +62,9 @@ TEST(NothingLostTest, TwoRunsIntoOneReportDirectoryDoNotMixTheirParts) {
   std::vector<pid_t> runs;
   for (const char* name : {"first", "second"}) {
     std::filesystem::path config = work / name;
-    test::WriteFile(config / "Zazoru" / "ZazoruConfig.ini",
-                    "[LivertoServer]\nName=127.0.0.1\nPort=" + std::to_string(stub.Port()) +
-                        "\nConnect=1\n[Options]\nDebug=1\n");
+    test::WriteFile(
+        config / "Zazoru" / "ZazoruConfig.ini",
+        "[LivertoServer]\nName=127.0.0.1\nPort=" + std::to_string(stub.Port()) + "\nConnect=1\n[Options]\nDebug=1\n");
     std::filesystem::create_directories(work / "reports");
     pid_t pid = fork();
     ASSERT_GE(pid, 0);
@@ -88,15 +88,16 @@ TEST(NothingLostTest, TwoRunsIntoOneReportDirectoryDoNotMixTheirParts) {
     EXPECT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 30);
   }
-  std::string protocol =
-      Cp1251ToUtf8(test::ReadFile(work / "reports" / "ZAZORU-2023-4-REGNO-087-104-003215.html"));
+  std::string protocol = Cp1251ToUtf8(test::ReadFile(work / "reports" / "ZAZORU-2023-4-REGNO-087-104-003215.html"));
   EXPECT_NE(protocol.find("<b>Всего исходных: 1</b>"), std::string::npos);
   size_t headings = 0;
-  for (size_t p = protocol.find("Отчетный период:"); p != std::string::npos; p = protocol.find("Отчетный период:", p + 1))
+  for (size_t p = protocol.find("Отчетный период:"); p != std::string::npos;
+       p = protocol.find("Отчетный период:", p + 1))
     ++headings;
   EXPECT_EQ(headings, 1u);
   std::string secondLog;
-  for (const auto& f : ListFilesByExtension(work / "second" / "Zazoru" / "logs", ".log")) secondLog += test::ReadFile(f);
+  for (const auto& f : ListFilesByExtension(work / "second" / "Zazoru" / "logs", ".log"))
+    secondLog += test::ReadFile(f);
   EXPECT_NE(secondLog.find("занят другой сверкой, ожидаем её завершения"), std::string::npos);
 }
 

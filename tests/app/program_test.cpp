@@ -3,9 +3,9 @@
 
 #include <cstdlib>
 
-#include "base/logger.h"
 #include "app/program.h"
 #include "app/work_manager.h"
+#include "base/logger.h"
 #include "base/utils.h"
 #include "support/process_state.h"
 #include "support/test_support.h"
@@ -18,12 +18,8 @@ class ProgramTest : public test::FreshProcessTest {
  protected:
   test::TempDir home;
   std::filesystem::path dataDir = home.path() / "Zazoru";
-  void SetUp() override {
-    setenv("XDG_CONFIG_HOME", home.path().c_str(), 1);
-  }
-  void TearDown() override {
-    unsetenv("XDG_CONFIG_HOME");
-  }
+  void SetUp() override { setenv("XDG_CONFIG_HOME", home.path().c_str(), 1); }
+  void TearDown() override { unsetenv("XDG_CONFIG_HOME"); }
   void WriteConfig(const std::string& text) { test::WriteFile(dataDir / "ZazoruConfig.ini", text); }
   std::string LogText() {
     std::string all;
@@ -42,23 +38,22 @@ TEST_F(ProgramTest, DirectoryWithoutRegistrationNumberIsRefusedWith21) {
   EXPECT_NE(log.find("[ОШИБКА] "), std::string::npos);
   EXPECT_NE(log.find(" Не найден рег. номер\r\n"), std::string::npos);
   EXPECT_NE(log.find("***возникли ошибки в параметрах сверки"), std::string::npos);
-  EXPECT_NE(log.find("Перед началом сверки укажите корректный регистрационный номер предприятия!"),
-            std::string::npos);
+  EXPECT_NE(log.find("Перед началом сверки укажите корректный регистрационный номер предприятия!"), std::string::npos);
   EXPECT_NE(log.find("[ИНФО] "), std::string::npos);
   EXPECT_NE(log.find("---установленая дата 0"), std::string::npos);
 }
 
 TEST_F(ProgramTest, BatchRefusalListsEveryMessageOfTheMode) {
-  WriteConfig("[Options]\nAccumulate=1\nStaff=0\nNameList=0\n[LivertoServer]\nGetLastList=1\n"
-              "[Directories]\nReport=/nonexistent/reports\n");
+  WriteConfig(
+      "[Options]\nAccumulate=1\nStaff=0\nNameList=0\n[LivertoServer]\nGetLastList=1\n"
+      "[Directories]\nReport=/nonexistent/reports\n");
   EXPECT_EQ(RunProgram({"zazoru", "/bpi", "123-456-789012"}), 21);
   std::string log = LogText();  // errors are written even with Debug off
   EXPECT_EQ(log.find("[ИНФО]"), std::string::npos);
-  for (const char* message :
-       {"Проверьте путь, где будет сохраняться протокол сверки! Такого каталога не существует!",
-        "Выберите хотя бы одну из опций сверки", "в конфигурационном файле параметр WithList=1",
-        "В режиме БПИ опция \"Накопительным итогом\" не может быть использована!",
-        "В режиме БПИ опция \"Брать последний актуальный Перечень\" не может быть использована!"})
+  for (const char* message : {"Проверьте путь, где будет сохраняться протокол сверки! Такого каталога не существует!",
+                              "Выберите хотя бы одну из опций сверки", "в конфигурационном файле параметр WithList=1",
+                              "В режиме БПИ опция \"Накопительным итогом\" не может быть использована!",
+                              "В режиме БПИ опция \"Брать последний актуальный Перечень\" не может быть использована!"})
     EXPECT_NE(log.find(message), std::string::npos) << message;
   EXPECT_EQ(log.find("корректный регистрационный номер"), std::string::npos);
 }

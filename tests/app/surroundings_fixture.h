@@ -19,14 +19,14 @@
 #include <sstream>
 #include <thread>
 
-#include "base/exit_code.h"
 #include "app/work_manager.h"
+#include "base/exit_code.h"
+#include "base/strings.h"
+#include "base/utils.h"
 #include "list/the_list.h"
 #include "search/list_acquisition.h"
 #include "search/searcher.h"
 #include "settings/classifiers.h"
-#include "base/strings.h"
-#include "base/utils.h"
 #include "support/liverto_stub_process.h"
 #include "support/process_state.h"
 #include "support/test_support.h"
@@ -181,8 +181,10 @@ class SurroundingsTest : public test::FreshProcessTest {
     }
     run.Code = RunExitCode();
     test::ResetProcessState();  // closes the log
-    if (oldXdg) setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
-    else unsetenv("XDG_CONFIG_HOME");
+    if (oldXdg)
+      setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
+    else
+      unsetenv("XDG_CONFIG_HOME");
     run.Log = Logs();
     return run;
   }

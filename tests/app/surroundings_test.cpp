@@ -14,7 +14,8 @@ namespace {
 TEST_F(SurroundingsTest, ReportDirectoryMissingOrNotWritable) {
   test::WriteFile(is / kIsName, ExampleIs());
   ConfigureOffline();
-  const std::string kNoDirectory = "Проверьте путь, где будет сохраняться протокол сверки! Такого каталога не существует!";
+  const std::string kNoDirectory =
+      "Проверьте путь, где будет сохраняться протокол сверки! Такого каталога не существует!";
 
   TRun missing = Run({"bpi", is.string(), (work / "absent").string()});
   EXPECT_EQ(missing.Code, 21);
@@ -197,8 +198,8 @@ TEST_F(SurroundingsTest, HostileArchivesInTheIsDirectory) {
   EXPECT_TRUE(Has(run.Log, "-escape.zip/" + kIsName)) << run.Log;
   // Every refused archive is named with its reason, in the log and in the protocol.
   const std::string protocol = Protocol(reports);
-  const std::string declared = "Архив " + (is / "bomb.zip").string() +
-                               " не распакован: распакованный размер архивов превышает 2147483648 байт";
+  const std::string declared =
+      "Архив " + (is / "bomb.zip").string() + " не распакован: распакованный размер архивов превышает 2147483648 байт";
   EXPECT_TRUE(Has(run.Log, "---" + declared)) << run.Log;
   EXPECT_TRUE(Has(protocol, declared)) << protocol;
   for (const char* name : {"cut.zip", "corrupt.zip"}) {

@@ -1,9 +1,9 @@
 // Additional IS data of a period: flags, details, merging.
 #include <gtest/gtest.h>
 
+#include "base/dates.h"
 #include "classifier_fixture.h"
 #include "isdata/work_period.h"
-#include "base/dates.h"
 
 namespace zz {
 namespace {

@@ -67,10 +67,11 @@ TEST_F(RecognitionTest, FormKindOfTheContributionFilesComesFromВидФормы)
 
 TEST_F(RecognitionTest, CorrectionsAndTheirCorrectedPeriods) {
   // Before 2017: КорректируемыйОтчетныйПериод.
-  std::string corrected = Changed("szv61_2013_cp1251.xml",
-                                  {{"<ТипСведений>ИСХОДНАЯ", "<ТипСведений>КОРРЕКТИРУЮЩАЯ"},
-                                   {"<КодКатегории>", "<КорректируемыйОтчетныйПериод><Квартал>1</Квартал><Год>2012</"
-                                                      "Год></КорректируемыйОтчетныйПериод><КодКатегории>"}});
+  std::string corrected =
+      Changed("szv61_2013_cp1251.xml", {{"<ТипСведений>ИСХОДНАЯ", "<ТипСведений>КОРРЕКТИРУЮЩАЯ"},
+                                        {"<КодКатегории>",
+                                         "<КорректируемыйОтчетныйПериод><Квартал>1</Квартал><Год>2012</"
+                                         "Год></КорректируемыйОтчетныйПериод><КодКатегории>"}});
   std::optional<TBaseData> data = Recognise(Xml(corrected));
   ASSERT_TRUE(data);
   EXPECT_TRUE(data->Correction());
@@ -108,7 +109,8 @@ TEST_F(RecognitionTest, RejectionsThatLogAnError) {
       {Changed("szv_stag_2018_is4.xml", {{"<Тип>0</Тип>", "<Тип>2</Тип>"}}), "Тип формы документа не поддерживается"},
       {Changed("szv_korr_2018_is5.xml", {{"<Тип>0</Тип>", "<Тип>1</Тип>"}}), "Тип формы документа не поддерживается"},
       {Changed("szv61_2013_cp1251.xml", {{"ТипДокумента>", "ВидДокумента>"}}), "Не указан тип документа"},
-      {Changed("szv61_2013_cp1251.xml", {{"<ТипДокумента>СВЕДЕНИЯ", "<ТипДокумента>ДАННЫЕ"}}), "Не указан тип документа"},
+      {Changed("szv61_2013_cp1251.xml", {{"<ТипДокумента>СВЕДЕНИЯ", "<ТипДокумента>ДАННЫЕ"}}),
+       "Не указан тип документа"},
   };
   for (const TCase& c : cases) {
     errors.clear();
@@ -126,7 +128,8 @@ TEST_F(RecognitionTest, GenerationByTheFirstDeclaredNamespace) {
   std::string is2 = Changed("szv_korr_2018_is5.xml", {{"ИС5", "ИС2"}, {"АФ5", "АФ4"}});
   EXPECT_EQ(Recognise(Xml(is2))->UtMode(), umfNew);
   // СЗВ-СТАЖ wins over СЗВ-КОРР in the same file.
-  std::string both = Changed("szv_stag_2018_is4.xml", {{"</СЗВ-СТАЖ>", "</СЗВ-СТАЖ><СЗВ-КОРР><Тип>0</Тип></СЗВ-КОРР>"}});
+  std::string both =
+      Changed("szv_stag_2018_is4.xml", {{"</СЗВ-СТАЖ>", "</СЗВ-СТАЖ><СЗВ-КОРР><Тип>0</Тип></СЗВ-КОРР>"}});
   EXPECT_EQ(Recognise(Xml(both))->PDType(), pdtSZVStag);
 }
 

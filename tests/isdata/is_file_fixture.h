@@ -9,12 +9,12 @@
 #include <vector>
 
 #include "base/logger.h"
+#include "base/strings.h"
+#include "base/utils.h"
 #include "isdata/base_data.h"
 #include "pack/lgot_codes.h"
 #include "pack/pack.h"
 #include "settings/classifiers.h"
-#include "base/strings.h"
-#include "base/utils.h"
 #include "support/process_state.h"
 #include "support/test_support.h"
 #include "xml/my_parser.h"

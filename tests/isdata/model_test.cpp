@@ -1,11 +1,11 @@
 // The model: codes, periods, persons and positions.
 #include <gtest/gtest.h>
 
+#include "base/dates.h"
 #include "classifier_fixture.h"
 #include "isdata/data_arena.h"
 #include "isdata/position.h"
 #include "isdata/worker.h"
-#include "base/dates.h"
 #include "xml/my_node.h"
 
 namespace zz {
@@ -177,7 +177,7 @@ TEST_F(PeriodTest, TerritorialConditionComparesOnlySelo) {
     bool match;
   };
   const Row rows[] = {
-      {"МКС", "РКС", true}, {"", "", true},        {"МКС", "", true},   {"СЕЛО", "СЕЛО", true},
+      {"МКС", "РКС", true}, {"", "", true},         {"МКС", "", true},  {"СЕЛО", "СЕЛО", true},
       {"СЕЛО", "", true},   {"СЕЛО", "МКС", false}, {"", "СЕЛО", true}, {"РКС", "СЕЛО", false},
   };
   for (const Row& row : rows) {
@@ -290,8 +290,7 @@ TEST(PositionTest, SetWorkingDays) {
   // Valid from before the quarter, open end: the quarter's length.
   EXPECT_DOUBLE_EQ(pos.setWorkingDays(q1, q2, MakeDate(2020, 5, 1), std::nullopt, 3, 2023, "X", "", 0, 0), 270);
   // A later end is not cut at the quarter's end.
-  EXPECT_DOUBLE_EQ(pos.setWorkingDays(q1, q2, MakeDate(2023, 3, 1), MakeDate(2023, 4, 10), 1, 2023, "X", "", 0, 0),
-                   41);
+  EXPECT_DOUBLE_EQ(pos.setWorkingDays(q1, q2, MakeDate(2023, 3, 1), MakeDate(2023, 4, 10), 1, 2023, "X", "", 0, 0), 41);
 }
 
 TEST(PositionTest, PositionText) {

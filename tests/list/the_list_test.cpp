@@ -70,10 +70,8 @@ TEST_F(ListReaderTest, QuarterBoundsPlainCumulativeAndHalfYearsOf2010) {
     bool accumulate;
     TDate begin, end;
   } cases[] = {
-      {"2023", 4, false, D(1, 10, 2023), D(31, 12, 2023)},
-      {"2023", 4, true, D(1, 1, 2023), D(31, 12, 2023)},
-      {"2023", 2, false, D(1, 4, 2023), D(30, 6, 2023)},
-      {"2024", 1, false, D(1, 1, 2024), D(31, 3, 2024)},
+      {"2023", 4, false, D(1, 10, 2023), D(31, 12, 2023)}, {"2023", 4, true, D(1, 1, 2023), D(31, 12, 2023)},
+      {"2023", 2, false, D(1, 4, 2023), D(30, 6, 2023)},   {"2024", 1, false, D(1, 1, 2024), D(31, 3, 2024)},
       {"2010", 4, false, D(1, 7, 2010), D(31, 12, 2010)},  // second half-year
       {"2010", 2, false, D(1, 1, 2010), D(30, 6, 2010)},   // first half-year
   };
@@ -94,7 +92,8 @@ TEST_F(ListReaderTest, QuarterBoundsPlainCumulativeAndHalfYearsOf2010) {
 }
 
 TEST_F(ListReaderTest, PeriodOutsideTheFourQuartersReadsNothing) {
-  const std::string xml = Perechen("2023", "12", "<Подразделение Номер=\"1\">" + OpenPosition("П-1", "27-1", "1") + "</Подразделение>");
+  const std::string xml =
+      Perechen("2023", "12", "<Подразделение Номер=\"1\">" + OpenPosition("П-1", "27-1", "1") + "</Подразделение>");
   for (int period : {0, 5, -1}) {
     TTheList& list = Read(xml, 2023, period);
     EXPECT_TRUE(list.fPositions.empty());
@@ -297,8 +296,9 @@ TEST_F(ListReaderTest, MissingRequiredDataEndsTheReadingWithAFailure) {
   EXPECT_THROW(Read(noStart, 2023, 4), std::runtime_error);
 
   TTheList second;
-  TMyTreePtr tree = TMyParser().parseBytes(Perechen(
-      "2023", "12", "<Подразделение><ПоименныйСписок><Работник Фамилия=\"Без номера\"/></ПоименныйСписок></Подразделение>"));
+  TMyTreePtr tree = TMyParser().parseBytes(
+      Perechen("2023", "12",
+               "<Подразделение><ПоименныйСписок><Работник Фамилия=\"Без номера\"/></ПоименныйСписок></Подразделение>"));
   second.fYear = 2023;
   second.fPeriod = 4;
   EXPECT_THROW(second.readStaff(2023, 4, tree.get()), std::runtime_error);
@@ -319,7 +319,8 @@ TEST_F(ListReaderTest, ShortOrOddInsuranceNumbersDoNotBreakTheReading) {
   const std::string body =
       "<Подразделение Номер=\"1\"><ПоименныйСписок>"
       "<Работник СтраховойНомер=\"123\"><ПериодРаботы ДатаНач=\"01.01.2023\" ДатаКон=\"31.03.2023\"/></Работник>"
-      "<Работник СтраховойНомер=\"ЯЯЯ-ЯЯЯ-ЯЯЯ-ЯЯ\"><ПериодРаботы ДатаНач=\"01.01.2023\" ДатаКон=\"31.03.2023\"/></Работник>"
+      "<Работник СтраховойНомер=\"ЯЯЯ-ЯЯЯ-ЯЯЯ-ЯЯ\"><ПериодРаботы ДатаНач=\"01.01.2023\" "
+      "ДатаКон=\"31.03.2023\"/></Работник>"
       "</ПоименныйСписок></Подразделение>";
   TTheList& list = Read(Perechen("2023", "3", body), 2023, 1);
   ASSERT_EQ(list.fWorkers.size(), 2u);

@@ -76,12 +76,15 @@ TEST_F(PackTest, HeaderProblemsReportTheFirstOneOnly) {
   EXPECT_THAT(messages(Changed(stag, {{"<АФ4:GUID>6f1c2a30-5b7e-4c21-9d0a-0a1b2c3d4e5f<", "<АФ4:GUID><"},
                                       {"Страхователь>", "Организация>"}})),
               ElementsAre("GUID документа не указан"));
-  EXPECT_THAT(messages(Changed(stag, {{"Страхователь>", "Организация>"}})), ElementsAre("Отсутствует тег <Страхователь>"));
-  EXPECT_THAT(messages(Changed(stag, {{"АФ4:ДатаВремя", "АФ4:Время"}})), ElementsAre("Отсутствует тег <АФ4:ДатаВремя>"));
+  EXPECT_THAT(messages(Changed(stag, {{"Страхователь>", "Организация>"}})),
+              ElementsAre("Отсутствует тег <Страхователь>"));
+  EXPECT_THAT(messages(Changed(stag, {{"АФ4:ДатаВремя", "АФ4:Время"}})),
+              ElementsAre("Отсутствует тег <АФ4:ДатаВремя>"));
   EXPECT_THAT(messages(Changed(szv61, {{"<ДатаСоставления>14.10.2013<", "<ДатаСоставления><"}})),
               ElementsAre("Значение тега <ДатаСоставления> не указано"));
-  EXPECT_THAT(messages(Changed(szv61, {{"<Основной>00012</Основной>", ""}, {"<ПоПодразделению>03<", "<ПоПодразделению><"}})),
-              ElementsAre("Номер пачки не указан"));
+  EXPECT_THAT(
+      messages(Changed(szv61, {{"<Основной>00012</Основной>", ""}, {"<ПоПодразделению>03<", "<ПоПодразделению><"}})),
+      ElementsAre("Номер пачки не указан"));
   EXPECT_THAT(messages(Changed(szv61, {{"НомерПачки>", "Пачка>"}})), ElementsAre("Отсутствует тег <НомерПачки>"));
   EXPECT_THAT(messages(Changed(szv61, {{"СоставительПачки>", "Составитель>"}})),
               ElementsAre("Отсутствует тег <СоставительПачки>"));
@@ -139,7 +142,8 @@ TEST_F(PackTest, PersonsBefore2017WithTheirFailures) {
 
   // The failed period's territorial record went with it.
   std::vector<std::string> terr;
-  for (const auto& r : pack->TerrCodes()) terr.push_back(r->FWorker_PD->SN + " " + r->FWorkPeriod_PD->TerritoryCondition);
+  for (const auto& r : pack->TerrCodes())
+    terr.push_back(r->FWorker_PD->SN + " " + r->FWorkPeriod_PD->TerritoryCondition);
   EXPECT_THAT(terr, ElementsAre("112-233-445 95 РКС", "445-566-778 28 СЕЛО"));
 }
 
@@ -153,10 +157,10 @@ TEST_F(PackTest, PreferentialCodesHoursAndRates) {
   // a period of its own that carries the pack date.
   const TWorker* morozov = Person(*pack, "120-130-140 50");
   EXPECT_EQ(morozov->NumInPack, "1");
-  EXPECT_THAT(PeriodTexts(*morozov),
-              ElementsAre("01.01.2018 - 31.03.2018 27-ГД", "01.04.2018 - 30.06.2018 27-СМ",
-                          "01.04.2018 - 30.06.2018 27-ГД", "01.07.2018 - 30.09.2018 27-2 (2290000А-18455)",
-                          "01.07.2018 - 30.09.2018 27-1 (1010100А-11443)"));
+  EXPECT_THAT(
+      PeriodTexts(*morozov),
+      ElementsAre("01.01.2018 - 31.03.2018 27-ГД", "01.04.2018 - 30.06.2018 27-СМ", "01.04.2018 - 30.06.2018 27-ГД",
+                  "01.07.2018 - 30.09.2018 27-2 (2290000А-18455)", "01.07.2018 - 30.09.2018 27-1 (1010100А-11443)"));
   EXPECT_EQ(morozov->WorkPeriods[0]->RateStr(), "0.75");
   EXPECT_EQ(morozov->WorkPeriods[3]->PackDate, "2019-01-21");
   EXPECT_EQ(morozov->WorkPeriods[1]->PackDate, "");
@@ -209,7 +213,7 @@ TEST_F(PackTest, PartTimeRatesAgainstTheClassifier) {
   EXPECT_EQ(CheckPartTime("27-1", "1010100А-11443", "27-ГД", 0.5), 2);
   EXPECT_EQ(CheckPartTime("27-1", "1010100А-11443", "27-ГД", 0), 0);  // entry tolerates a missing rate
   EXPECT_EQ(CheckPartTime("27-1", "1010100А-11443", "27-ГД", 1), 0);
-  EXPECT_EQ(CheckPartTime("27-1", "", "27-ГД", 0.5), 2);               // no position: not compared
+  EXPECT_EQ(CheckPartTime("27-1", "", "27-ГД", 0.5), 2);                // no position: not compared
   EXPECT_EQ(CheckPartTime("27-1", "2290000А-18455", "27-ГД", 0.5), 0);  // other position: no match
   EXPECT_EQ(CheckPartTime("27-2", "", "27-СМ", 0.5), 1);
   EXPECT_EQ(CheckPartTime("27-2", "", "27-СМ", 1), 0);
@@ -218,12 +222,13 @@ TEST_F(PackTest, PartTimeRatesAgainstTheClassifier) {
   EXPECT_EQ(CheckPartTime("27-1", "1010100А-11443", "27-ГД", 0), 2);
 
   // Read from a file: the records land in the part-time tables.
-  std::unique_ptr<TPack> pack = Pack(Xml(Changed(
-      "szv_stag_2018_is4.xml",
-      {{"<ИС4:ЛьготныйСтаж>\n          <ИС4:ОУТ><ИС4:Код>27-1</ИС4:Код><ИС4:ПозицияСписка>1010100А-11443</ИС4:ПозицияСписка></ИС4:ОУТ>",
-        "<ИС4:ЛьготныйСтаж>\n          <ИС4:ОУТ><ИС4:Код>27-1</ИС4:Код><ИС4:ПозицияСписка>1010100А-11443</"
-        "ИС4:ПозицияСписка></ИС4:ОУТ><ИС4:ВЛ><ИС4:Основание>27-ГД</ИС4:Основание><ИС4:ДоляСтавки>0.5</"
-        "ИС4:ДоляСтавки></ИС4:ВЛ>"}})));
+  std::unique_ptr<TPack> pack = Pack(
+      Xml(Changed("szv_stag_2018_is4.xml",
+                  {{"<ИС4:ЛьготныйСтаж>\n          "
+                    "<ИС4:ОУТ><ИС4:Код>27-1</ИС4:Код><ИС4:ПозицияСписка>1010100А-11443</ИС4:ПозицияСписка></ИС4:ОУТ>",
+                    "<ИС4:ЛьготныйСтаж>\n          <ИС4:ОУТ><ИС4:Код>27-1</ИС4:Код><ИС4:ПозицияСписка>1010100А-11443</"
+                    "ИС4:ПозицияСписка></ИС4:ОУТ><ИС4:ВЛ><ИС4:Основание>27-ГД</ИС4:Основание><ИС4:ДоляСтавки>0.5</"
+                    "ИС4:ДоляСтавки></ИС4:ВЛ>"}})));
   ASSERT_TRUE(pack);
   ASSERT_EQ(pack->PartTimeErrors->Count(), 1u);
   EXPECT_EQ(pack->PartTimeErrors->Record(0)->Cells()[4], "27-1");
@@ -345,8 +350,8 @@ TEST_F(PackTest, EFS1SubsectionsCarryTheirYears) {
 }
 
 TEST_F(PackTest, InsuranceNumbersAndNamesFromEitherPlace) {
-  std::unique_ptr<TPack> pack = Pack(Xml(Changed("szv_stag_2018_is4.xml",
-                                                 {{"120-130-140 50", "120-130-140-50"}, {"121-131-141 51", "1211311415"}})));
+  std::unique_ptr<TPack> pack = Pack(
+      Xml(Changed("szv_stag_2018_is4.xml", {{"120-130-140 50", "120-130-140-50"}, {"121-131-141 51", "1211311415"}})));
   ASSERT_TRUE(pack);
   EXPECT_EQ(pack->Workers[0]->SN, "120-130-140 50");
   EXPECT_EQ(pack->Workers[1]->SN, "1211311415");  // shorter than 12: as written

@@ -4,8 +4,8 @@
 #include <fstream>
 #include <nlohmann/json.hpp>
 
-#include "results/html.h"
 #include "report/protocol_former.h"
+#include "results/html.h"
 #include "support/process_state.h"
 #include "support/test_support.h"
 

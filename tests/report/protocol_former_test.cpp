@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "base/exit_code.h"
-#include "report/protocol_former.h"
 #include "base/strings.h"
+#include "report/protocol_former.h"
 #include "support/process_state.h"
 #include "support/test_support.h"
 

@@ -2,12 +2,12 @@
 #include <gtest/gtest.h>
 
 #include "../isdata/classifier_fixture.h"
+#include "base/dates.h"
 #include "isdata/data_arena.h"
 #include "isdata/position.h"
 #include "isdata/worker.h"
 #include "results/result_records.h"
 #include "results/result_tables.h"
-#include "base/dates.h"
 
 namespace zz {
 namespace {
@@ -307,9 +307,9 @@ TEST_F(RecordsTest, CrossingErrorKeepsTextsFromCreation) {
   b->AddPdData._Set("ДОГОВОР");
   TCrossingPDPeriodError r(a, b, w);
   a->Bases.Add("27-9");  // later changes do not show
-  EXPECT_EQ(r.Cells(), (std::vector<std::string>{"111-222-333 44", "Е А.", "01.01.2023 - 20.01.2023", "1", "4",
-                                                 "27-1 (K)", "", "01.02.2023 - 20.02.2023", "", "", "27-2",
-                                                 "ДОГОВОР"}));
+  EXPECT_EQ(r.Cells(),
+            (std::vector<std::string>{"111-222-333 44", "Е А.", "01.01.2023 - 20.01.2023", "1", "4", "27-1 (K)", "",
+                                      "01.02.2023 - 20.02.2023", "", "", "27-2", "ДОГОВОР"}));
 }
 
 }  // namespace

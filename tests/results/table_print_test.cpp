@@ -5,12 +5,12 @@
 #include <set>
 
 #include "../isdata/classifier_fixture.h"
+#include "base/dates.h"
 #include "isdata/data_arena.h"
 #include "isdata/position.h"
 #include "isdata/worker.h"
 #include "results/result_records.h"
 #include "results/result_tables.h"
-#include "base/dates.h"
 
 namespace zz {
 namespace {
@@ -129,10 +129,10 @@ TEST_F(ReportTest, TwoRowHeaderWithSpans) {
 }
 
 TEST_F(ReportTest, ChapterNumberingRunsAcrossTables) {
-  TRateErrors first;      // "Сверка ИС и поименного списка к Перечню"
-  TFullNameErrors second; // same chapter
-  TStavkaWarnings third;  // "Список предупреждений"
-  TPdInsNumErrors fourth; // back to the first chapter's text: a new chapter
+  TRateErrors first;       // "Сверка ИС и поименного списка к Перечню"
+  TFullNameErrors second;  // same chapter
+  TStavkaWarnings third;   // "Список предупреждений"
+  TPdInsNumErrors fourth;  // back to the first chapter's text: a new chapter
   int chapter = 0, table = 0;
   std::string name;
   TStringWriter writer;
@@ -143,12 +143,11 @@ TEST_F(ReportTest, ChapterNumberingRunsAcrossTables) {
   std::regex caption("(<h3[^>]*>[^<]*</h3>|<b>Таблица [0-9.]+)");
   for (auto it = std::sregex_iterator(text.begin(), text.end(), caption); it != std::sregex_iterator(); ++it)
     captions.push_back(it->str());
-  EXPECT_EQ(captions, (std::vector<std::string>{
-                          "<h3 style=\"text-align:center\">1. Сверка ИС и поименного списка к Перечню</h3>",
-                          "<b>Таблица 1.1", "<b>Таблица 1.2",
-                          "<h3 style=\"text-align:center\">2. Список предупреждений</h3>", "<b>Таблица 2.1",
-                          "<h3 style=\"text-align:center\">3. Сверка ИС и поименного списка к Перечню</h3>",
-                          "<b>Таблица 3.1"}));
+  EXPECT_EQ(captions,
+            (std::vector<std::string>{
+                "<h3 style=\"text-align:center\">1. Сверка ИС и поименного списка к Перечню</h3>", "<b>Таблица 1.1",
+                "<b>Таблица 1.2", "<h3 style=\"text-align:center\">2. Список предупреждений</h3>", "<b>Таблица 2.1",
+                "<h3 style=\"text-align:center\">3. Сверка ИС и поименного списка к Перечню</h3>", "<b>Таблица 3.1"}));
   EXPECT_NE(text.find("<div style=\"color: blue\"><b>ИТОГО ПРЕДУПРЕЖДЕНИЙ: 0</b></div><br/>"), std::string::npos);
 }
 
@@ -177,8 +176,9 @@ TEST_F(ReportTest, EveryRowFillsItsHeader) {
   add(new TBasisErrors, new TBasisError(w, p, lp));
   add(new TPeriodErrors_IS, new TPeriodError_IS(w, p));
   add(new TPeriodErrors_List, new TPeriodError_List(w, lw, lp));
-  for (TTableResult* t : {static_cast<TTableResult*>(new TRateErrors), static_cast<TTableResult*>(new TStavkaWarnings),
-                          static_cast<TTableResult*>(new TRateTooHighErrors), static_cast<TTableResult*>(new TNoRateErrors)})
+  for (TTableResult* t :
+       {static_cast<TTableResult*>(new TRateErrors), static_cast<TTableResult*>(new TStavkaWarnings),
+        static_cast<TTableResult*>(new TRateTooHighErrors), static_cast<TTableResult*>(new TNoRateErrors)})
     add(t, new TRateResult(w, p, lp, rtPD));
   add(new TFactWorkTimeErrors, new TFactWorkTimeError(w, lp, p));
   add(new TFactWorkTimeErrors_List, new TFactWorkTimeResult_List_IS(w, p, lp, rtList));
@@ -198,7 +198,8 @@ TEST_F(ReportTest, EveryRowFillsItsHeader) {
   add(new TPDRKWarnings, new TPDRKWarning(w, p, "27-ПДРК"));
   add(new TFlightWarnings, new TFlightWarning(w, p, "САМОЛЕТ"));
   add(new TJumpWarnings, new TJumpWarning(w, p, "РЕАКТИВН"));
-  add(new TAddPdDataWarnings, TAddPdDataWarning::TryCreateAddPdDataWarning(p, w, true, false, "", &p->AddPdData).release());
+  add(new TAddPdDataWarnings,
+      TAddPdDataWarning::TryCreateAddPdDataWarning(p, w, true, false, "", &p->AddPdData).release());
   ASSERT_EQ(pairs.size(), TableCatalogue().size());
 
   std::set<std::string> ids;

@@ -28,8 +28,12 @@ const std::string kNewNumber = "087-104-000002";
 std::string PerechenXml(const std::string& regNum, const std::string& year, const std::string& months,
                         const std::string& extraAttributes = "", const std::string& surname = "Первый") {
   return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-         "<Перечень ОтчетныйГод=\"" + year + "\" ОтчетныйПериод=\"" + months + "\" Тип=\"ИСХОДНЫЙ\"" + extraAttributes + ">\n"
-         "  <Предприятие Наименование=\"Опытный завод\" РегНомер=\"" + regNum + "\">\n"
+         "<Перечень ОтчетныйГод=\"" +
+         year + "\" ОтчетныйПериод=\"" + months + "\" Тип=\"ИСХОДНЫЙ\"" + extraAttributes +
+         ">\n"
+         "  <Предприятие Наименование=\"Опытный завод\" РегНомер=\"" +
+         regNum +
+         "\">\n"
          "    <Подразделение Номер=\"1\" Наименование=\"Цех\">\n"
          "      <Позиция ДатаНач=\"01.01.2000\">\n"
          "        <Профессия>Литейщик</Профессия>\n"
@@ -38,8 +42,12 @@ std::string PerechenXml(const std::string& regNum, const std::string& year, cons
          "        <КоличествоШтат>1</КоличествоШтат>\n"
          "      </Позиция>\n"
          "      <ПоименныйСписок>\n"
-         "        <Работник СтраховойНомер=\"123-456-789 01\" Фамилия=\"" + surname + "\" Имя=\"Иван\">\n"
-         "          <ПериодРаботы ДатаНач=\"01.01." + year + "\" ДатаКон=\"31.12." + year + "\">\n"
+         "        <Работник СтраховойНомер=\"123-456-789 01\" Фамилия=\"" +
+         surname +
+         "\" Имя=\"Иван\">\n"
+         "          <ПериодРаботы ДатаНач=\"01.01." +
+         year + "\" ДатаКон=\"31.12." + year +
+         "\">\n"
          "            <ОснованиеЛьготы>27-1</ОснованиеЛьготы>\n"
          "            <Ставка>1</Ставка>\n"
          "          </ПериодРаботы>\n"
@@ -117,9 +125,8 @@ TEST(LivertoStubTest, HelpAnswersWithTheUsageAndSuccess) {
   test::TempDir dir;
   const std::string out = (dir / "out.txt").string();
   auto run = [&](const std::string& arguments) {
-    int status = std::system(("'" + test::TLivertoStubProcess::StubPath().string() + "' " + arguments + " > '" + out +
-                              "' 2>&1")
-                                 .c_str());
+    int status = std::system(
+        ("'" + test::TLivertoStubProcess::StubPath().string() + "' " + arguments + " > '" + out + "' 2>&1").c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   };
   EXPECT_EQ(run("--help"), 0);
@@ -141,8 +148,9 @@ TEST_F(ListAcquisitionTest, SecondQuarterSetAsksForQuarters432AndTakesItsOwn) {
 
   std::vector<std::string> queries = stub->Queries();
   ASSERT_EQ(queries.size(), 3u) << ::testing::PrintToString(queries);
-  EXPECT_EQ(queries[0], "GET /liverto/GetList?user=%D0%B8%D0%BD%D1%81%D0%BF%D0%B5%D0%BA%D1%82%D0%BE%D1%80"
-                        "&pass=p%26ss%20word&regNum=087-104-000001&year=2023&quarter=4&collect=2");
+  EXPECT_EQ(queries[0],
+            "GET /liverto/GetList?user=%D0%B8%D0%BD%D1%81%D0%BF%D0%B5%D0%BA%D1%82%D0%BE%D1%80"
+            "&pass=p%26ss%20word&regNum=087-104-000001&year=2023&quarter=4&collect=2");
   EXPECT_EQ(QueryTail(queries[1]), "&regNum=087-104-000001&year=2023&quarter=3&collect=2");
   EXPECT_EQ(QueryTail(queries[2]), "&regNum=087-104-000001&year=2023&quarter=2");
 
@@ -264,7 +272,8 @@ TEST_F(ListAcquisitionTest, NothingFoundIsAWarningAndTheNextQuarterIsTried) {
 }
 
 TEST_F(ListAcquisitionTest, FailingServerGives21AndNoFurtherQueries) {
-  const std::string kConnection = "Возникла ошибка при подключении к БД ПК \"Ливерто\". Проверьте настройки подключения.";
+  const std::string kConnection =
+      "Возникла ошибка при подключении к БД ПК \"Ливерто\". Проверьте настройки подключения.";
   THttpGetLimits quick;
   quick.ConnectTimeoutMs = 2000;
   quick.TotalTimeoutMs = 800;
@@ -318,7 +327,8 @@ TEST_F(ListAcquisitionTest, ServerDownGives21) {
 
 TEST_F(ListAcquisitionTest, ErrorRepliesWithAndWithoutExplanationGive21) {
   {
-    auto stub = StartStub({"--error-message", "Сервис <временно> недоступен", "--error-explanation", "Идет обновление"});
+    auto stub =
+        StartStub({"--error-message", "Сервис <временно> недоступен", "--error-explanation", "Идет обновление"});
     TListAcquisition acquisition = MakeAcquisition();
     TListReply reply = acquisition.QueryListServer(Settings().GetULQueryURL(kOldNumber, 2023, 4), 2023, -1, 4);
     EXPECT_FALSE(reply);
@@ -381,8 +391,8 @@ TEST_F(ListHeaderTest, OrganisationYearAndQuarter) {
   EXPECT_TRUE(Check(PerechenXml(kOldNumber, "2023", "9"), 0, 0, 3));
   EXPECT_FALSE(Check(PerechenXml("087-104-999999", "2023", "9"), 2023, 3, 3));
   EXPECT_FALSE(Check(PerechenXml(kOldNumber, "2022", "9"), 2023, 3, 3));
-  EXPECT_FALSE(Check(PerechenXml(kOldNumber, "2023", "9"), 2023, 2, 2));   // a later quarter, not cumulative
-  EXPECT_FALSE(Check(PerechenXml(kOldNumber, "2023", "6"), 2023, 3, 3));   // an earlier quarter
+  EXPECT_FALSE(Check(PerechenXml(kOldNumber, "2023", "9"), 2023, 2, 2));  // a later quarter, not cumulative
+  EXPECT_FALSE(Check(PerechenXml(kOldNumber, "2023", "6"), 2023, 3, 3));  // an earlier quarter
   EXPECT_TRUE(Check(PerechenXml(kOldNumber, "2023", "9", " НакопитИтогом=\"1\""), 2023, 2, 2));
   EXPECT_EQ(description, "за 2023 год 3 период (накопительным итогом)");
   for (const char* yearEnd : {"", "0", "12"}) {

@@ -48,7 +48,12 @@ TEST(OrderedJobs, ResultsInOrderAFailureAtItsTurnAndNothingStartedAfterAStop) {
       }
     };
     EXPECT_THROW(RunJobsInOrder<size_t>(
-                     9, threads, [&](size_t i) { ++started; std::this_thread::sleep_for(std::chrono::milliseconds(3)); return i; },
+                     9, threads,
+                     [&](size_t i) {
+                       ++started;
+                       std::this_thread::sleep_for(std::chrono::milliseconds(3));
+                       return i;
+                     },
                      checkpoint,
                      [&](size_t, size_t& r) {
                        consumed.push_back(r);

@@ -20,7 +20,8 @@ TEST_F(RunCancelTest, StopEndsTheSearchBeforeTheNextFileAndAPlainSearchIsUntouch
   const fs::path employer = fs::path(ZAZORU_SOURCE_DIR) / "examples" / "employer";
   const fs::path is = dir.path() / "is";
   fs::create_directories(is);
-  for (const auto& entry : fs::directory_iterator(employer / "is")) fs::copy_file(entry.path(), is / entry.path().filename());
+  for (const auto& entry : fs::directory_iterator(employer / "is"))
+    fs::copy_file(entry.path(), is / entry.path().filename());
   FillClassifiers();
   TSettings& s = TSettings::GetInstance();
   s.FRegNum = "087-104-003215";
@@ -48,7 +49,8 @@ TEST_F(RunCancelTest, StopEndsTheSearchBeforeTheNextFileAndAPlainSearchIsUntouch
 // nothing after it.
 TEST_F(RunCancelTest, StopWhileFilesAreReadKeepsWhatCameBefore) {
   test::TempDir dir;
-  const fs::path example = fs::path(ZAZORU_SOURCE_DIR) / "examples" / "employer" / "is" / "087-104-003215_СЗВ-СТАЖ_2023.xml";
+  const fs::path example =
+      fs::path(ZAZORU_SOURCE_DIR) / "examples" / "employer" / "is" / "087-104-003215_СЗВ-СТАЖ_2023.xml";
   const fs::path is = dir.path() / "is";
   for (const char* name : {"a.xml", "b.xml", "c.xml", "d.xml"}) test::WriteFile(is / name, test::ReadFile(example));
   FillClassifiers();

@@ -9,12 +9,12 @@
 #include <vector>
 
 #include "base/exit_code.h"
+#include "base/strings.h"
 #include "results/result_records.h"
 #include "results/result_tables.h"
 #include "search/searcher.h"
 #include "settings/classifiers.h"
 #include "settings/settings.h"
-#include "base/strings.h"
 #include "support/process_state.h"
 #include "support/test_support.h"
 
@@ -206,8 +206,8 @@ TEST_F(SearcherTest, UnionOfISWorkersKeepsTheFirstAndLetsCorrectionsReplace) {
   errors.push_back(std::move(table));
   errors.push_back(std::make_unique<TProtocolMessage>("204-517-830 61", true));
   auto warningTable = std::make_unique<TPdInsNumErrors>();
-  warningTable->AddRecord(std::make_unique<TSNError_IS>(set.FInitPacks[1]->Workers[0],
-                                                        set.FInitPacks[1]->Workers[0]->WorkPeriods[0]));
+  warningTable->AddRecord(
+      std::make_unique<TSNError_IS>(set.FInitPacks[1]->Workers[0], set.FInitPacks[1]->Workers[0]->WorkPeriods[0]));
   warnings.push_back(std::move(warningTable));
 
   std::vector<TWorker*> united = set.UnionISWorkers(errors, warnings);

@@ -35,9 +35,11 @@ TEST(ZipUnpackTest, EveryEntryKeepsItsFoldersAndNoEntryReplacesAnother) {
 
 TEST(ZipUnpackTest, HostileNamesNeverLeaveTheTarget) {
   test::TempDir dir;
-  test::WriteZipArchive(dir / "evil.zip",
-                        {{"../../escape.xml", "x"}, {"/etc/abs.xml", "y"}, {"C:\\win.xml", "w"}, {"..", "z"},
-                         {"link.xml", "/etc/passwd", 1, true}});
+  test::WriteZipArchive(dir / "evil.zip", {{"../../escape.xml", "x"},
+                                           {"/etc/abs.xml", "y"},
+                                           {"C:\\win.xml", "w"},
+                                           {"..", "z"},
+                                           {"link.xml", "/etc/passwd", 1, true}});
   fs::create_directories(dir / "out" / "etc");
   fs::create_symlink(dir / "elsewhere", dir / "out" / "etc" / "abs.xml");  // planted in the way: not followed
   TUnpackResult r = Unpack(dir / "evil.zip", dir / "out");
@@ -94,7 +96,9 @@ TEST(ZipUnpackTest, ADamagedEntryIsNamedAndTheIntactOnesStay) {
   std::string bytes = test::ReadFile(dir / "in.zip");
   const size_t header = bytes.find("b.xml") - 30;
   ASSERT_EQ(bytes.compare(header, 4, "PK\x03\x04"), 0);
-  auto le16 = [&](size_t at) { return static_cast<unsigned char>(bytes[at]) | static_cast<unsigned char>(bytes[at + 1]) << 8; };
+  auto le16 = [&](size_t at) {
+    return static_cast<unsigned char>(bytes[at]) | static_cast<unsigned char>(bytes[at + 1]) << 8;
+  };
   const size_t at = header + 30 + le16(header + 26) + le16(header + 28) + 20;
   bytes[at] = static_cast<char>(bytes[at] ^ 0x55);
   test::WriteFile(dir / "in.zip", bytes);

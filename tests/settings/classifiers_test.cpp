@@ -15,12 +15,8 @@ class ClassifiersTest : public test::FreshProcessTest {
  protected:
   test::TempDir dir;
   std::filesystem::path saved = std::filesystem::current_path();
-  void SetUp() override {
-    std::filesystem::current_path(dir.path());
-  }
-  void TearDown() override {
-    std::filesystem::current_path(saved);
-  }
+  void SetUp() override { std::filesystem::current_path(dir.path()); }
+  void TearDown() override { std::filesystem::current_path(saved); }
 };
 
 const char* kSchema = R"(<?xml version="1.0" encoding="UTF-8"?>
@@ -108,10 +104,11 @@ TEST_F(ClassifiersTest, ShippedFilesHoldEveryCodeTheProgramNames) {
   FillClassifiers();
   ASSERT_TRUE(TSettings::GetInstance().FHasXMLClassifiers);
   const auto& codes = ClassifierList(ctAddPdData);
-  for (const char* code : {"АДМИНИСТР", "НЕОПЛ", "ВРНЕТРУД", "МЕСЯЦ", "МЕДНЕТРУД", "ДЛОТПУСК", "ДЕТИ", "ДЛДЕТИ", "ДЕКРЕТ",
-                           "КВАЛИФ", "КВАЛИФОБ", "КВАЛИФОЦ", "ДИСПР", "ВАХТА", "ВРНЕТРУСПО", "ВОЕНСЛ", "ДОГОВОР",
-                           "НЕОПЛДОГ", "НЕОПЛАВТ", "ЗГДС", "ЗГД", "ЗГГС", "ЗМС", "ЗМД", "ОБЩЕСТ", "СДКРОВ", "ОТСТРАН",
-                           "ПРОСТОЙ", "УЧОТПУСК", "ДЕТИПРЛ", "ЧАЭС", "ДОПВЫХ"})
+  for (const char* code :
+       {"АДМИНИСТР", "НЕОПЛ",    "ВРНЕТРУД", "МЕСЯЦ",    "МЕДНЕТРУД", "ДЛОТПУСК", "ДЕТИ",       "ДЛДЕТИ",
+        "ДЕКРЕТ",    "КВАЛИФ",   "КВАЛИФОБ", "КВАЛИФОЦ", "ДИСПР",     "ВАХТА",    "ВРНЕТРУСПО", "ВОЕНСЛ",
+        "ДОГОВОР",   "НЕОПЛДОГ", "НЕОПЛАВТ", "ЗГДС",     "ЗГД",       "ЗГГС",     "ЗМС",        "ЗМД",
+        "ОБЩЕСТ",    "СДКРОВ",   "ОТСТРАН",  "ПРОСТОЙ",  "УЧОТПУСК",  "ДЕТИПРЛ",  "ЧАЭС",       "ДОПВЫХ"})
     EXPECT_TRUE(std::find(codes.begin(), codes.end(), code) != codes.end()) << code;
   EXPECT_EQ(ClassifierList(ctAddPdDataStartDates).size(), codes.size());
   EXPECT_EQ(ClassifierList(ctAddPdDataEndDates).size(), codes.size());

@@ -12,9 +12,7 @@ namespace {
 class RightsListTest : public test::FreshProcessTest {
  protected:
   TSettings& s = TSettings::GetInstance();
-  void SetUp() override {
-    s.FRegNum = "123-456-789012";
-  }
+  void SetUp() override { s.FRegNum = "123-456-789012"; }
   void Load(const std::string& text) {
     test::TempDir dir;
     test::WriteFile(dir / "RightList.txt", text);
@@ -26,8 +24,9 @@ class RightsListTest : public test::FreshProcessTest {
 };
 
 TEST_F(RightsListTest, LinesReadIntoEntries) {
-  Load("123-456-789012/11000000\r\n123-456/00000001 01.01.2020 31.12.2022\r\n  777-000-000001  \r\n"
-       "1/10101           31.12.2023\n2/11111111 01.02.2021\n\n");
+  Load(
+      "123-456-789012/11000000\r\n123-456/00000001 01.01.2020 31.12.2022\r\n  777-000-000001  \r\n"
+      "1/10101           31.12.2023\n2/11111111 01.02.2021\n\n");
   ASSERT_EQ(s.FTerrCodeRightList.size(), 5u);
   const auto& a = s.FTerrCodeRightList[0];
   EXPECT_EQ(a.FNum, "123-456-789012");

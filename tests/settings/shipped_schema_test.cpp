@@ -20,8 +20,12 @@ const std::string kSchemaPath = ZAZORU_SOURCE_DIR "/data/perech-lmvt.xsd";
 const std::string kDataPath = ZAZORU_SOURCE_DIR "/data/perech-lmvt-additional.xml";
 const std::string kSamplePath = ZAZORU_TEST_DATA_DIR "/list/perechen_2023_q4.xml";
 
-struct DocFree { void operator()(xmlDoc* d) const { xmlFreeDoc(d); } };
-struct SchemaFree { void operator()(xmlSchema* s) const { xmlSchemaFree(s); } };
+struct DocFree {
+  void operator()(xmlDoc* d) const { xmlFreeDoc(d); }
+};
+struct SchemaFree {
+  void operator()(xmlSchema* s) const { xmlSchemaFree(s); }
+};
 using DocPtr = std::unique_ptr<xmlDoc, DocFree>;
 using SchemaPtr = std::unique_ptr<xmlSchema, SchemaFree>;
 
@@ -110,12 +114,12 @@ TEST_F(ShippedSchemaTest, AcceptsSeveralPerechenUnderTheListRoot) {
 TEST_F(ShippedSchemaTest, RejectsBrokenSamples) {
   ASSERT_TRUE(schema);
   const std::vector<std::string> broken = {
-      Replace(sample, "<КоличествоШтат>2</КоличествоШтат>", ""),                 // required element missing
-      Replace(sample, "<Ставка>0.5</Ставка>", "<Ставка>0,5</Ставка>"),          // comma as decimal separator
-      Replace(sample, "ДатаНач=\"01.01.2019\"", "ДатаНач=\"2019-01-01\""),      // date format
-      Replace(sample, " РегНомер=\"087-104-003215\"", ""),                       // required attribute missing
-      Replace(sample, "\"112-233-445 95\"", "\"11223344595\""),                  // insurance number format
-      Replace(sample, ">ВРНЕТРУД<", ">НЕТТАКОГО<"),                              // code outside the classifier
+      Replace(sample, "<КоличествоШтат>2</КоличествоШтат>", ""),                       // required element missing
+      Replace(sample, "<Ставка>0.5</Ставка>", "<Ставка>0,5</Ставка>"),                 // comma as decimal separator
+      Replace(sample, "ДатаНач=\"01.01.2019\"", "ДатаНач=\"2019-01-01\""),             // date format
+      Replace(sample, " РегНомер=\"087-104-003215\"", ""),                             // required attribute missing
+      Replace(sample, "\"112-233-445 95\"", "\"11223344595\""),                        // insurance number format
+      Replace(sample, ">ВРНЕТРУД<", ">НЕТТАКОГО<"),                                    // code outside the classifier
       Replace(Replace(sample, "<Перечень ", "<Список "), "</Перечень>", "</Список>"),  // unknown root
   };
   for (size_t i = 0; i < broken.size(); ++i) {

@@ -1,12 +1,12 @@
 // Period codes, string arrays and other shared utilities.
 #include <gtest/gtest.h>
 
-#include "settings/classifiers.h"
 #include "base/dates.h"
-#include "settings/scramble.h"
-#include "settings/settings.h"
 #include "base/strings.h"
 #include "base/utils.h"
+#include "settings/classifiers.h"
+#include "settings/scramble.h"
+#include "settings/settings.h"
 #include "support/process_state.h"
 #include "support/test_support.h"
 
@@ -99,7 +99,10 @@ TEST(UtilsTest, TextHelpers) {
   // Decimal with a point only: a comma, exponents, hexadecimal, infinities and NaN are no numbers.
   for (const char* text : {"0,25", "1e5", "1e5x", "0x1A", "inf", "-inf", "nan", "NaN", ".", "+", "1.2.3", " 1"})
     EXPECT_FALSE(TryParseDouble(text, d)) << text;
-  EXPECT_EQ(Utf8ToCp1251Html("Яa€✓"), std::string("\xDF" "a" "\x88" "&#10003;"));
+  EXPECT_EQ(Utf8ToCp1251Html("Яa€✓"), std::string("\xDF"
+                                                  "a"
+                                                  "\x88"
+                                                  "&#10003;"));
   EXPECT_EQ(Cp1251ToUtf8("\xDF\xB8"), "Яё");
 }
 

@@ -12,7 +12,7 @@
 namespace zz::test {
 
 struct TZipFile {
-  std::string Name;     // the entry's path as stored, "../" and "/" included
+  std::string Name;  // the entry's path as stored, "../" and "/" included
   std::string Content;
   // Written this many times over (a large entry without a large string).
   size_t Repeat = 1;

@@ -15,10 +15,10 @@
 #include "app/command_line.h"
 #include "base/exit_code.h"
 #include "base/logger.h"
+#include "base/utils.h"
 #include "search/searcher.h"
 #include "settings/scramble.h"
 #include "settings/settings.h"
-#include "base/utils.h"
 #include "ui/elided_label.h"
 #include "ui/error_list_form.h"
 #include "ui/login_form.h"
@@ -145,7 +145,10 @@ class TestMainWindow : public QObject {
     test::WriteFile(dir / "077-001-000123_2.xml", "<x/>");
     test::WriteFile(dir / "x123-456-789012y.xml", "<x/>");
     test::WriteFile(dir / "notes-111-222-333333.txt", "");
-    test::WriteFile(dir / "\xDE" "555-666-777888.xml", "<x/>");  // a windows-1251 name
+    test::WriteFile(dir /
+                        "\xDE"
+                        "555-666-777888.xml",
+                    "<x/>");  // a windows-1251 name
     Retype(w->EDirIS, QString::fromStdString(dir.string()));
     QCOMPARE(s->FDirPD, dir.string());
     QCOMPARE(w->ComboBox1->count(), 3);
@@ -299,8 +302,9 @@ class TestMainWindow : public QObject {
     w->ProgressUpdate(0, 5, 3, longText.toStdString());
     const QString shown = w->StepLabel->text();
     QVERIFY(shown.size() < longText.size());
-    QVERIFY2(shown.startsWith("Поиск ИС: /home") && shown.endsWith("последний-файл.xml") && shown.contains(QChar(0x2026)),
-             qPrintable(shown));
+    QVERIFY2(
+        shown.startsWith("Поиск ИС: /home") && shown.endsWith("последний-файл.xml") && shown.contains(QChar(0x2026)),
+        qPrintable(shown));
     QCOMPARE(w->StepLabel->toolTip(), longText);
     QVERIFY(w->StepLabel->fontMetrics().horizontalAdvance(shown) <= w->StepLabel->contentsRect().width());
   }
@@ -352,8 +356,8 @@ class TestMainWindow : public QObject {
     fx->manager->realRun = true;
     fx->manager->during = [&] {
       TSearcher* searcher = fx->manager->Searcher();
-      searcher->managerProgress = [&gate, &course, shown = searcher->managerProgress](
-                                      int min, int max, int curr, const std::string& text) {
+      searcher->managerProgress = [&gate, &course, shown = searcher->managerProgress](int min, int max, int curr,
+                                                                                      const std::string& text) {
         shown(min, max, curr, text);
         if (text != "Ход сверки") return;
         course.emplace_back(curr, max);

@@ -4,12 +4,12 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QGroupBox>
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QTableView>
@@ -19,10 +19,10 @@
 #include "settings/settings.h"
 #include "ui/date_picker_box.h"
 #include "ui/elided_label.h"
-#include "ui/login_form.h"
 #include "ui/error_list_form.h"
-#include "ui/reg_num_edit.h"
+#include "ui/login_form.h"
 #include "ui/main_window.h"
+#include "ui/reg_num_edit.h"
 #include "ui/settings_form.h"
 #include "ui_test_support.h"
 
@@ -69,7 +69,8 @@ bool PickToday(QDateEdit* picker) {
 
 void ClickCell(QTableWidget* grid, int row, int column) {
   grid->scrollToItem(grid->item(row, column));
-  QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, grid->visualItemRect(grid->item(row, column)).center());
+  QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier,
+                    grid->visualItemRect(grid->item(row, column)).center());
 }
 
 }  // namespace
@@ -373,8 +374,7 @@ class TestSettingsForm : public QObject {
   }
 
   void dateCellEditingAndUnlimited() {
-    s->FTerrCodeRightList.emplace_back("123", true, false, false, false, false, false, false, false, "01.02.2020",
-                                       "");
+    s->FTerrCodeRightList.emplace_back("123", true, false, false, false, false, false, false, false, "01.02.2020", "");
     OpenAdvanced();
     DoubleClickCell(f->sgRegNums, 0, 10);
     QVERIFY(f->dtpCell->isVisible());
@@ -432,8 +432,8 @@ class TestSettingsForm : public QObject {
     s->fCompareTerrCodes = true;
     Open();
     TMainWindow* w = fx->manager->MainWindow();
-    const QList<QLineEdit*> edits{w->ERegNum, f->MaskEdit1, f->eRegNum, f->meRegnum, f->meRegNumBefore,
-                                   f->meRegNumAfter};
+    const QList<QLineEdit*> edits{w->ERegNum,  f->MaskEdit1,      f->eRegNum,
+                                  f->meRegnum, f->meRegNumBefore, f->meRegNumAfter};
     for (QLineEdit* edit : edits) {
       QWidget* window = edit->window();
       if (window == f) {

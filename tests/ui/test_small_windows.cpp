@@ -3,9 +3,9 @@
 #include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
-#include <QListWidget>
 #include <QPrinter>
 #include <QPushButton>
 #include <QtTest>

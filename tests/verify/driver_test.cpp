@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "pack/pack.h"
 #include "list/the_list.h"
+#include "pack/pack.h"
 #include "period_fixture.h"
 #include "results/result_records.h"
 #include "results/result_tables.h"
@@ -57,7 +57,8 @@ TEST_F(VerificationDriverTest, PackTablesAreTakenOverInTheirOrderWhenNotEmpty) {
   TWorker* w = Worker();
   TWorkPeriod* p = Add(w, "01.01.2023", "31.03.2023", 1, {"ДЕТИ"});
   // Filled in another order than they are taken over.
-  pack.AddPdDataWarnings->AddRecord(TAddPdDataWarning::TryCreateAddPdDataWarning(p, w, false, false, "", &p->AddPdData));
+  pack.AddPdDataWarnings->AddRecord(
+      TAddPdDataWarning::TryCreateAddPdDataWarning(p, w, false, false, "", &p->AddPdData));
   pack.PartTimeWarnings->AddRecord(std::make_unique<TPartTimeResult>("27-ГД", "12300000-20426", w, p));
   pack.PartTimeErrors->AddRecord(std::make_unique<TPartTimeResult>("27-ГД", "12300000-20426", w, p));
   pack.FlightWarnings->AddRecord(std::make_unique<TFlightWarning>(w, p, "САМОЛЕТ"));
@@ -101,7 +102,8 @@ TEST_F(VerificationDriverTest, NotesOfTheNamedListGoWithTheAdditionalDataWarning
   TPack pack;
   pack.AddPdDataWarnings->AddRecord(
       TAddPdDataWarning::TryCreateAddPdDataWarning(p, isWorker, false, false, "", &p->AddPdData));
-  pack.AddPdDataWarnings->AddRecord(TAddPdDataWarning::TryCreateAddPdDataWarning(q, other, false, false, "", &q->AddPdData));
+  pack.AddPdDataWarnings->AddRecord(
+      TAddPdDataWarning::TryCreateAddPdDataWarning(q, other, false, false, "", &q->AddPdData));
   v->getParseErrorsAndWarnings(pack, list.get());
 
   ASSERT_EQ(v->fWarningResults.size(), 1u);

@@ -33,8 +33,8 @@ TEST_F(NameListMatchTest, PairsBenefitWorkersAndReportsTheMissingOnes) {
   EXPECT_THAT(Errors(), ElementsAre("TPdInsNumErrors"));
   EXPECT_THAT(Warnings(), IsEmpty());
   ASSERT_EQ(Rows("TPdInsNumErrors"), 2u);
-  EXPECT_THAT(Row("TPdInsNumErrors"), ElementsAre("5", "3", "333-333-333 33", "ПЕТРОВ И.И.", "01.01.2023",
-                                                  "31.01.2023", "27-2", "23200000-13786"));
+  EXPECT_THAT(Row("TPdInsNumErrors"), ElementsAre("5", "3", "333-333-333 33", "ПЕТРОВ И.И.", "01.01.2023", "31.01.2023",
+                                                  "27-2", "23200000-13786"));
   EXPECT_EQ(Row("TPdInsNumErrors", 1).at(6), "27-1");
 }
 
@@ -88,8 +88,8 @@ TEST_F(NameListMatchTest, HoursMismatchIsAnErrorForPdrkAndAWarningForPd) {
   EXPECT_THAT(Row("TPrincipalErrors"), ElementsAre("27-ПДРК", "1", "1", "111-111-111 11", "ИВАНОВ И.И.",
                                                    "120 часов 0 минут", "110 часов 0 минут"));
   // The bases shown are those of the worker's last merged period.
-  EXPECT_THAT(Row("TTeacherWarnings"), ElementsAre("27-1", "1", "2", "222-222-222 22", "ИВАНОВ И.И.",
-                                                   "11 часов 15 минут", "12 часов 0 минут"));
+  EXPECT_THAT(Row("TTeacherWarnings"),
+              ElementsAre("27-1", "1", "2", "222-222-222 22", "ИВАНОВ И.И.", "11 часов 15 минут", "12 часов 0 минут"));
   EXPECT_EQ(Rows("TPrincipalErrors") + Rows("TTeacherWarnings"), 2u);
 }
 

@@ -1,7 +1,7 @@
 // Period comparison with the named list: basis errors and their exact-twin exception, the pair
 // checks (rate, seniority basis, worked time), unpaired periods, missing workers, the table order.
-#include "name_list_fixture.h"
 #include "verify/name_list_periods.h"
+#include "name_list_fixture.h"
 
 namespace zz {
 namespace {
@@ -37,8 +37,8 @@ TEST_F(NameListPeriodsTest, MismatchedBasesOfTheSameDatesAreABasisErrorAndStayUn
   EXPECT_THAT(Errors(), ElementsAre("TBasisErrors", "TPeriodErrors_IS", "TPeriodErrors_List"));
   EXPECT_THAT(Row("TBasisErrors"), ElementsAre("1", "1", "111-111-111 11", "ИВАНОВ И.И.", "01.01.2023 - 31.12.2023",
                                                "27-1", "", "СЕЛО", "", "7", "27-2", "", "", ""));
-  EXPECT_THAT(Row("TPeriodErrors_IS"), ElementsAre("1", "1", "111-111-111 11", "ИВАНОВ И.И.", "27-1", "",
-                                                   "01.01.2023", "31.12.2023", "1", "", "", "СЕЛО", ""));
+  EXPECT_THAT(Row("TPeriodErrors_IS"), ElementsAre("1", "1", "111-111-111 11", "ИВАНОВ И.И.", "27-1", "", "01.01.2023",
+                                                   "31.12.2023", "1", "", "", "СЕЛО", ""));
   EXPECT_THAT(Row("TPeriodErrors_List"), ElementsAre("7", "111-111-111 11", "ИВАНОВ И.И.", "27-2", "", "01.01.2023",
                                                      "31.12.2023", "1", "", "", "", ""));
 }
@@ -96,8 +96,8 @@ TEST_F(NameListPeriodsTest, HighAndMissingRates) {
   EXPECT_THAT(Warnings(), ElementsAre("TStavkaWarnings"));
   EXPECT_EQ(Rows("TStavkaWarnings"), 2u);
   EXPECT_THAT(Errors(), ElementsAre("TRateErrors", "TRateTooHighErrors", "TNoRateErrors"));
-  EXPECT_THAT(Row("TRateTooHighErrors"), ElementsAre("1", "1", "111-111-111 11", "ИВАНОВ И.И.", "27-1",
-                                                     "01.02.2023 - 28.02.2023", "1", "2.5"));
+  EXPECT_THAT(Row("TRateTooHighErrors"),
+              ElementsAre("1", "1", "111-111-111 11", "ИВАНОВ И.И.", "27-1", "01.02.2023 - 28.02.2023", "1", "2.5"));
   EXPECT_EQ(Rows("TNoRateErrors"), 2u);
   EXPECT_THAT(Row("TNoRateErrors", 1), ElementsAre("1", "1", "111-111-111 11", "ИВАНОВ И.И.", "27-ПДРК",
                                                    "01.04.2023 - 30.04.2023", "0.5", "Не указана"));
@@ -202,10 +202,10 @@ TEST_F(NameListPeriodsTest, TablesFollowTheirFixedOrder) {
   Period(l, "01.02", "28.02", {"27-2"});
   Period(Listed("999-999-999 99"), "01.01", "31.01", {"27-5"});
   Compare();
-  EXPECT_THAT(Errors(), ElementsAre("TSNErrors_List", "TBasisErrors", "TPeriodErrors_IS", "TPeriodErrors_List",
-                                    "TRateErrors", "TFactWorkTimeErrors", "TFactWorkTimeErrors_List",
-                                    "TFactWorkTimeErrors_IS", "TWorkDaysBasisErrors", "TRateTooHighErrors",
-                                    "TNoRateErrors"));
+  EXPECT_THAT(Errors(),
+              ElementsAre("TSNErrors_List", "TBasisErrors", "TPeriodErrors_IS", "TPeriodErrors_List", "TRateErrors",
+                          "TFactWorkTimeErrors", "TFactWorkTimeErrors_List", "TFactWorkTimeErrors_IS",
+                          "TWorkDaysBasisErrors", "TRateTooHighErrors", "TNoRateErrors"));
   EXPECT_THAT(Warnings(), ElementsAre("TStavkaWarnings"));
 }
 

@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "base/dates.h"
+#include "base/strings.h"
 #include "isdata/data_arena.h"
 #include "isdata/work_period.h"
 #include "isdata/worker.h"
 #include "settings/classifiers.h"
-#include "base/dates.h"
-#include "base/strings.h"
 #include "support/process_state.h"
 
 namespace zz::test {
@@ -42,7 +42,8 @@ class PeriodFixture : public FreshProcessTest {
 
   // A period of the worker ("dd.mm.yyyy"), codes "27-1" and position code "ПК1" unless told.
   TWorkPeriod* Add(TWorker* w, const char* start, const char* finish, double rate = 1.0,
-                   std::initializer_list<const char*> addData = {}, std::initializer_list<const char*> bases = {"27-1"}) {
+                   std::initializer_list<const char*> addData = {},
+                   std::initializer_list<const char*> bases = {"27-1"}) {
     TWorkPeriod* p = arena.Make<TWorkPeriod>();
     p->Start = ParseDate(start);
     p->Finish = ParseDate(finish);

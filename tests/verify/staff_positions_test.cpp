@@ -1,7 +1,7 @@
 // The staff-position check: additional-data validity, working days against the positions, and IS
 // periods that belong to no position.
-#include "staff_fixture.h"
 #include "verify/staff_positions.h"
+#include "staff_fixture.h"
 
 namespace zz {
 namespace {
@@ -40,7 +40,8 @@ TEST_F(StaffPositionsTest, PeriodsWithoutPositionAndPeriodsWithoutCodes) {
   EXPECT_TRUE(plain->FoundInListPositions);
   EXPECT_THAT(Errors(), ElementsAre("TWorkingDaysErrors", "TPositionErrors"));
   EXPECT_THAT(Cells("TWorkingDaysErrors", 1), ElementsAre("27-2 (2010100А)", "1", "10", "1", "30", "20"));
-  EXPECT_THAT(Cells("TPositionErrors", 0), ElementsAre("7", "1", "111-111-111 11", "АРБУЗОВ И.", "27-ПД", "3000000", "", "ДЕТИ"));
+  EXPECT_THAT(Cells("TPositionErrors", 0),
+              ElementsAre("7", "1", "111-111-111 11", "АРБУЗОВ И.", "27-ПД", "3000000", "", "ДЕТИ"));
   EXPECT_EQ(Rows("TPositionErrors"), 1u);
 }
 
@@ -82,7 +83,8 @@ TEST_F(StaffPositionsTest, HeatingPositionOf27_2ExcessIsAWarning) {
   Period(w, "01.10.2019", "31.10.2019", {"27-1"}, "23200000-13786");
   Run();
   EXPECT_THAT(Errors(), ElementsAre("TWorkingDaysErrors"));
-  EXPECT_THAT(Cells("TWorkingDaysWarnings", 0), ElementsAre("27-2 (23200000-13786)", "1", "20", "1", "23.25", "3.25", "0"));
+  EXPECT_THAT(Cells("TWorkingDaysWarnings", 0),
+              ElementsAre("27-2 (23200000-13786)", "1", "20", "1", "23.25", "3.25", "0"));
   EXPECT_EQ(Cells("TWorkingDaysErrors", 0)[0], "27-1 (23200000-13786)");
 }
 
@@ -96,8 +98,8 @@ TEST_F(StaffPositionsTest, ForbiddenCodeIsReportedForEachMatchingPosition) {
   Run();
   EXPECT_THAT(Errors(), ElementsAre("TAddPdDataErrors"));
   EXPECT_EQ(Rows("TAddPdDataErrors"), 2u);
-  EXPECT_THAT(Cells("TAddPdDataErrors", 1), ElementsAre("7", "1", "111-111-111 11", "ПЕТРОВ И.", "27-1", "1010100А", "НЕОПЛ",
-                                                        "Код НЕОПЛ проставлен неправомерно."));
+  EXPECT_THAT(Cells("TAddPdDataErrors", 1), ElementsAre("7", "1", "111-111-111 11", "ПЕТРОВ И.", "27-1", "1010100А",
+                                                        "НЕОПЛ", "Код НЕОПЛ проставлен неправомерно."));
 }
 
 // Codes are judged on the first day of the Perechen's quarter, whatever the position.
@@ -105,7 +107,7 @@ TEST_F(StaffPositionsTest, CodeOutsideItsValidityIsReportedForEveryPosition) {
   Position({"27-1"}, "1010100А", 1000);
   Position({"27-2"}, "2010100А", 1000);
   TWorker* w = IsWorker("111-111-111 11");
-  Period(w, "01.10.2019", "31.10.2019", {"27-5"}, "5", {"НОВЫЙ"});   // valid from 01.07.2019
+  Period(w, "01.10.2019", "31.10.2019", {"27-5"}, "5", {"НОВЫЙ"});    // valid from 01.07.2019
   Period(w, "01.11.2019", "30.11.2019", {"27-5"}, "5", {"ПОЗДНИЙ"});  // valid from 01.01.2020
   Period(w, "01.12.2019", "31.12.2019", {"27-6"}, "6", {"СТАРЫЙ"});   // valid until 30.06.2019
   Run();
@@ -124,7 +126,7 @@ TEST_F(StaffPositionsTest, CodeOutsideItsValidityIsReportedForEveryPosition) {
 
 TEST_F(StaffPositionsTest, FailureEndsTheCheckKeepingThePlacedPeriods) {
   Classifiers()[ctAddPdDataEndDates][2] = "31.02.2019";  // ДЕКРЕТ: not a date
-  Position({"27-1"}, "1010100А", 1);  // would be exceeded
+  Position({"27-1"}, "1010100А", 1);                     // would be exceeded
   TWorker* w = IsWorker("111-111-111 11");
   TWorkPeriod* first = Period(w, "01.10.2019", "31.10.2019", {"27-1"}, "1010100А", {"НЕОПЛ"});
   TWorkPeriod* bad = Period(w, "01.12.2019", "31.12.2019", {"27-1"}, "1010100А", {"ДЕКРЕТ"});

@@ -52,9 +52,10 @@ TEST_F(TariffCheckTest, PassAPaymentsAgainstBenefitPeriods) {
   EXPECT_EQ(Cells("TAddTariffWarnings", 1).back(),
             "У ЗЛ в периодах стажа присутствует льгота 27-1, но не начислена сумма выплат по доп. тариф, т.к. имеются: "
             "ДЕКРЕТ");
-  EXPECT_THAT(Cells("TAddTariffErrors", 0),
-              ElementsAre("7", "2", "222-222-222 22", "ИВАНОВ И.", "01.01.2019 - 31.03.2019", "27-12", "1010100А", "", "",
-                          "", "У ЗЛ в периодах стажа присутствует льгота 27-12, но не начислена сумма выплат по доп. тарифу"));
+  EXPECT_THAT(
+      Cells("TAddTariffErrors", 0),
+      ElementsAre("7", "2", "222-222-222 22", "ИВАНОВ И.", "01.01.2019 - 31.03.2019", "27-12", "1010100А", "", "", "",
+                  "У ЗЛ в периодах стажа присутствует льгота 27-12, но не начислена сумма выплат по доп. тарифу"));
   EXPECT_EQ(Cells("TAddTariffErrors", 1)[2], "444-444-444 44");
   EXPECT_EQ(Rows("TAddTariffErrors"), 2u);
 }
@@ -74,7 +75,7 @@ TEST_F(TariffCheckTest, ListPeriodWithTariffMarkAgainstUnpaidPerson) {
   Period(w, "01.01.2019", "31.03.2019", {"27-ПД"});
   TWorker* l = ListWorker("111-111-111 11");
   TWorkPeriod* y = ListPeriod(l, "01.01.2019", "31.03.2019", true, "3.1");
-  ListPeriod(l, "01.04.2019", "30.06.2019", false, "3.2");  // a class without the mark
+  ListPeriod(l, "01.04.2019", "30.06.2019", false, "3.2");       // a class without the mark
   ListPeriod(l, "01.07.2019", "30.09.2019", true, "", "27-ГД");  // paid or not, 27-ГД is no tariff base
   ListWorker("999-999-999 99");
   ListPeriod(list->fWorkers[1], "01.01.2019", "31.03.2019", true, "3.1");  // nobody to compare with
@@ -83,14 +84,15 @@ TEST_F(TariffCheckTest, ListPeriodWithTariffMarkAgainstUnpaidPerson) {
   EXPECT_THAT(Errors(), ElementsAre("TUTErrors", "TAddTariffErrors", "TUTWithoutAddTariffErrors"));
   EXPECT_EQ(l->PackNum, "12");
   EXPECT_EQ(Rows("TAddTariffErrors"), 2u);
-  EXPECT_THAT(Cells("TAddTariffErrors", 0), ElementsAre("", "1", "111-111-111 11", "ИВАНОВ И.", "01.01.2019 - 31.03.2019", "",
-                                                        "", "1", "27-1", "1010100А", kUnpaidList));
+  EXPECT_THAT(Cells("TAddTariffErrors", 0),
+              ElementsAre("", "1", "111-111-111 11", "ИВАНОВ И.", "01.01.2019 - 31.03.2019", "", "", "1", "27-1",
+                          "1010100А", kUnpaidList));
   // No payments at all while the period carries a class: the classes differ.
   ASSERT_EQ(Rows("TUTErrors"), 1u);
   EXPECT_EQ(UT(0)->FWorkPeriod_List, y);
-  EXPECT_THAT(Cells("TUTErrors", 0), ElementsAre("12", "1", "111-111-111 11", "ИВАНОВ И.", "01.01.2019 - 31.03.2019",
-                                                 " (все периоды)", "1", "3.1",
-                                                 std::string(kClassMess) + " (Класса УТ из Перечня нет в ИС)"));
+  EXPECT_THAT(Cells("TUTErrors", 0),
+              ElementsAre("12", "1", "111-111-111 11", "ИВАНОВ И.", "01.01.2019 - 31.03.2019", " (все периоды)", "1",
+                          "3.1", std::string(kClassMess) + " (Класса УТ из Перечня нет в ИС)"));
   EXPECT_THAT(Cells("TUTWithoutAddTariffErrors", 0),
               ElementsAre("1", "111-111-111 11", "ИВАНОВ И.", "01.04.2019", "30.06.2019", "3.2"));
 
@@ -117,8 +119,8 @@ TEST_F(TariffCheckTest, PaidClassesMissingFromThePerechen) {
   EXPECT_THAT(Errors(), ElementsAre("TUTErrors"));
   ASSERT_EQ(Rows("TUTErrors"), 3u);
   EXPECT_EQ(UT(0)->FWorkPeriod_List, nullptr);
-  EXPECT_THAT(Cells("TUTErrors", 0), ElementsAre("7", "1", "111-111-111 11", "ИВАНОВ И.", "", "3.2 (все периоды)", "", "3.1",
-                                                 std::string(kClassMess) + " (Класса УТ из ИС нет в Перечне)"));
+  EXPECT_THAT(Cells("TUTErrors", 0), ElementsAre("7", "1", "111-111-111 11", "ИВАНОВ И.", "", "3.2 (все периоды)", "",
+                                                 "3.1", std::string(kClassMess) + " (Класса УТ из ИС нет в Перечне)"));
   EXPECT_EQ(UT(2)->fPDUT, "Без класса УТ (все периоды)");
 
   // A period whose class no payment has: one period row listing all paid classes, nothing more.

@@ -12,7 +12,8 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-const char* const kAskTheEmployer = "Необходимо уточнить право организации на проставление кодов территориальных условий";
+const char* const kAskTheEmployer =
+    "Необходимо уточнить право организации на проставление кодов территориальных условий";
 
 class TerrCodeCheckTest : public test::PeriodFixture {
  protected:
@@ -28,7 +29,8 @@ class TerrCodeCheckTest : public test::PeriodFixture {
                                              until);
   }
   // An IS period with a territorial code, recorded the way the pack reader records it.
-  TWorkPeriod* Coded(const char* code, const char* start, const char* finish, const std::string& sn = "111-222-333 44") {
+  TWorkPeriod* Coded(const char* code, const char* start, const char* finish,
+                     const std::string& sn = "111-222-333 44") {
     TWorker* w = Worker(sn);
     TWorkPeriod* p = Add(w, start, finish);
     p->TerritoryCondition = code;

@@ -80,8 +80,9 @@ TEST(XmlInput, ADamagedDocumentGivesNoTreeButItsReasonAndLine) {
       {"nul.xml", head + "<b>x" + std::string(1, '\0') + "y</b>\n</r>\n", "недопустимый символ", 4},
       {"utf8.xml", head + "<b>\xFF\xFE</b>\n</r>\n", "недопустимый символ", 4},
       // 0x98 has no character in code page 1251, and UTF-8 Cyrillic is full of it ("И" is D0 98).
-      {"cp.xml", "<?xml version=\"1.0\" encoding=\"windows-1251\"?>\n<r>\n<a>" + Cp1251("Ёж") +
-                     "</a>\n<b>ИВАНОВ</b>\n</r>\n", "кодировк", 4},
+      {"cp.xml",
+       "<?xml version=\"1.0\" encoding=\"windows-1251\"?>\n<r>\n<a>" + Cp1251("Ёж") + "</a>\n<b>ИВАНОВ</b>\n</r>\n",
+       "кодировк", 4},
       {"mismatch.xml", head + "<b>x</c>\n</r>\n", "закрывающий тег не соответствует открывающему", 4},
       {"empty.xml", "", "документ пуст", 0},
       {"gzip.xml", std::string("\x1F\x8B\x08\x00\x00\x00\x00\x00\x00\x03", 10) + "\xAB\xCD", "", 1},
@@ -164,10 +165,12 @@ std::string Laughs(const std::string& use) {
 TEST(XmlInput, EntityExpansionStaysBounded) {
   // A billion "lol"s in text and in an attribute; one large entity referenced many times, each
   // reference legal on its own. Each document is refused whole, never kept in part.
-  std::string big = "<?xml version=\"1.0\"?>\n<!DOCTYPE r [<!ENTITY big \"" + std::string(200000, 'x') + "\">]>\n<r><a>";
+  std::string big =
+      "<?xml version=\"1.0\"?>\n<!DOCTYPE r [<!ENTITY big \"" + std::string(200000, 'x') + "\">]>\n<r><a>";
   for (int i = 0; i < 40000; ++i) big += "&big;";
   big += "</a><b/></r>";
-  for (const std::string& doc : {Laughs("<lolz><a>&lol9;</a><b/></lolz>"), Laughs("<lolz><a v=\"&lol9;\"/></lolz>"), big}) {
+  for (const std::string& doc :
+       {Laughs("<lolz><a>&lol9;</a><b/></lolz>"), Laughs("<lolz><a v=\"&lol9;\"/></lolz>"), big}) {
     TMyParser parser;
     EXPECT_FALSE(parser.parseBytes(doc));
     EXPECT_NE(parser.LastError.find("документ слишком сложен"), std::string::npos) << parser.LastError;
@@ -237,8 +240,10 @@ TEST(XmlInput, DepthAndMemoryAreBoundedByTheInputsSize) {
   // Ordinary documents stay far inside the bound.
   std::string persons = "<r>";
   for (int i = 0; i < 20000; ++i)
-    persons += "\n  <ЗЛ>\n    <ФИО>\n      <Фамилия>ИВАНОВ</Фамилия>\n      <Имя>ПЁТР</Имя>\n    </ФИО>\n"
-               "    <СНИЛС>123-456-789 0" + std::to_string(i % 10) + "</СНИЛС>\n  </ЗЛ>";
+    persons +=
+        "\n  <ЗЛ>\n    <ФИО>\n      <Фамилия>ИВАНОВ</Фамилия>\n      <Имя>ПЁТР</Имя>\n    </ФИО>\n"
+        "    <СНИЛС>123-456-789 0" +
+        std::to_string(i % 10) + "</СНИЛС>\n  </ЗЛ>";
   persons += "\n</r>";
   TMyParser ordinary;
   ASSERT_TRUE(ordinary.parseBytes(persons));

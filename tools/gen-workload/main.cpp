@@ -86,7 +86,7 @@ struct TRandom {
   double Unit() { return static_cast<double>(Next() >> 11) / 9007199254740992.0; }
 };
 
-const char* const kSurnames[] = {"ИВАНОВ",  "ПЕТРОВА", "СИДОРЕНКО", "КУЗНЕЦОВ", "ЁЛКИНА",  "СМИРНОВ",
+const char* const kSurnames[] = {"ИВАНОВ",   "ПЕТРОВА", "СИДОРЕНКО", "КУЗНЕЦОВ", "ЁЛКИНА", "СМИРНОВ",
                                  "ВАСИЛЬЕВ", "ОРЛОВА",  "ГРОМОВ",    "ЛЕБЕДЕВА", "ЗАЙЦЕВ", "МОРОЗОВА"};
 const char* const kNames[] = {"ИВАН", "МАРИЯ", "ПЁТР", "АННА", "СЕРГЕЙ", "ОЛЬГА", "НИКОЛАЙ", "ЕЛЕНА"};
 const char* const kPatronymics[] = {"ИВАНОВИЧ", "ПЕТРОВНА", "СЕРГЕЕВИЧ", "НИКОЛАЕВНА", "АЛЕКСАНДРОВИЧ", ""};
@@ -97,7 +97,7 @@ struct TJob {
   std::string Vl;        // long-service basis (27-ГД, 27-СМ), or empty
   std::string Position;  // list position code (with Oyt only)
   std::string Profession;
-  bool Staffed = true;   // the Perechen has a staff position for it
+  bool Staffed = true;  // the Perechen has a staff position for it
   const std::string& Grounds() const { return Oyt.empty() ? Vl : Oyt; }
 };
 
@@ -106,8 +106,8 @@ struct TPeriod {
   int StartDay = 0;  // day of the quarter, 0 = 1 October
   int EndDay = 0;    // inclusive
   double Rate = 1;   // IS: ДоляСтавки of a ВЛ job (ОУТ jobs carry none: full rate); list: Ставка
-  bool Tariff = false;    // list: ДополнительныйТариф "ДТ"
-  std::string Class;      // list: КлассУТ
+  bool Tariff = false;  // list: ДополнительныйТариф "ДТ"
+  std::string Class;    // list: КлассУТ
 };
 
 // A payment of the additional tariff in a СЗВ-ИСХ.
@@ -126,19 +126,32 @@ struct TPerson {
   std::vector<TPayment> Payments;
 };
 
-enum TKind { kMissingInList, kMissingInIS, kOtherName, kOtherGrounds, kOtherRate, kUnpairedIS, kUnpairedList,
-             kNoPosition, kCrossing, kTariffUnpaid, kTariffNoBenefit, kTariffList, kTariffClass, kClassNoTariff,
-             kKindCount };
-const char* const kKindNames[] = {"missing_in_list", "missing_in_is",     "other_name",   "other_grounds",
-                                  "other_rate",      "unpaired_is",       "unpaired_list", "no_position",
-                                  "crossing",        "tariff_unpaid",     "tariff_no_benefit", "tariff_list",
+enum TKind {
+  kMissingInList,
+  kMissingInIS,
+  kOtherName,
+  kOtherGrounds,
+  kOtherRate,
+  kUnpairedIS,
+  kUnpairedList,
+  kNoPosition,
+  kCrossing,
+  kTariffUnpaid,
+  kTariffNoBenefit,
+  kTariffList,
+  kTariffClass,
+  kClassNoTariff,
+  kKindCount
+};
+const char* const kKindNames[] = {"missing_in_list", "missing_in_is",  "other_name",        "other_grounds",
+                                  "other_rate",      "unpaired_is",    "unpaired_list",     "no_position",
+                                  "crossing",        "tariff_unpaid",  "tariff_no_benefit", "tariff_list",
                                   "tariff_class",    "class_no_tariff"};
 static_assert(sizeof kKindNames / sizeof kKindNames[0] == kKindCount);
 
 std::string Snils(long i) {
   char buf[32];
-  std::snprintf(buf, sizeof buf, "%03ld-%03ld-%03ld %02ld", 100 + i / 1000000 % 900, i / 1000 % 1000, i % 1000,
-                i % 97);
+  std::snprintf(buf, sizeof buf, "%03ld-%03ld-%03ld %02ld", 100 + i / 1000000 % 900, i / 1000 % 1000, i % 1000, i % 97);
   return buf;
 }
 
@@ -189,17 +202,28 @@ bool ParseOptions(int argc, char** argv, TOptions& o) {
       continue;
     }
     if (!(v = next())) return false;
-    if (a == "--out") o.Out = v;
-    else if (a == "--persons") o.Persons = std::atol(v);
-    else if (a == "--year") o.Year = std::atoi(v);
-    else if (a == "--regnum") o.RegNum = v;
-    else if (a == "--preferential") o.Preferential = std::atof(v);
-    else if (a == "--discrepancies") o.Discrepancies = std::atof(v);
-    else if (a == "--positions") o.Positions = std::atoi(v);
-    else if (a == "--excess-positions") o.ExcessPositions = std::atoi(v);
-    else if (a == "--max-file-mb") o.MaxFileMb = std::atof(v);
-    else if (a == "--seed") o.Seed = std::strtoull(v, nullptr, 10);
-    else return false;
+    if (a == "--out")
+      o.Out = v;
+    else if (a == "--persons")
+      o.Persons = std::atol(v);
+    else if (a == "--year")
+      o.Year = std::atoi(v);
+    else if (a == "--regnum")
+      o.RegNum = v;
+    else if (a == "--preferential")
+      o.Preferential = std::atof(v);
+    else if (a == "--discrepancies")
+      o.Discrepancies = std::atof(v);
+    else if (a == "--positions")
+      o.Positions = std::atoi(v);
+    else if (a == "--excess-positions")
+      o.ExcessPositions = std::atoi(v);
+    else if (a == "--max-file-mb")
+      o.MaxFileMb = std::atof(v);
+    else if (a == "--seed")
+      o.Seed = std::strtoull(v, nullptr, 10);
+    else
+      return false;
   }
   return !o.Out.empty() && o.Persons > 0 && o.Positions >= 4 && o.Year >= 2017;
 }
@@ -210,8 +234,7 @@ bool ParseOptions(int argc, char** argv, TOptions& o) {
 // СЗВ-СТАЖ: one form element holding the persons ("ЗЛ"); СЗВ-ИСХ: one form element per person.
 class TIsWriter {
  public:
-  TIsWriter(const TOptions& o, std::vector<std::string>& files, bool isx = false)
-      : fO(o), fFiles(files), fIsx(isx) {}
+  TIsWriter(const TOptions& o, std::vector<std::string>& files, bool isx = false) : fO(o), fFiles(files), fIsx(isx) {}
   ~TIsWriter() { Close(); }
 
   void AddPerson(const std::string& block) {
@@ -285,14 +308,17 @@ class TIsWriter {
     char guid[64];
     std::snprintf(guid, sizeof guid, "5b0e7c1a-0000-4000-%04d-%012d", fIsx ? 9000 : 8000, fIndex);
     fBuf.reserve(static_cast<size_t>(fO.MaxFileMb * 1048576) + 4096);
-    fBuf += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
-            "<ЭДФЗЖ xmlns:УТ2=\"http://example.invalid/ut2\" xmlns:ИС4=\"http://example.invalid/is4\" "
-            "xmlns:АФ4=\"http://example.invalid/af4\" xmlns:ВС2=\"http://example.invalid/vs2\">\r\n"
-            "  <СлужебнаяИнформация>\r\n    <АФ4:GUID>";
+    fBuf +=
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
+        "<ЭДФЗЖ xmlns:УТ2=\"http://example.invalid/ut2\" xmlns:ИС4=\"http://example.invalid/is4\" "
+        "xmlns:АФ4=\"http://example.invalid/af4\" xmlns:ВС2=\"http://example.invalid/vs2\">\r\n"
+        "  <СлужебнаяИнформация>\r\n    <АФ4:GUID>";
     fBuf += guid;
     fBuf += "</АФ4:GUID>\r\n    <АФ4:ДатаВремя>" + std::to_string(fO.Year + 1) +
             "-01-19T09:30:00</АФ4:ДатаВремя>\r\n  </СлужебнаяИнформация>\r\n  <ОДВ-1>\r\n    <Страхователь>\r\n"
-            "      <УТ2:РегНомер>" + fO.RegNum + "</УТ2:РегНомер>\r\n"
+            "      <УТ2:РегНомер>" +
+            fO.RegNum +
+            "</УТ2:РегНомер>\r\n"
             "      <ИС4:Наименование>АО \"Нагрузка\"</ИС4:Наименование>\r\n    </Страхователь>\r\n  </ОДВ-1>\r\n";
     if (!fIsx) fBuf += "  <СЗВ-СТАЖ>\r\n    <Тип>0</Тип>\r\n" + ReportingPeriod();
   }
@@ -320,7 +346,8 @@ std::string IsPersonBlock(const TOptions& o, const TPerson& p, const std::vector
   for (const TPeriod& period : p.IS) {
     const TJob& job = jobs[static_cast<size_t>(period.Job)];
     b += "      <СтажевыйПериод>\r\n        <ИС4:Период><УТ2:С>" + IsoDate(o.Year, period.StartDay) +
-         "</УТ2:С><УТ2:По>" + IsoDate(o.Year, period.EndDay) + "</УТ2:По></ИС4:Период>\r\n        <ИС4:ЛьготныйСтаж>\r\n";
+         "</УТ2:С><УТ2:По>" + IsoDate(o.Year, period.EndDay) +
+         "</УТ2:По></ИС4:Период>\r\n        <ИС4:ЛьготныйСтаж>\r\n";
     if (!job.Oyt.empty())
       b += "          <ИС4:ОУТ><ИС4:Код>" + job.Oyt + "</ИС4:Код><ИС4:ПозицияСписка>" + job.Position +
            "</ИС4:ПозицияСписка></ИС4:ОУТ>\r\n";
@@ -345,8 +372,8 @@ std::string IsPersonBlock(const TOptions& o, const TPerson& p, const std::vector
 // Perechen.
 
 std::string ListWorker(const TOptions& o, const TPerson& p, const std::vector<TJob>& jobs) {
-  std::string b = "        <Работник СтраховойНомер=\"" + p.Snils + "\" Фамилия=\"" + p.ListSurname + "\" Имя=\"" +
-                  p.Name + "\"";
+  std::string b =
+      "        <Работник СтраховойНомер=\"" + p.Snils + "\" Фамилия=\"" + p.ListSurname + "\" Имя=\"" + p.Name + "\"";
   if (!p.Patronymic.empty()) b += " Отчество=\"" + p.Patronymic + "\"";
   b += ">\n";
   for (const TPeriod& period : p.List) {
@@ -500,9 +527,7 @@ int main(int argc, char** argv) {
             p.List = {{p.IS.front().Job, 0, kQuarterDays - 1, 1, true, "3.1"}};
             p.Payments = {{1000, "3.2"}};
             break;
-          case kClassNoTariff:
-            p.List.front().Class = "3.1";
-            break;
+          case kClassNoTariff: p.List.front().Class = "3.1"; break;
           default: break;
         }
         ++kinds[kind];
@@ -516,7 +541,8 @@ int main(int argc, char** argv) {
   std::vector<double> isDays(jobs.size(), 0);
   for (const TPerson& p : persons)
     if (p.InIS)
-      for (const TPeriod& period : p.IS) isDays[static_cast<size_t>(period.Job)] += (period.EndDay - period.StartDay + 1) * period.Rate;
+      for (const TPeriod& period : p.IS)
+        isDays[static_cast<size_t>(period.Job)] += (period.EndDay - period.StartDay + 1) * period.Rate;
   const int excessWanted = o.ExcessPositions >= 0 ? o.ExcessPositions : std::max(1, o.Positions / 10);
   std::vector<bool> excess(jobs.size(), false);
   int excessCount = 0;
@@ -553,21 +579,23 @@ int main(int argc, char** argv) {
   std::string list;
   list += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Перечень ОтчетныйГод=\"" + std::to_string(o.Year) +
           "\" ОтчетныйПериод=\"12\" НакопитИтогом=\"0\" Тип=\"ИСХОДНЫЙ\">\n"
-          "  <Предприятие Наименование=\"АО &quot;Нагрузка&quot;\" РегНомер=\"" + o.RegNum + "\">\n";
+          "  <Предприятие Наименование=\"АО &quot;Нагрузка&quot;\" РегНомер=\"" +
+          o.RegNum + "\">\n";
   for (int s = 0; s < subdivisions; ++s) {
     list += "    <Подразделение Номер=\"" + std::to_string(s + 1) + "\" Наименование=\"Цех " + std::to_string(s + 1) +
             "\">\n";
     for (int j = s; j < staffed; j += subdivisions) {
       const TJob& job = jobs[static_cast<size_t>(j)];
       const double need = std::ceil(isDays[static_cast<size_t>(j)] / kQuarterDays);
-      const double units = excess[static_cast<size_t>(j)] ? std::floor(isDays[static_cast<size_t>(j)] / (2 * kQuarterDays))
-                                                         : need + 1;
+      const double units =
+          excess[static_cast<size_t>(j)] ? std::floor(isDays[static_cast<size_t>(j)] / (2 * kQuarterDays)) : need + 1;
       list += "      <Позиция ДатаНач=\"01.01.2019\">\n        <Профессия>" + job.Profession +
               "</Профессия>\n        <ОснованиеЛьготы>" + job.Grounds() + "</ОснованиеЛьготы>\n";
       if (!job.Position.empty()) list += "        <ПозицияСписка>" + job.Position + "</ПозицияСписка>\n";
       list += "        <КоличествоШтат>" + Number(units) + "</КоличествоШтат>\n      </Позиция>\n";
     }
-    list += "      <ПоименныйСписок>\n" + lists[static_cast<size_t>(s)] + "      </ПоименныйСписок>\n    </Подразделение>\n";
+    list += "      <ПоименныйСписок>\n" + lists[static_cast<size_t>(s)] +
+            "      </ПоименныйСписок>\n    </Подразделение>\n";
   }
   list += "  </Предприятие>\n</Перечень>\n";
   {

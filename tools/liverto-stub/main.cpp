@@ -48,16 +48,16 @@ const char kNothingFound[] = "По запрашиваемым параметра
 struct TOptions {
   fs::path Dir;
   int Port = 0;
-  std::string App;   // empty: any application name
+  std::string App;  // empty: any application name
   std::optional<std::string> User;
   std::optional<std::string> Pass;
   std::string Version = "stub-1.0";
   int FailStatus = 0;  // answer every query with this HTTP status
   bool Help = false;
-  bool Close = false;  // close the connection in the middle of every reply
-  int CloseAfter = -1; // send only this many bytes of every reply body, then close the connection
-  int CutReply = -1;   // answer with only this many bytes of every reply, its length announced as that
-  int DelayMs = 0;     // wait before answering
+  bool Close = false;   // close the connection in the middle of every reply
+  int CloseAfter = -1;  // send only this many bytes of every reply body, then close the connection
+  int CutReply = -1;    // answer with only this many bytes of every reply, its length announced as that
+  int DelayMs = 0;      // wait before answering
   std::optional<std::string> ErrorMessage;  // answer every query with an error reply
   std::optional<std::string> ErrorExplanation;
 };
@@ -153,8 +153,8 @@ std::string Reply(const std::string& inner) {
 
 std::string MessageReply(const std::string& version, const std::string& message,
                          const std::optional<std::string>& explanation) {
-  std::string inner = "<ОсновноеСообщение>" + Escape(message) + "</ОсновноеСообщение>\n<ВерсияПК>" +
-                      Escape(version) + "</ВерсияПК>\n";
+  std::string inner =
+      "<ОсновноеСообщение>" + Escape(message) + "</ОсновноеСообщение>\n<ВерсияПК>" + Escape(version) + "</ВерсияПК>\n";
   if (explanation) inner += "<Пояснение>" + Escape(*explanation) + "</Пояснение>\n";
   return Reply(inner);
 }
@@ -223,8 +223,7 @@ size_t RootStart(const std::string& data) {
     const size_t enc = decl.find("encoding");
     if (enc != std::string::npos) {
       const size_t quote = decl.find_first_of("\"'", enc);
-      if (quote == std::string::npos || decl.compare(quote + 1, 5, "utf-8") != 0 ||
-          decl[quote + 6] != decl[quote])
+      if (quote == std::string::npos || decl.compare(quote + 1, 5, "utf-8") != 0 || decl[quote + 6] != decl[quote])
         return std::string::npos;
     }
     at = end + 2;
@@ -266,8 +265,8 @@ struct TStoredFile {
 bool ScanStored(const std::string& data, const fs::path& file, TStoredFile& stored) {
   stored.Root = RootStart(data);
   if (stored.Root == std::string::npos) return false;
-  xmlTextReader* reader = xmlReaderForMemory(data.data(), static_cast<int>(data.size()), file.string().c_str(),
-                                             nullptr, XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
+  xmlTextReader* reader = xmlReaderForMemory(data.data(), static_cast<int>(data.size()), file.string().c_str(), nullptr,
+                                             XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
   if (!reader) return false;
   auto attribute = [reader](const char* name) {
     xmlChar* v = xmlTextReaderGetAttribute(reader, reinterpret_cast<const xmlChar*>(name));
@@ -412,8 +411,9 @@ int main(int argc, char** argv) {
     }
     if ((options.User && req.get_param_value("user") != *options.User) ||
         (options.Pass && req.get_param_value("pass") != *options.Pass)) {
-      res.set_content(MessageReply(options.Version, "Доступ запрещен", std::string("Неверное имя пользователя или пароль")),
-                      contentType);
+      res.set_content(
+          MessageReply(options.Version, "Доступ запрещен", std::string("Неверное имя пользователя или пароль")),
+          contentType);
       return;
     }
     int year = 0, quarter = 0;

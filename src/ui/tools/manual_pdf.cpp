@@ -28,8 +28,8 @@ int main(int argc, char** argv) {
   writer.setTitle("Тальвир - Руководство пользователя");
   writer.setCreator("Тальвир");
   writer.setResolution(300);
-  writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(20, 18, 15, 18),
-                                   QPageLayout::Millimeter));
+  writer.setPageLayout(
+      QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(20, 18, 15, 18), QPageLayout::Millimeter));
 
   QTextDocument document;
   QFont font;

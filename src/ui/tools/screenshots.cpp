@@ -3,12 +3,12 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QTableWidget>
-#include <QElapsedTimer>
-#include <QPushButton>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -21,11 +21,11 @@
 #include "settings/classifiers.h"
 #include "settings/settings.h"
 #include "ui/about_form.h"
+#include "ui/date_picker_box.h"
+#include "ui/elided_label.h"
 #include "ui/error_list_form.h"
 #include "ui/form_manager.h"
 #include "ui/login_form.h"
-#include "ui/date_picker_box.h"
-#include "ui/elided_label.h"
 #include "ui/main_window.h"
 #include "ui/qt_translations.h"
 #include "ui/settings_form.h"
@@ -123,8 +123,8 @@ int main(int argc, char** argv) {
     ok &= Save(main, dir, "main-window");
 
     // During a run: the step text elided in the middle, the start locked, the stop offered.
-    manager.fLongPath = isDir.filePath("2023/квартал-4/отдел кадров/ПОЛНЫЙ ОТЧЁТ/087-104-003215-ИС-00017.xml")
-                            .toStdString();
+    manager.fLongPath =
+        isDir.filePath("2023/квартал-4/отдел кадров/ПОЛНЫЙ ОТЧЁТ/087-104-003215-ИС-00017.xml").toStdString();
     main->BitBtn1->click();
     WaitFor([&] { return manager.reported.load() && main->StepLabel->FullText().startsWith("Поиск ИС"); }, 5000);
     if (!main->Running()) std::fprintf(stderr, "zazoru_screenshots: the run did not start\n");
