@@ -215,7 +215,9 @@ TEST_F(IntakeTest, ACrashingRunDoesNotStopTheOthers) {
   }
   ASSERT_GT(run, 0) << test::ReadFile(work / "intake.txt");
   ASSERT_NE(run, intake);
-  kill(run, SIGSEGV);
+  // SIGKILL, as the system's out-of-memory killer ends a run: a sanitizer build turns SIGSEGV into an
+  // ordinary exit of its own.
+  kill(run, SIGKILL);
   close(lock);
   int status = 0;
   waitpid(intake, &status, 0);
@@ -223,7 +225,7 @@ TEST_F(IntakeTest, ACrashingRunDoesNotStopTheOthers) {
   EXPECT_EQ(WEXITSTATUS(status), 29);
 
   auto rows = RowsWithoutSeconds(reports / "summary.csv");
-  EXPECT_EQ(rows[crashing], crashing + ",,29,прервана сигналом 11,,,");
+  EXPECT_EQ(rows[crashing], crashing + ",,29,прервана сигналом 9,,,");
   for (const auto& n : {a, b})
     EXPECT_NE(rows[n].find(",0,без замечаний,1,1," + n + "/ZAZORU-"), std::string::npos) << rows[n];
   EXPECT_NE(test::ReadFile(work / "intake.txt").find("Сверено 2 из 3 работодателей"), std::string::npos);
