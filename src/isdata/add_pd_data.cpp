@@ -31,13 +31,14 @@ int IndexInAddPdData(std::string_view name) {
 }  // namespace
 
 TAddPdData::TAddPdData(const TWorkPeriod* period)
-    : FData(ClassifierOrEmpty(ctAddPdData).size(), false), FWorkPeriod(period) {}
+    : FWorkPeriod(period) {
+  FData.Grow(ClassifierOrEmpty(ctAddPdData).size());
+}
 
 bool TAddPdData::_Set(std::string_view value) {
   int index = IndexInAddPdData(value);
   if (index < 0) return false;
-  if (static_cast<size_t>(index) >= FData.size()) FData.resize(index + 1, false);
-  FData[index] = true;
+  FData.Set(static_cast<size_t>(index));
   return true;
 }
 
@@ -93,9 +94,9 @@ std::vector<std::string> TAddPdData::ToArray() const {
 std::string TAddPdData::ToString() const { return Join(ToArray(), ", "); }
 
 void TAddPdData::Merge(const TAddPdData& other) {
-  if (other.FData.size() > FData.size()) FData.resize(other.FData.size(), false);
+  FData.Grow(other.FData.size());
   for (size_t i = 0; i < other.FData.size(); ++i)
-    if (other.FData[i]) FData[i] = true;
+    if (other.FData[i]) FData.Set(i);
 }
 
 bool TAddPdData::Equals(const TAddPdData* other) const {
@@ -106,7 +107,7 @@ bool TAddPdData::Equals(const TAddPdData* other) const {
   return true;
 }
 
-bool TAddPdData::HasData() const { return std::find(FData.begin(), FData.end(), true) != FData.end(); }
+bool TAddPdData::HasData() const { return FData.Any(); }
 
 bool TAddPdData::HasNoLgotCode() const {
   for (const std::string& name : ToArray())

@@ -1,5 +1,6 @@
 #pragma once
 // Additional IS data of a period (ДопСведенияИС): one flag per entry of the ctAddPdData list.
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,6 +29,39 @@ enum TAddPdDataEnum {
 extern const std::vector<std::string> NoLgotAddPdCodes;
 // Codes that make an overlap of two periods acceptable.
 extern const std::vector<std::string> CrossingAllowedAddPdData;
+
+// The flags of ctAddPdData by index: the first 64 in place, so that a period's flags cost no
+// allocation of their own; a longer classifier spills into a vector.
+class TFlagBits {
+ public:
+  size_t size() const { return fSize; }
+  bool operator[](size_t index) const {
+    if (index >= fSize) return false;
+    uint64_t word = index < 64 ? fFirst : fMore[index / 64 - 1];
+    return (word >> (index % 64)) & 1;
+  }
+  // Grows to `size` with the new flags clear; never shrinks.
+  void Grow(size_t size) {
+    if (size <= fSize) return;
+    fSize = size;
+    if (size > 64) fMore.resize((size - 1) / 64, 0);
+  }
+  void Set(size_t index) {
+    Grow(index + 1);
+    (index < 64 ? fFirst : fMore[index / 64 - 1]) |= uint64_t{1} << (index % 64);
+  }
+  bool Any() const {
+    if (fFirst) return true;
+    for (uint64_t word : fMore)
+      if (word) return true;
+    return false;
+  }
+
+ private:
+  uint64_t fFirst = 0;
+  size_t fSize = 0;
+  std::vector<uint64_t> fMore;
+};
 
 class TAddPdData {
  public:
@@ -60,7 +94,7 @@ class TAddPdData {
   // A flagged name contains an entry of ctAddStag.
   bool IsSeniorityBearing() const;
 
-  std::vector<bool> FData;
+  TFlagBits FData;
   const TWorkPeriod* FWorkPeriod = nullptr;
 };
 

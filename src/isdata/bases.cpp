@@ -23,7 +23,9 @@ bool NeedsQuotes(std::string_view code) {
 TBases& TBases::operator=(const TBases& other) {
   if (this != &other) {
     fCodes = other.fCodes;
-    Changed();
+    fText = other.fText;
+    fTextValid = other.fTextValid;
+    if (fOnChange) fOnChange(fOwner);
   }
   return *this;
 }
@@ -43,9 +45,9 @@ std::string TBases::Rename(std::string_view code) {
 bool TBases::Add(std::string_view code) {
   std::string renamed = Rename(code);
   auto pos = std::lower_bound(fCodes.begin(), fCodes.end(), renamed,
-                              [](const std::string& a, const std::string& b) { return CompareTextCI(a, b) < 0; });
+                              [](const TSharedText& a, const std::string& b) { return CompareTextCI(a, b) < 0; });
   if (pos != fCodes.end() && CompareTextCI(*pos, renamed) == 0) return false;
-  fCodes.insert(pos, std::move(renamed));
+  fCodes.insert(pos, TSharedText(renamed));
   Changed();
   return true;
 }
@@ -69,12 +71,11 @@ int TBases::IndexOf(std::string_view code) const {
 }
 
 const std::string& TBases::DelimitedText() const {
-  if (fTextValid) return fText;
-  std::string& text = fText;
-  text.clear();
+  if (fTextValid) return fText.str();
+  std::string text;
   for (size_t i = 0; i < fCodes.size(); ++i) {
     if (i) text += ',';
-    const std::string& code = fCodes[i];
+    const std::string& code = fCodes[i].str();
     if (NeedsQuotes(code)) {
       text += '"';
       text += ReplaceAll(code, "\"", "\"\"");
@@ -83,8 +84,9 @@ const std::string& TBases::DelimitedText() const {
       text += code;
     }
   }
+  fText = text;
   fTextValid = true;
-  return text;
+  return fText.str();
 }
 
 bool TBases::HasBases(std::string_view probe) const { return DelimitedText().find(probe) != std::string::npos; }
@@ -93,7 +95,7 @@ bool TBases::HasBases(const TBases& other) const { return HasBases(std::string_v
 
 void TBases::Changed() {
   fTextValid = false;
-  if (fOnChange) fOnChange();
+  if (fOnChange) fOnChange(fOwner);
 }
 
 }  // namespace zz

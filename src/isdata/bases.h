@@ -1,9 +1,10 @@
 #pragma once
 // Preferential codes of a period or staff position: sorted case-insensitively, no duplicates.
-#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "base/shared_text.h"
 
 namespace zz {
 
@@ -12,6 +13,7 @@ class TBases {
   TBases() = default;
   // Takes the other list's codes as they are; the copy is not linked to any owner.
   TBases(const TBases& other) : fCodes(other.fCodes), fText(other.fText), fTextValid(other.fTextValid) {}
+  using TOnChange = void (*)(void* owner);
   // Takes the codes as they are; keeps this list's own link, which then runs.
   TBases& operator=(const TBases& other);
 
@@ -23,8 +25,8 @@ class TBases {
 
   size_t Count() const { return fCodes.size(); }
   bool Empty() const { return fCodes.empty(); }
-  const std::string& operator[](size_t index) const { return fCodes.at(index); }
-  const std::vector<std::string>& Codes() const { return fCodes; }
+  const std::string& operator[](size_t index) const { return fCodes.at(index).str(); }
+  const std::vector<TSharedText>& Codes() const { return fCodes; }
   // Index of the code ignoring case, or -1.
   int IndexOf(std::string_view code) const;
 
@@ -36,18 +38,23 @@ class TBases {
   bool HasBases(std::string_view probe) const;
   bool HasBases(const TBases& other) const;
 
-  // Called after every change of the list (the owning period's flight-code rule).
-  void SetOnChange(std::function<void()> onChange) { fOnChange = std::move(onChange); }
+  // Called with `owner` after every change of the list (the owning period's flight-code rule); a
+  // plain function and its owner, so that a period's list costs no callable object of its own.
+  void SetOnChange(TOnChange onChange, void* owner) {
+    fOnChange = onChange;
+    fOwner = owner;
+  }
 
   static std::string Rename(std::string_view code);
 
  private:
   void Changed();
 
-  std::vector<std::string> fCodes;
-  mutable std::string fText;  // DelimitedText of fCodes when fTextValid
+  std::vector<TSharedText> fCodes;
+  mutable TSharedText fText;  // DelimitedText of fCodes when fTextValid
   mutable bool fTextValid = false;
-  std::function<void()> fOnChange;
+  TOnChange fOnChange = nullptr;
+  void* fOwner = nullptr;
 };
 
 }  // namespace zz

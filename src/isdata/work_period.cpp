@@ -23,7 +23,7 @@ std::string FormatDateOrEmpty(TDate date) {
 }
 
 TWorkPeriod::TWorkPeriod() : AddPdData(this) {
-  Bases.SetOnChange([this] { ApplyFlightRule(); });
+  Bases.SetOnChange([](void* owner) { static_cast<TWorkPeriod*>(owner)->ApplyFlightRule(); }, this);
 }
 
 void TWorkPeriod::ApplyFlightRule() {
@@ -38,7 +38,7 @@ void TWorkPeriod::ApplyFlightRule() {
 void TWorkPeriod::SetSeniorityBase(std::string_view value) {
   for (const std::string& code : SeniorityBaseCodes)
     if (value.find(code) != std::string_view::npos) {
-      FSeniorityBase = std::string(value);
+      FSeniorityBase = value;
       return;
     }
 }
@@ -47,7 +47,7 @@ TWorkPeriod* TWorkPeriod::Clone(TDataArena& arena) const {
   TWorkPeriod* copy = arena.Make<TWorkPeriod>();
   copy->ProfessionCode = ProfessionCode;
   // A plain copy of the codes: the clone keeps the rate this period has now.
-  copy->Bases.SetOnChange(nullptr);
+  copy->Bases.SetOnChange(nullptr, nullptr);
   copy->Bases = Bases;
   copy->Start = Start;
   copy->Finish = Finish;

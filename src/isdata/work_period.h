@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/dates.h"
+#include "base/shared_text.h"
 #include "isdata/add_pd_data.h"
 #include "isdata/bases.h"
 #include "isdata/node_data.h"
@@ -26,7 +27,7 @@ class TWorkPeriod : public TResultData {
   TWorkPeriod(const TWorkPeriod&) = delete;
   TWorkPeriod& operator=(const TWorkPeriod&) = delete;
 
-  const std::string& SeniorityBase() const { return FSeniorityBase; }
+  const std::string& SeniorityBase() const { return FSeniorityBase.str(); }
   // Stores the value only when it contains one of SeniorityBaseCodes.
   void SetSeniorityBase(std::string_view value);
 
@@ -55,20 +56,20 @@ class TWorkPeriod : public TResultData {
 
   int Year = 0;
   int CorrYear = 0;
-  std::string Period;
-  std::string TerritoryCondition;
-  std::string TerritoryCoeff;
+  TSharedText Period;
+  TSharedText TerritoryCondition;
+  TSharedText TerritoryCoeff;
   TNodeData NodeData;
   TNodeData PDRKHoursNodeData;
-  std::string WC;
-  std::string ProfessionCode;
-  std::string PackNum;
+  TSharedText WC;
+  TSharedText ProfessionCode;
+  TSharedText PackNum;
   std::string NumInPack;
-  std::string NumSub;
-  std::string Months = "0";
-  std::string Days = "0";
-  std::string Hours = "0";
-  std::string Minutes = "0";
+  TSharedText NumSub;
+  TSharedText Months{"0"};
+  TSharedText Days{"0"};
+  TSharedText Hours{"0"};
+  TSharedText Minutes{"0"};
   TNodeData RateNodeData;
   TNodeData FactNodeData;
   double PDRKHours = 0;
@@ -77,21 +78,21 @@ class TWorkPeriod : public TResultData {
   TNodeData SeniorityNodeData;
   TDate Start{};
   TDate Finish{};
-  std::string Profession;
-  std::string PackDate;
+  TSharedText Profession;
+  TSharedText PackDate;
   bool Compared = false;
-  std::string Comment;
-  std::string Note;
+  TSharedText Comment;
+  TSharedText Note;
   TAddPdData AddPdData;
   double Rate = 1.0;
   bool FoundInListPositions = false;
-  std::string AddTariff;
+  TSharedText AddTariff;
   TBases Bases;
 
  private:
   void ApplyFlightRule();
 
-  std::string FSeniorityBase;
+  TSharedText FSeniorityBase;
 };
 
 // A worked-time text stands for no time: empty, or an integer of value 0 ("0", "00"). The files

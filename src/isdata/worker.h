@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "base/shared_text.h"
 #include "isdata/add_tariff_payment.h"
 #include "isdata/node_data.h"
 #include "isdata/result_data.h"
@@ -27,20 +28,20 @@ class TWorker : public TResultData {
   bool HasLgotSidePeriodsOnly() const;
 
   std::vector<TWorkPeriod*> FParsePeriods;
-  std::string PackNum;
+  TSharedText PackNum;
   std::string NumInPack;
   std::string SN;
-  std::string SubNum;
+  TSharedText SubNum;
   TNodeData FullNameNodeData;
   TNodeData NodeData;
   TNodeData PaymentsNodeData;
-  std::string Surname;
-  std::string Name;
-  std::string Patronymic;
+  TSharedText Surname;
+  TSharedText Name;
+  TSharedText Patronymic;
   bool HasAT = false;
   std::vector<TWorkPeriod*> WorkPeriods;
   bool HasLgotBasis = false;
-  std::string CategoryCode;
+  TSharedText CategoryCode;
   std::vector<TAddTariffPayment*> AddTariffPayments;
   std::vector<TWorkPeriod*> MergedWorkPeriods;
   bool FoundInPds = false;

@@ -334,7 +334,7 @@ bool TTheList::ReadWorkPeriod(TWorkPeriod* n, const TMyNode* r, TDate QEnd, TDat
     n->FactNodeData = TNodeData(fact);
     struct {
       const char* element;
-      std::string* field;
+      TSharedText* field;
     } parts[] = {{"Месяцев", &n->Months}, {"Дней", &n->Days}, {"Часов", &n->Hours}, {"Минут", &n->Minutes}};
     for (auto& part : parts) {
       std::string text = ChildText(fact, part.element);

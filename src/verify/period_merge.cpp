@@ -158,7 +158,7 @@ class TCrossCandidates {
 TWorkPeriod* MakePiece(TDataArena& arena, const TWorkPeriod& a, TDate start, TDate finish, double rate) {
   TWorkPeriod* piece = arena.Make<TWorkPeriod>();
   // Pieces are copies of a kind of period, not periods being read: no flight-code rule on them.
-  piece->Bases.SetOnChange(nullptr);
+  piece->Bases.SetOnChange(nullptr, nullptr);
   piece->Bases = a.Bases;
   piece->ProfessionCode = a.ProfessionCode;
   piece->TerritoryCondition = a.TerritoryCondition;
