@@ -1,34 +1,46 @@
-// HTTP GET into memory with libcurl, bounded in time and size.
+// HTTP GET with libcurl's multi interface, handed to the reader piece by piece as it arrives,
+// bounded in time and size.
 #include "xml/http_get.h"
 
 #include <curl/curl.h>
 
-#include <memory>
+#include <algorithm>
+#include <cstring>
 #include <mutex>
 
 namespace zz {
 
-namespace {
-
-struct TSink {
-  std::string* body;
-  size_t limit;
+struct THttpStream::TState {
+  CURLM* multi = nullptr;
+  CURL* easy = nullptr;
+  size_t limit = 0;
+  long totalTimeoutMs = 0;
+  size_t received = 0;
   bool overflow = false;
+  bool done = false;
+  bool startFailed = false;
+  CURLcode result = CURLE_OK;
+  // What curl has delivered and the reader has not taken yet.
+  std::string pending;
+  size_t taken = 0;
 };
 
+namespace {
+
 size_t WriteBody(char* data, size_t size, size_t count, void* user) {
-  auto* sink = static_cast<TSink*>(user);
+  auto* st = static_cast<THttpStream::TState*>(user);
   size_t len = size * count;
   // Returning less than len aborts the transfer.
-  if (len > sink->limit - sink->body->size()) {
-    sink->overflow = true;
+  if (len > st->limit - st->received) {
+    st->overflow = true;
     return 0;
   }
   try {
-    sink->body->append(data, len);
+    st->pending.append(data, len);
   } catch (...) {
     return 0;
   }
+  st->received += len;
   return len;
 }
 
@@ -40,18 +52,18 @@ void InitHttp() {
   std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
-bool HttpGetToMemory(const std::string& url, std::string& body, const THttpGetLimits& limits, std::string* error) {
-  body.clear();
-  if (error) error->clear();
+THttpStream::THttpStream(const std::string& url, const THttpGetLimits& limits) : fState(std::make_unique<TState>()) {
   InitHttp();
-
-  std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> h(curl_easy_init(), &curl_easy_cleanup);
-  if (!h) {
-    if (error) *error = "не удалось начать запрос";
-    return false;
+  TState& st = *fState;
+  st.limit = limits.MaxBodyBytes;
+  st.totalTimeoutMs = limits.TotalTimeoutMs;
+  st.multi = curl_multi_init();
+  st.easy = curl_easy_init();
+  if (!st.multi || !st.easy) {
+    st.startFailed = st.done = true;
+    return;
   }
-  TSink sink{&body, limits.MaxBodyBytes};
-  CURL* c = h.get();
+  CURL* c = st.easy;
   curl_easy_setopt(c, CURLOPT_URL, url.c_str());
   curl_easy_setopt(c, CURLOPT_HTTPGET, 1L);
   curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);  // timeouts without SIGALRM
@@ -70,26 +82,75 @@ bool HttpGetToMemory(const std::string& url, std::string& body, const THttpGetLi
   // A declared length over the bound is refused before any of the body is read.
   curl_easy_setopt(c, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(limits.MaxBodyBytes));
   curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, &WriteBody);
-  curl_easy_setopt(c, CURLOPT_WRITEDATA, &sink);
+  curl_easy_setopt(c, CURLOPT_WRITEDATA, &st);
+  if (curl_multi_add_handle(st.multi, c) != CURLM_OK) st.startFailed = st.done = true;
+}
 
-  CURLcode rc = curl_easy_perform(c);
-  long status = 0;
-  curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &status);
-  if (rc != CURLE_OK || status >= 400) {
-    body.clear();
-    if (error) {
-      if (sink.overflow || rc == CURLE_FILESIZE_EXCEEDED)
-        *error = "ответ сервера больше " + std::to_string(limits.MaxBodyBytes) + " байт";
-      else if (rc == CURLE_OPERATION_TIMEDOUT)
-        *error = "сервер не ответил за " + std::to_string(limits.TotalTimeoutMs) + " мс";
-      else if (status >= 400)
-        *error = "ответ сервера с кодом HTTP " + std::to_string(status);
-      else
-        *error = curl_easy_strerror(rc);
+THttpStream::~THttpStream() {
+  TState& st = *fState;
+  if (st.multi && st.easy) curl_multi_remove_handle(st.multi, st.easy);
+  if (st.easy) curl_easy_cleanup(st.easy);
+  if (st.multi) curl_multi_cleanup(st.multi);
+}
+
+size_t THttpStream::Read(char* buf, size_t n) {
+  // The buffer is filled as far as the body goes: the parser works best on large pieces, and curl
+  // hands the body over in pieces of a few kilobytes.
+  TState& st = *fState;
+  size_t filled = 0;
+  while (filled < n) {
+    if (st.taken < st.pending.size()) {
+      size_t take = std::min(n - filled, st.pending.size() - st.taken);
+      std::memcpy(buf + filled, st.pending.data() + st.taken, take);
+      st.taken += take;
+      filled += take;
+      continue;
     }
-    return false;
+    if (st.done) break;
+    st.pending.clear();
+    st.taken = 0;
+    int running = 0;
+    if (curl_multi_perform(st.multi, &running) != CURLM_OK) {
+      st.result = CURLE_FAILED_INIT;
+      st.done = true;
+      break;
+    }
+    if (running == 0) {
+      int left = 0;
+      while (CURLMsg* msg = curl_multi_info_read(st.multi, &left))
+        if (msg->msg == CURLMSG_DONE) st.result = msg->data.result;
+      st.done = true;
+      continue;  // what this last step delivered is still taken
+    }
+    // curl's own timeouts end the transfer; the wait only spares the processor meanwhile.
+    if (st.pending.empty()) curl_multi_poll(st.multi, nullptr, 0, 1000, nullptr);
   }
-  return true;
+  // Nothing of a failed transfer reaches the reader past the failure.
+  if (st.done && st.result != CURLE_OK) return 0;
+  return filled;
+}
+
+bool THttpStream::Finished() const { return fState->done; }
+
+bool THttpStream::Succeeded(std::string* error) const {
+  const TState& st = *fState;
+  std::string reason;
+  long status = 0;
+  if (st.easy) curl_easy_getinfo(st.easy, CURLINFO_RESPONSE_CODE, &status);
+  if (st.startFailed)
+    reason = "не удалось начать запрос";
+  else if (!st.done)
+    reason = "ответ сервера прочитан не до конца";
+  else if (st.overflow || st.result == CURLE_FILESIZE_EXCEEDED)
+    reason = "ответ сервера больше " + std::to_string(st.limit) + " байт";
+  else if (st.result == CURLE_OPERATION_TIMEDOUT)
+    reason = "сервер не ответил за " + std::to_string(st.totalTimeoutMs) + " мс";
+  else if (status >= 400)
+    reason = "ответ сервера с кодом HTTP " + std::to_string(status);
+  else if (st.result != CURLE_OK)
+    reason = curl_easy_strerror(st.result);
+  if (error) *error = reason;
+  return reason.empty();
 }
 
 }  // namespace zz

@@ -1,6 +1,7 @@
 #pragma once
-// Plain HTTP GET into memory, with bounded waiting.
+// Plain HTTP GET, read as it arrives, with bounded waiting and size.
 #include <cstddef>
+#include <memory>
 #include <string>
 
 namespace zz {
@@ -11,14 +12,31 @@ struct THttpGetLimits {
   size_t MaxBodyBytes = size_t{1} << 30;
 };
 
-// Initialises the HTTP library for the whole process (HttpGetToMemory does it at its first call).
+// Initialises the HTTP library for the whole process (the first request does it otherwise).
 // A process that forks runs calls it first, so that no run repeats it.
 void InitHttp();
 
-// Fetches url into body. False on a transport failure, a timeout, an oversized body or a status of
-// 400 and above; body is then empty and, when error is given, it says why. The usual proxy
-// variables apply.
-bool HttpGetToMemory(const std::string& url, std::string& body, const THttpGetLimits& limits = {},
-                     std::string* error = nullptr);
+// A GET whose body is read in pieces as it arrives, so that a large reply is parsed while it is
+// received and never held whole. The usual proxy variables apply.
+class THttpStream {
+ public:
+  THttpStream(const std::string& url, const THttpGetLimits& limits);
+  ~THttpStream();
+  THttpStream(const THttpStream&) = delete;
+  THttpStream& operator=(const THttpStream&) = delete;
+
+  // Up to n bytes of the body, waiting for them as needed; 0 at its end or once the transfer failed.
+  size_t Read(char* buf, size_t n);
+  // After the last Read: true when the whole body came with a status below 400. Otherwise false,
+  // and `error` says why (a transport failure, a timeout, an oversized body, an error status).
+  bool Succeeded(std::string* error = nullptr) const;
+  // The transfer has ended, well or not (a reader that stops early leaves it unfinished).
+  bool Finished() const;
+
+  struct TState;  // the transfer's state, shared with its write callback
+
+ private:
+  std::unique_ptr<TState> fState;
+};
 
 }  // namespace zz

@@ -422,9 +422,16 @@ TMyTreePtr TMyParser::parse(const std::string& fileName) {
   ErrorLine = 0;
   try {
     if (fileName.find("http://") != std::string::npos) {
-      std::string body;
-      if (!HttpGetToMemory(fileName, body, HttpLimits, &LastError)) return {};
-      return parseBytes(body);
+      // Parsed as it arrives: a large reply is never held whole besides its tree.
+      THttpStream stream(fileName, HttpLimits);
+      TParseOutcome out;
+      TMyTreePtr tree = ParseSource([&](char* buf, size_t n) { return stream.Read(buf, n); }, out);
+      TreeBytes = out.treeBytes;
+      // A failed or cut transfer is the reason, whatever the parser made of the part it got.
+      if (stream.Finished() && !stream.Succeeded(&LastError)) return {};
+      LastError = std::move(out.error);
+      ErrorLine = out.line;
+      return tree;
     }
     // Opened without blocking, so that a FIFO or a device in place of a file cannot hold the run;
     // only regular files are read.

@@ -23,6 +23,7 @@ struct TReply {
   int status = 200;
   std::string body;
   bool silent = false;  // accept the request and never answer
+  size_t declared = 0;  // a Content-Length other than the body's, for a transfer cut short
 };
 
 // One request per connection, answered from a fixed table of paths.
@@ -76,7 +77,7 @@ class TTestHttpServer {
         continue;
       }
       std::string out = "HTTP/1.1 " + std::to_string(reply.status) + " X\r\nContent-Type: text/xml\r\n" +
-                        "Content-Length: " + std::to_string(reply.body.size()) + "\r\nConnection: close\r\n\r\n" +
+                        "Content-Length: " + std::to_string(reply.declared ? reply.declared : reply.body.size()) + "\r\nConnection: close\r\n\r\n" +
                         reply.body;
       for (size_t sent = 0; sent < out.size();) {
         ssize_t n = send(c, out.data() + sent, out.size() - sent, MSG_NOSIGNAL);
@@ -142,6 +143,24 @@ TEST_F(XmlHttp, FailedRequestsGiveNoTree) {
   getsockname(s, reinterpret_cast<sockaddr*>(&addr), &len);
   close(s);
   EXPECT_FALSE(p.parse("http://127.0.0.1:" + std::to_string(ntohs(addr.sin_port)) + "/GetList"));
+}
+
+TEST_F(XmlHttp, ALargeReplyIsReadWholeAndACutTransferGivesNoTreeEvenWhenItsPartIsADocument) {
+  std::string large = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Ответ><Перечень>";
+  for (int i = 0; i < 40000; ++i) large += "<Работник><СНИЛС>" + std::to_string(100000 + i) + "</СНИЛС></Работник>\n";
+  large += "</Перечень></Ответ>\n";
+  TTestHttpServer server({{"/large", {200, large}}, {"/cut", {200, kReply, false, kReply.size() + 4096}}});
+  TMyParser p = QuickParser();
+  auto tree = p.parse(server.Url("/large"));
+  ASSERT_TRUE(tree) << p.LastError;
+  auto workers = tree->GetElementsByTagName("Работник");
+  ASSERT_EQ(workers.size(), 40000u);
+  EXPECT_EQ(workers.back()->SelectSingleNode("СНИЛС")->text(), "139999");
+
+  // The whole document arrives, then the connection closes before the declared length.
+  EXPECT_FALSE(p.parse(server.Url("/cut")));
+  EXPECT_FALSE(p.LastError.empty());
+  EXPECT_EQ(p.LastError.find("строка"), std::string::npos) << p.LastError;  // the transfer, not the XML
 }
 
 TEST_F(XmlHttp, TheParserItselfNeverGoesToTheNetwork) {
