@@ -12,4 +12,6 @@ void KeepFreedMemoryForReuse() {
   mallopt(M_TRIM_THRESHOLD, 1024 * 1024 * 1024);
 }
 
+void ReturnFreedMemory() { malloc_trim(0); }
+
 }  // namespace zz

@@ -8,4 +8,9 @@ namespace zz {
 // again page by page. The window's process, which lives on between runs, does not call this.
 void KeepFreedMemoryForReuse();
 
+// Gives the system back the memory freed so far. Memory a reading thread freed stays with that
+// thread's own pool of the allocator, where the rest of the run cannot reuse it; called once the
+// reading threads are done.
+void ReturnFreedMemory();
+
 }  // namespace zz

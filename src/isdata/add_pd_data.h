@@ -1,6 +1,8 @@
 #pragma once
 // Additional IS data of a period (ДопСведенияИС): one flag per entry of the ctAddPdData list.
+#include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,6 +36,20 @@ extern const std::vector<std::string> CrossingAllowedAddPdData;
 // allocation of their own; a longer classifier spills into a vector.
 class TFlagBits {
  public:
+  TFlagBits() = default;
+  TFlagBits(const TFlagBits& other) { *this = other; }
+  TFlagBits& operator=(const TFlagBits& other) {
+    if (this == &other) return *this;
+    fFirst = other.fFirst;
+    fSize = other.fSize;
+    fMore.reset();
+    if (size_t words = MoreWords(fSize)) {
+      fMore = std::make_unique<uint64_t[]>(words);
+      std::copy_n(other.fMore.get(), words, fMore.get());
+    }
+    return *this;
+  }
+
   size_t size() const { return fSize; }
   bool operator[](size_t index) const {
     if (index >= fSize) return false;
@@ -43,8 +59,12 @@ class TFlagBits {
   // Grows to `size` with the new flags clear; never shrinks.
   void Grow(size_t size) {
     if (size <= fSize) return;
-    fSize = size;
-    if (size > 64) fMore.resize((size - 1) / 64, 0);
+    if (MoreWords(size) > MoreWords(fSize)) {
+      auto more = std::make_unique<uint64_t[]>(MoreWords(size));  // zeroed
+      if (fMore) std::copy_n(fMore.get(), MoreWords(fSize), more.get());
+      fMore = std::move(more);
+    }
+    fSize = static_cast<uint32_t>(size);
   }
   void Set(size_t index) {
     Grow(index + 1);
@@ -52,15 +72,17 @@ class TFlagBits {
   }
   bool Any() const {
     if (fFirst) return true;
-    for (uint64_t word : fMore)
-      if (word) return true;
+    for (size_t i = 0; i < MoreWords(fSize); ++i)
+      if (fMore[i]) return true;
     return false;
   }
 
  private:
+  static size_t MoreWords(size_t size) { return size > 64 ? (size - 1) / 64 : 0; }
+
   uint64_t fFirst = 0;
-  size_t fSize = 0;
-  std::vector<uint64_t> fMore;
+  uint32_t fSize = 0;
+  std::unique_ptr<uint64_t[]> fMore;  // flags from 64 on, when the classifier is that long
 };
 
 class TAddPdData {

@@ -16,6 +16,11 @@ namespace {
 const char kSelo[] = "СЕЛО";
 }
 
+const TSharedText& ZeroText() {
+  static const TSharedText zero("0");
+  return zero;
+}
+
 std::string FormatDateOrEmpty(TDate date) {
   int year = YearOf(date);
   if (year < 1 || year > 9999) return {};

@@ -20,6 +20,9 @@ extern const std::vector<std::string> SeniorityBaseCodes;
 // Flight codes: a period carrying one of them always counts at the full rate.
 extern const std::vector<std::string> FlightBaseCodes;
 
+// "0", the worked-time texts' start value, looked up once.
+const TSharedText& ZeroText();
+
 class TWorkPeriod : public TResultData {
  public:
   TWorkPeriod();
@@ -66,10 +69,10 @@ class TWorkPeriod : public TResultData {
   TSharedText PackNum;
   std::string NumInPack;
   TSharedText NumSub;
-  TSharedText Months{"0"};
-  TSharedText Days{"0"};
-  TSharedText Hours{"0"};
-  TSharedText Minutes{"0"};
+  TSharedText Months = ZeroText();
+  TSharedText Days = ZeroText();
+  TSharedText Hours = ZeroText();
+  TSharedText Minutes = ZeroText();
   TNodeData RateNodeData;
   TNodeData FactNodeData;
   double PDRKHours = 0;

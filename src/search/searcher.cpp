@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <thread>
 
+#include "base/batch_memory.h"
 #include "base/exit_code.h"
 #include "base/run_cancel.h"
 #include "base/strings.h"
@@ -158,8 +159,9 @@ void TSearcher::ParseISFiles() {
   // Process-wide set-up the reading threads only look up: made here, before they start.
   PrepareXmlReading();
   TLogger::GetInstance();
+  const unsigned threads = ReadingThreads();
   RunJobsInOrder<TISFileRead>(
-      candidates.size(), ReadingThreads(),
+      candidates.size(), threads,
       [&](size_t job) { return ReadISFile(pathOf(job), DisplayName(pathOf(job)), query); },
       [&](size_t job) {
         // Outside the per-file guard, which would take a stop for a broken file.
@@ -176,6 +178,7 @@ void TSearcher::ParseISFiles() {
         }
       },
       RunCancelRequested);
+  if (threads > 1 && candidates.size() > 1) ReturnFreedMemory();
   WriteLogEntry("***перебор найденныx xml-файлов завершен");
   if (!fFoundIS) {
     AddMessage(std::make_unique<TProtocolMessage>("Необходимые Xml-файлы не найдены", false));

@@ -2,6 +2,7 @@
 #include "search/set.h"
 
 #include <algorithm>
+#include <string_view>
 #include <unordered_map>
 
 #include "results/result_tables.h"
@@ -55,18 +56,25 @@ int TSet::CountVerifiedpeople() const {
 std::vector<TWorker*> TSet::UnionISWorkers(std::vector<std::unique_ptr<TResult>>& ErrorResults,
                                            std::vector<std::unique_ptr<TResult>>& WarningResults) {
   FHasSPV1 = false;
-  std::unordered_map<std::string, TWorker*> bySN;
-  std::vector<std::string> order;  // first-seen order of the insurance numbers
+  // Each insurance number's place in `united`, in first-seen order. The keys are the workers' own
+  // numbers, which live as long as the packs.
+  std::unordered_map<std::string_view, size_t> placeBySN;
+  std::vector<TWorker*> united;
+  size_t workers = 0;
+  for (const auto& pack : FInitPacks) workers += pack->Workers.size();
+  for (const auto& pack : FCorrPacks) workers += pack->Workers.size();
+  placeBySN.reserve(workers);
+  united.reserve(workers);
   for (size_t i = 0; i < FInitPacks.size(); ++i) {
     TPack& pack = *FInitPacks[i];
     if (i == 0 && pack.BaseData.PDType() == pdtSPV1) FHasSPV1 = true;
     for (TWorker* worker : pack.Workers) {
-      auto [it, inserted] = bySN.emplace(worker->SN, worker);
+      auto [it, inserted] = placeBySN.emplace(worker->SN, united.size());
       if (inserted) {
-        order.push_back(worker->SN);
+        united.push_back(worker);
         continue;
       }
-      TWorker* entered = it->second;
+      TWorker* entered = united[it->second];
       for (TWorkPeriod* period : worker->WorkPeriods) entered->WorkPeriods.push_back(period->Clone(*fArena));
       if (!worker->WorkPeriods.empty() && worker->HasLgotBasis) entered->HasLgotBasis = true;
       for (TAddTariffPayment* payment : worker->AddTariffPayments)
@@ -75,20 +83,16 @@ std::vector<TWorker*> TSet::UnionISWorkers(std::vector<std::unique_ptr<TResult>>
   }
   for (auto& pack : FCorrPacks) {
     for (TWorker* worker : pack->Workers) {
-      auto it = bySN.find(worker->SN);
-      if (it != bySN.end()) {
-        RemoveWorkerRecords(ErrorResults, worker->SN);
-        RemoveWorkerRecords(WarningResults, worker->SN);
-        it->second = worker;
-      } else {
-        bySN.emplace(worker->SN, worker);
-        order.push_back(worker->SN);
+      auto [it, inserted] = placeBySN.emplace(worker->SN, united.size());
+      if (inserted) {
+        united.push_back(worker);
+        continue;
       }
+      RemoveWorkerRecords(ErrorResults, worker->SN);
+      RemoveWorkerRecords(WarningResults, worker->SN);
+      united[it->second] = worker;
     }
   }
-  std::vector<TWorker*> united;
-  united.reserve(order.size());
-  for (const std::string& sn : order) united.push_back(bySN[sn]);
   return united;
 }
 

@@ -28,7 +28,7 @@ class TWorkerIndex {
   }
 
  private:
-  std::unordered_map<std::string, TWorker*> fBySN;
+  std::unordered_map<std::string_view, TWorker*> fBySN;  // keys: the workers' own numbers
 };
 
 // Two worked-time texts are the same amount: as integers when both are integers (so "05" is "5"),

@@ -84,6 +84,7 @@ void TVerification::verify(TTheList* list, const std::vector<TWorker*>& workers_
   CheckAddTariff(*list, workers_IS, nYear);
   CheckVirusCode(*list);
 
+  fISWorkersDictionary.reserve(workers_IS.size());
   for (TWorker* worker : workers_IS) {
     if (!worker) continue;
     DivideCrossWorkPeriods(*worker, fArena, &FErrorResults);

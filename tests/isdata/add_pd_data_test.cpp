@@ -49,6 +49,24 @@ TEST_F(AddPdDataTest, Details) {
   EXPECT_EQ(data.DetailByRSV(), "01.01.2023 - 31.01.2023 (ДОГОВОР), 01.01.2023 - 31.01.2023 (НЕОПЛ)");
 }
 
+TEST(FlagBitsTest, FlagsPastTheFirstWordSurviveGrowthAndCopies) {
+  TFlagBits flags;
+  flags.Grow(9);
+  EXPECT_FALSE(flags.Any());
+  flags.Set(3);
+  flags.Set(130);  // a classifier longer than the flags kept in place
+  flags.Set(70);
+  TFlagBits copy = flags;
+  flags.Set(64);
+  EXPECT_EQ(copy.size(), 131u);
+  EXPECT_TRUE(copy[3] && copy[70] && copy[130]);
+  EXPECT_FALSE(copy[64] || copy[4] || copy[200]);
+  EXPECT_TRUE(flags[64]);
+  TFlagBits high;
+  high.Set(100);
+  EXPECT_TRUE(high.Any());
+}
+
 TEST_F(AddPdDataTest, MergeAndEquals) {
   TWorkPeriod other;
   other.AddPdData._Set("ДЕТИ");
