@@ -2,6 +2,10 @@
 #include "base/batch_memory.h"
 
 #include <malloc.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
 
 namespace zz {
 
@@ -13,5 +17,23 @@ void KeepFreedMemoryForReuse() {
 }
 
 void ReturnFreedMemory() { malloc_trim(0); }
+
+void RestartWithLargePages(const std::vector<std::string>& args) {
+  constexpr const char* kTunable = "glibc.malloc.hugetlb=1";
+  const char* off = std::getenv("ZAZORU_LARGE_PAGES");
+  if (off && std::strcmp(off, "0") == 0) return;
+  const char* tunables = std::getenv("GLIBC_TUNABLES");
+  std::string value = tunables ? tunables : "";
+  // Any setting of it, ours or the caller's, is left as it is; this also ends the restart.
+  if (value.find("glibc.malloc.hugetlb") != std::string::npos) return;
+  value = value.empty() ? kTunable : value + ":" + kTunable;
+  if (setenv("GLIBC_TUNABLES", value.c_str(), 1) != 0) return;
+
+  std::vector<char*> argv;
+  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+  argv.push_back(nullptr);
+  execv("/proc/self/exe", argv.data());
+  // Still here: the run goes on with small pages, and its children are not restarted either.
+}
 
 }  // namespace zz

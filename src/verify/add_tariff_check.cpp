@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -29,6 +30,11 @@ const char kAddTariffMark[] = "ДТ";
 const char kNoClass[] = "Без класса УТ";
 
 std::string ClassText(const std::string& wc) { return wc.empty() ? kNoClass : wc; }
+
+struct TBySN {
+  bool operator()(const TWorker* worker, const std::string& sn) const { return worker->SN < sn; }
+  bool operator()(const std::string& sn, const TWorker* worker) const { return sn < worker->SN; }
+};
 
 bool HasPayment(const TWorker& worker) {
   for (const TAddTariffPayment* payment : worker.AddTariffPayments)
@@ -126,21 +132,22 @@ void TVerification::CheckAddTariff(TTheList& list, const std::vector<TWorker*>& 
 
   // Pass B: the Perechen's "ДТ" periods and classes against the same person's IS data.
   if (!fCorrPacksOnly) {
-    // The IS workers of each insurance number, in list order; made when a "ДТ" period first needs it.
-    std::unordered_map<std::string, std::vector<TWorker*>> isBySN;
-    std::unordered_map<std::string, std::unique_ptr<TNamesakes>> namesakes;
+    // The IS workers sorted by insurance number, list order kept among equal numbers; made when a
+    // "ДТ" period first needs it.
+    std::vector<TWorker*> isBySN;
+    std::unordered_map<std::string_view, std::unique_ptr<TNamesakes>> namesakes;
     bool indexed = false;
     auto namesakesOf = [&](const std::string& SN) -> const TNamesakes& {
       if (!indexed) {
         for (TWorker* worker : workers_IS)
-          if (worker) isBySN[worker->SN].push_back(worker);
+          if (worker) isBySN.push_back(worker);
+        std::stable_sort(isBySN.begin(), isBySN.end(), [](const TWorker* a, const TWorker* b) { return a->SN < b->SN; });
         indexed = true;
       }
       std::unique_ptr<TNamesakes>& known = namesakes[SN];
       if (!known) {
-        auto found = isBySN.find(SN);
-        known =
-            std::make_unique<TNamesakes>(found == isBySN.end() ? std::vector<TWorker*>() : std::move(found->second));
+        auto [first, last] = std::equal_range(isBySN.begin(), isBySN.end(), SN, TBySN{});
+        known = std::make_unique<TNamesakes>(std::vector<TWorker*>(first, last));
       }
       return *known;
     };

@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 
 #include <cstdlib>
+#include <regex>
 
 #include "base/strings.h"
 #include "base/utils.h"
@@ -174,6 +175,26 @@ TEST_F(BatchRunTest, ExampleEmployerIsReconciledAgainstTheServersPerechen) {
   EXPECT_NE(protocol.find("<b>Всего исходных: 1</b>"), std::string::npos);
   for (const char* part : {"body.part", "init.part", "corr.part", "footer.part"})
     EXPECT_FALSE(std::filesystem::exists(reports / part)) << part;
+}
+
+TEST_F(BatchRunTest, ARunStartedAgainForLargePagesKeepsItsArgumentsAndWritesOneLogAndProtocol) {
+  std::filesystem::copy(kExample / "is", is, std::filesystem::copy_options::recursive);
+  test::TLivertoStubProcess stub(kExample / "lists");
+  Configure(ServerConfig(stub.Port()) + "[Options]\nTerritoryControl=1\nDebug=1\n");
+  const std::string program = std::string(ZAZORU_BINARY_DIR) + "/zazoru-batch";
+  const std::string arguments = "bpi '" + is.string() + "' '" + reports.string() + "'";
+  ASSERT_EQ(RunAs("/usr/bin/env", "ZAZORU_LARGE_PAGES=0 '" + program + "' " + arguments), 30);
+  const std::string plain = Protocol();
+  for (const auto& entry : std::filesystem::directory_iterator(reports)) std::filesystem::remove_all(entry);
+  std::filesystem::remove_all(config / "Zazoru" / "logs");
+  // A tunable of the caller's own is kept beside the one the restart adds.
+  ASSERT_EQ(RunAs("/usr/bin/env", "ZAZORU_LARGE_PAGES=1 GLIBC_TUNABLES=glibc.malloc.check=0 '" + program + "' " + arguments), 30);
+  auto undated = [](std::string text) { return std::regex_replace(text, std::regex("\\d\\d\\.\\d\\d\\.\\d{4}[ 0-9:.]*"), ""); };
+  EXPECT_EQ(undated(Protocol()), undated(plain));
+  size_t logs = 0;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(config / "Zazoru" / "logs")) logs += entry.is_regular_file();
+  EXPECT_EQ(logs, 1u);
+  EXPECT_EQ(stub.Queries().size(), 2u);
 }
 
 TEST_F(BatchRunTest, PortableDirectoryFormKeepsItsDataBesideTheProgram) {
