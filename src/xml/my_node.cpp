@@ -128,13 +128,19 @@ TMyNode* TMyTreeBuilder::NewNode() {
 }
 
 uint32_t TMyTreeBuilder::NameId(std::string_view name) {
-  auto it = fTree->fNameIds.find(name);
-  if (it != fTree->fNameIds.end()) return it->second;
-  auto id = static_cast<uint32_t>(fTree->fNames.size());
-  // The name, its map entry and its slice bound.
-  fMemory += sizeof(std::string) + name.size() + 4 * sizeof(void*) + sizeof(uint32_t);
-  fTree->fNames.emplace_back(name);
-  fTree->fNameIds.emplace(fTree->fNames.back(), id);
+  TNameSlot& slot = fNameSlots[(reinterpret_cast<uintptr_t>(name.data()) >> 3) % kNameSlots];
+  if (slot.Data == name.data() && slot.Size == name.size() && fTree->fNames[slot.Id] == name) return slot.Id;
+  uint32_t id;
+  if (auto it = fTree->fNameIds.find(name); it != fTree->fNameIds.end()) {
+    id = it->second;
+  } else {
+    id = static_cast<uint32_t>(fTree->fNames.size());
+    // The name, its map entry and its slice bound.
+    fMemory += sizeof(std::string) + name.size() + 4 * sizeof(void*) + sizeof(uint32_t);
+    fTree->fNames.emplace_back(name);
+    fTree->fNameIds.emplace(fTree->fNames.back(), id);
+  }
+  slot = {name.data(), name.size(), id};
   return id;
 }
 

@@ -192,6 +192,16 @@ class TMyTreeBuilder {
   std::string_view Store(std::string_view s);
   void FlushRun();
 
+  // The parser hands over each name from its own dictionary, the same address every time: the
+  // last ids found, by address, spare hashing the name again. A hit is confirmed by the text.
+  struct TNameSlot {
+    const char* Data = nullptr;
+    size_t Size = 0;
+    uint32_t Id = 0;
+  };
+  static constexpr size_t kNameSlots = 64;
+  TNameSlot fNameSlots[kNameSlots];
+
   std::unique_ptr<TMyTree> fTree;
   TMyNode* fRoot = nullptr;             // first element started
   TMyNode* fCurrentRootNode = nullptr;  // innermost element still open
