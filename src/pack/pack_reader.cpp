@@ -239,7 +239,9 @@ void TPackReader::ReadStagePeriod(const TMyNode* stage, TWorker& worker, int yea
     main->NumInPack = worker.NumInPack;
     main->Period = std::to_string(fPack.BaseData.Period());
     worker.AddWorkperiod(main);
-  } else if (!main->AddPdData.ValueByType(epdAdmin) && !main->AddPdData.ValueByType(epdNoPay)) {
+  } else if ((main->AddPdData.HasData() || flags.Season || flags.UIK) && !main->AddPdData.ValueByType(epdAdmin) &&
+             !main->AddPdData.ValueByType(epdNoPay)) {
+    // Only a period that may get a warning needs the text.
     ots = FormatDate(main->Start) + " - " + FormatDate(main->Finish) + " (ОТС)";
   }
   if (auto warning =

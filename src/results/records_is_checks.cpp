@@ -105,6 +105,8 @@ std::unique_ptr<TAddPdDataWarning> TAddPdDataWarning::TryCreateAddPdDataWarning(
                                                                                 const TAddPdData* AddPdData) {
   if (!AddPdData) return nullptr;
   const TAddPdData& data = *AddPdData;
+  // Most periods: no flag, so no detail either.
+  if (!data.HasData() && !Season && !UIK) return nullptr;
   auto detailIfSet = [&](TAddPdDataEnum type) { return data.ValueByType(type) ? data.DetailByType(type) : ""; };
 
   std::string children = detailIfSet(epdLongChildren);

@@ -105,8 +105,25 @@ std::shared_ptr<const TElementPaths> TMyTree::ElementPaths() const {
 }
 
 uint32_t TMyTree::FindName(std::string_view name) const {
+  // Readers ask for the same few names, held in the same strings, over and over: the last answers
+  // by the name's address spare hashing it. A hit is confirmed by the tree and the text; per thread,
+  // since trees are read on several.
+  struct TSlot {
+    const TMyTree* Tree = nullptr;
+    const char* Data = nullptr;
+    size_t Size = 0;
+    uint32_t Id = 0;
+  };
+  constexpr size_t kSlots = 64;
+  thread_local TSlot slots[kSlots];
+  TSlot& slot = slots[(reinterpret_cast<uintptr_t>(name.data()) >> 3) % kSlots];
+  if (slot.Tree == this && slot.Data == name.data() && slot.Size == name.size() && slot.Id < fNames.size() &&
+      fNames[slot.Id] == name)
+    return slot.Id;
   auto it = fNameIds.find(name);
-  return it == fNameIds.end() ? kNoName : it->second;
+  if (it == fNameIds.end()) return kNoName;
+  slot = {this, name.data(), name.size(), it->second};
+  return it->second;
 }
 
 // ---------------------------------------------------------------------------------------------------
