@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <thread>
 
 #include "base/batch_memory.h"
 #include "base/exit_code.h"
@@ -137,8 +136,7 @@ unsigned TSearcher::ReadingThreads() const {
     const int wanted = std::atoi(forced);
     if (wanted > 0) return static_cast<unsigned>(std::min(wanted, 64));
   }
-  const unsigned cores = std::thread::hardware_concurrency();
-  return std::clamp(cores, 1u, kDefaultReadingThreads);
+  return kDefaultReadingThreads;
 }
 
 void TSearcher::ParseISFiles() {
