@@ -1,6 +1,8 @@
 // One set's verification: the order of the checks and the tables they fill.
 #include "verify/verification.h"
 
+#include <string_view>
+#include <unordered_map>
 #include <utility>
 
 #include "list/the_list.h"
@@ -51,7 +53,7 @@ void TVerification::getParseErrorsAndWarnings(TPack& pack, TTheList* theList) {
 
   if (addPdData && theList) {
     // The first named-list worker of each insurance number, in list order.
-    std::unordered_map<std::string, const TWorker*> listWorkers;
+    std::unordered_map<std::string_view, const TWorker*> listWorkers;
     listWorkers.reserve(theList->fWorkers.size());
     for (const TWorker* w : theList->fWorkers)
       if (w) listWorkers.emplace(w->SN, w);
@@ -84,18 +86,26 @@ void TVerification::verify(TTheList* list, const std::vector<TWorker*>& workers_
   CheckAddTariff(*list, workers_IS, nYear);
   CheckVirusCode(*list);
 
-  fISWorkersDictionary.reserve(workers_IS.size());
   for (TWorker* worker : workers_IS) {
     if (!worker) continue;
     DivideCrossWorkPeriods(*worker, fArena, &FErrorResults);
     MergeWorkPeriods(*worker, fArena, true, nullptr);
-    fISWorkersDictionary.emplace(worker->SN, worker);
+  }
+  // Each named-list worker's IS worker: the first of the IS workers with the same number. The named
+  // list is the smaller side, so it is the one put in a map.
+  std::unordered_map<std::string_view, TWorker*> firstISWorker;
+  firstISWorker.reserve(list->fWorkers.size());
+  for (TWorker* worker : list->fWorkers)
+    if (worker) firstISWorker.emplace(worker->SN, nullptr);
+  for (TWorker* worker : workers_IS) {
+    if (!worker) continue;
+    auto found = firstISWorker.find(worker->SN);
+    if (found != firstISWorker.end() && !found->second) found->second = worker;
   }
   for (TWorker* worker : list->fWorkers) {
     if (!worker) continue;
     DivideCrossWorkPeriods(*worker, fArena, nullptr);
-    auto found = fISWorkersDictionary.find(worker->SN);
-    MergeWorkPeriods(*worker, fArena, false, found == fISWorkersDictionary.end() ? nullptr : found->second);
+    MergeWorkPeriods(*worker, fArena, false, firstISWorker[worker->SN]);
   }
 
   if (fWithPositions) {

@@ -3,8 +3,6 @@
 // result blocks, verdict and summaries the protocol prints.
 #include <memory>
 #include <string>
-#include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "base/logger.h"
@@ -50,7 +48,6 @@ class TVerification : public TVerificationResults, public TLoggingObject {
   bool fWithNameList = false;
   std::vector<std::unique_ptr<TTerrCodeData>> fTerrCodes;
   std::vector<std::string> fFileNames;
-  std::unordered_map<std::string_view, TWorker*> fISWorkersDictionary;  // keys: the workers' own numbers
 
  protected:
   TDataArena& fArena;
