@@ -30,8 +30,7 @@ int IndexInAddPdData(std::string_view name) {
 
 }  // namespace
 
-TAddPdData::TAddPdData(const TWorkPeriod* period)
-    : FWorkPeriod(period) {
+TAddPdData::TAddPdData(const TWorkPeriod* period) : FWorkPeriod(period) {
   FData.Grow(ClassifierOrEmpty(ctAddPdData).size());
 }
 

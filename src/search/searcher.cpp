@@ -159,8 +159,7 @@ void TSearcher::ParseISFiles() {
   TLogger::GetInstance();
   const unsigned threads = ReadingThreads();
   RunJobsInOrder<TISFileRead>(
-      candidates.size(), threads,
-      [&](size_t job) { return ReadISFile(pathOf(job), DisplayName(pathOf(job)), query); },
+      candidates.size(), threads, [&](size_t job) { return ReadISFile(pathOf(job), DisplayName(pathOf(job)), query); },
       [&](size_t job) {
         // Outside the per-file guard, which would take a stop for a broken file.
         CheckRunCancel();

@@ -141,7 +141,8 @@ void TVerification::CheckAddTariff(TTheList& list, const std::vector<TWorker*>& 
       if (!indexed) {
         for (TWorker* worker : workers_IS)
           if (worker) isBySN.push_back(worker);
-        std::stable_sort(isBySN.begin(), isBySN.end(), [](const TWorker* a, const TWorker* b) { return a->SN < b->SN; });
+        std::stable_sort(isBySN.begin(), isBySN.end(),
+                         [](const TWorker* a, const TWorker* b) { return a->SN < b->SN; });
         indexed = true;
       }
       std::unique_ptr<TNamesakes>& known = namesakes[SN];

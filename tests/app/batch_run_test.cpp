@@ -187,12 +187,17 @@ TEST_F(BatchRunTest, ARunStartedAgainForLargePagesKeepsItsArgumentsAndWritesOneL
   const std::string plain = Protocol();
   for (const auto& entry : std::filesystem::directory_iterator(reports)) std::filesystem::remove_all(entry);
   std::filesystem::remove_all(config / "Zazoru" / "logs");
-  // A tunable of the caller's own is kept beside the one the restart adds.
-  ASSERT_EQ(RunAs("/usr/bin/env", "ZAZORU_LARGE_PAGES=1 GLIBC_TUNABLES=glibc.malloc.check=0 '" + program + "' " + arguments), 30);
-  auto undated = [](std::string text) { return std::regex_replace(text, std::regex("\\d\\d\\.\\d\\d\\.\\d{4}[ 0-9:.]*"), ""); };
+  // The caller has a tunable of its own; the restart adds its one beside it.
+  ASSERT_EQ(
+      RunAs("/usr/bin/env", "ZAZORU_LARGE_PAGES=1 GLIBC_TUNABLES=glibc.malloc.check=0 '" + program + "' " + arguments),
+      30);
+  auto undated = [](std::string text) {
+    return std::regex_replace(text, std::regex("\\d\\d\\.\\d\\d\\.\\d{4}[ 0-9:.]*"), "");
+  };
   EXPECT_EQ(undated(Protocol()), undated(plain));
   size_t logs = 0;
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(config / "Zazoru" / "logs")) logs += entry.is_regular_file();
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(config / "Zazoru" / "logs"))
+    logs += entry.is_regular_file();
   EXPECT_EQ(logs, 1u);
   EXPECT_EQ(stub.Queries().size(), 2u);
 }

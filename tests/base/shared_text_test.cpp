@@ -31,7 +31,7 @@ TEST(SharedTextTest, EqualValuesShareOnePlaceAndPastTheLimitEachHolderKeepsItsOw
   EXPECT_EQ(own.front(), "особый код 50");
   EXPECT_EQ(own.back(), "особый код 99");
   EXPECT_EQ(TSharedText(own.back().str()), own.back());  // an own copy equals the pooled value
-  EXPECT_EQ(TSharedText("27-ГД").str(), a.str());         // pooled values still come from the pool
+  EXPECT_EQ(TSharedText("27-ГД").str(), a.str());        // pooled values still come from the pool
 }
 
 TEST(SharedTextTest, TwoThreadsGetTheSamePlaceForTheSameText) {

@@ -77,8 +77,8 @@ class TTestHttpServer {
         continue;
       }
       std::string out = "HTTP/1.1 " + std::to_string(reply.status) + " X\r\nContent-Type: text/xml\r\n" +
-                        "Content-Length: " + std::to_string(reply.declared ? reply.declared : reply.body.size()) + "\r\nConnection: close\r\n\r\n" +
-                        reply.body;
+                        "Content-Length: " + std::to_string(reply.declared ? reply.declared : reply.body.size()) +
+                        "\r\nConnection: close\r\n\r\n" + reply.body;
       for (size_t sent = 0; sent < out.size();) {
         ssize_t n = send(c, out.data() + sent, out.size() - sent, MSG_NOSIGNAL);
         if (n <= 0) break;
