@@ -14,9 +14,11 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "bench_common.h"
 #include "is_file_gen.h"
 #include "isdata/base_data.h"
 #include "pack/pack.h"
@@ -27,11 +29,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 double Ms(Clock::time_point from) { return std::chrono::duration<double, std::milli>(Clock::now() - from).count(); }
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
 
 // What the file search does with a tree: recognise it, read the header, read the persons.
 std::unique_ptr<zz::TPack> ReadPack(const zz::TMyNode* root, const std::string& path) {
@@ -46,25 +43,11 @@ std::unique_ptr<zz::TPack> ReadPack(const zz::TMyNode* root, const std::string& 
 }  // namespace
 
 int main(int argc, char** argv) {
-  int persons = 20000, reps = 5;
-  std::string file;
-  bool keep = false;
-  for (int i = 1; i < argc; ++i) {
-    std::string a = argv[i];
-    if (a == "--persons" && i + 1 < argc)
-      persons = std::atoi(argv[++i]);
-    else if (a == "--reps" && i + 1 < argc)
-      reps = std::max(1, std::atoi(argv[++i]));
-    else if (a == "--file" && i + 1 < argc)
-      file = argv[++i];
-    else if (a == "--keep")
-      keep = true;
-    else {
-      std::fprintf(stderr, "usage: %s [--persons N] [--reps R] [--file PATH] [--keep]\n", argv[0]);
-      return 2;
-    }
-  }
-  if (file.empty()) file = (std::filesystem::temp_directory_path() / "zazoru-bench-pack.xml").string();
+  const std::optional<bench::TOptions> options = bench::ParseOptions(argc, argv, "zazoru-bench-pack.xml");
+  if (!options) return 2;
+  const int persons = options->Persons, reps = options->Reps;
+  const std::string file = options->File;
+  const bool keep = options->Keep;
   xmlInitParser();
 
   bench::GenerateIsFile(file, persons, bench::TShape::SzvStag);
@@ -115,7 +98,7 @@ int main(int argc, char** argv) {
     pack.reset();
   }
 
-  const double buildMs = Median(build), readMs = Median(read), wholeMs = Median(whole);
+  const double buildMs = bench::Median(build), readMs = bench::Median(read), wholeMs = bench::Median(whole);
   std::printf("input: %d persons, %.1f MiB, %zu elements\n", persons, size / mib, nodes);
   std::printf("pack: %zu persons, %zu periods, %zu table records, %zu territorial records\n", workers, periods, records,
               terr);

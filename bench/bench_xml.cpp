@@ -16,9 +16,11 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "bench_common.h"
 #include "is_file_gen.h"
 #include "xml/my_parser.h"
 
@@ -109,33 +111,14 @@ TWalk Walk(zz::TMyNode* root) {
 
 // ------------------------------------------------------------------------------------------------
 
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  int persons = 20000, reps = 5;
-  std::string file;
-  bool keep = false;
-  for (int i = 1; i < argc; ++i) {
-    std::string a = argv[i];
-    if (a == "--persons" && i + 1 < argc)
-      persons = std::atoi(argv[++i]);
-    else if (a == "--reps" && i + 1 < argc)
-      reps = std::max(1, std::atoi(argv[++i]));
-    else if (a == "--file" && i + 1 < argc)
-      file = argv[++i];
-    else if (a == "--keep")
-      keep = true;
-    else {
-      std::fprintf(stderr, "usage: %s [--persons N] [--reps R] [--file PATH] [--keep]\n", argv[0]);
-      return 2;
-    }
-  }
-  if (file.empty()) file = (std::filesystem::temp_directory_path() / "zazoru-bench-is.xml").string();
+  const std::optional<bench::TOptions> options = bench::ParseOptions(argc, argv, "zazoru-bench-is.xml");
+  if (!options) return 2;
+  const int persons = options->Persons, reps = options->Reps;
+  const std::string file = options->File;
+  const bool keep = options->Keep;
   xmlInitParser();
 
   bench::GenerateIsFile(file, persons, bench::TShape::XmlTree);
@@ -192,14 +175,14 @@ int main(int argc, char** argv) {
   if (counts.elements != nodes)
     std::fprintf(stderr, "warning: bare parse saw %zu elements, tree %zu\n", counts.elements, nodes);
 
-  const double bareMs = Median(bare), buildMs = Median(build), walkMs = Median(walk);
+  const double bareMs = bench::Median(bare), buildMs = bench::Median(build), walkMs = bench::Median(walk);
   std::printf("input: %d persons, %.1f MiB (%.0f bytes), %zu elements\n", persons, size / mib, size, nodes);
   std::printf("runs: %d, medians (min)\n", reps);
   std::printf("bare SAX parse:        %8.1f ms (%.1f)  %.0f MiB/s\n", bareMs,
               *std::min_element(bare.begin(), bare.end()), size / mib / (bareMs / 1000));
   std::printf("tree build (memory):   %8.1f ms (%.1f)  %.2f x bare\n", buildMs,
               *std::min_element(build.begin(), build.end()), buildMs / bareMs);
-  std::printf("tree build (file):     %8.1f ms (%.1f)\n", Median(fromFile),
+  std::printf("tree build (file):     %8.1f ms (%.1f)\n", bench::Median(fromFile),
               *std::min_element(fromFile.begin(), fromFile.end()));
   std::printf("look-up walk:          %8.1f ms (%.1f)  %zu look-ups, %.0f ns each\n", walkMs,
               *std::min_element(walk.begin(), walk.end()), w.lookups, walkMs * 1e6 / static_cast<double>(w.lookups));
