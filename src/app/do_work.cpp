@@ -34,11 +34,17 @@ TPDPackData PackSummary(const TPack& pack) {
   return data;
 }
 
-// The result code of a verified set from its verdict and its result blocks.
-int SetResultCode(const TVerification& v) {
+// The result code of a verified set from its verdict and what its part of the protocol shows: its
+// error blocks, the red messages of the Perechen and the red messages of the search, which every
+// part prints. A verdict of 12, 22 or 23 stays only beside exactly one error block.
+int SetResultCode(const TVerification& v, int redSearchMessages) {
+  auto red = [](const auto& message) { return message->IsError; };
+  const size_t errorBlocks = v.FErrorResults.size() +
+                             static_cast<size_t>(std::count_if(v.fVerListErrors.begin(), v.fVerListErrors.end(), red)) +
+                             static_cast<size_t>(redSearchMessages);
   int code = v.fECode;
-  if (!v.FErrorResults.empty()) {
-    const bool keepsVerdict = (code == 12 || code == 22 || code == 23) && v.FErrorResults.size() == 1;
+  if (errorBlocks > 0) {
+    const bool keepsVerdict = (code == 12 || code == 22 || code == 23) && errorBlocks == 1;
     if (!keepsVerdict) code = ecErrors;
   }
   if (code == 0 && !v.fWarningResults.empty()) code = ecWarnings;
@@ -124,6 +130,8 @@ void TWorkManager::doWork() {
   const int steps = N * kSetSteps;
   progress(0, steps, 0, "Ход сверки");
   int processed = 0;
+  const int redSearchMessages = static_cast<int>(std::count_if(
+      searcher.fSearchErrors.begin(), searcher.fSearchErrors.end(), [](const auto& m) { return m->IsError; }));
 
   for (int i = N - 1; i >= 0; --i) {
     CheckRunCancel();
@@ -154,7 +162,8 @@ void TWorkManager::doWork() {
           for (auto& record : pack->TerrCodes()) v.fTerrCodes.push_back(std::move(record));
           pack->TerrCodes().clear();
         }
-      v.verifyTerrCodes(set.FYear, set.FPeriod);
+      // A report of a whole year meets dated rights over that year, not over its last quarter.
+      v.verifyTerrCodes(set.FYear, set.IsAnnual() ? 0 : set.FPeriod);
       WriteLogEntry("***проверка права проставления территориальных кодов завершена");
     }
 
@@ -190,10 +199,13 @@ void TWorkManager::doWork() {
         WriteLogEntry("***выполнение сверки завершено");
       }
       WriteLogEntry("***анализ результата сверки сэта");
-      v.fECode = SetResultCode(v);
+      v.fECode = SetResultCode(v, redSearchMessages);
       WriteLogEntry("---результат по сэту ,eCode=" + std::to_string(v.fECode));
       WriteLogEntry("***анализ результата сверки сэта завершен");
       WriteLogEntry("***работа с сэтом №" + std::to_string(i) + " завершена");
+    } else {
+      // The territorial check alone: its findings decide the code all the same.
+      v.fECode = SetResultCode(v, redSearchMessages);
     }
     progress(0, steps, done + 2, "Ход сверки");
 

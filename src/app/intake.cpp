@@ -22,6 +22,7 @@
 #include "base/exit_code.h"
 #include "base/run_cancel.h"
 #include "base/singleton.h"
+#include "base/utils.h"
 #include "report/findings.h"
 #include "settings/classifiers.h"
 #include "xml/http_get.h"
@@ -233,6 +234,9 @@ int RunIntake(const std::vector<std::string>& args) {
     for (const std::string& m : refused) std::cerr << "  " << m << "\n";
     return ecSettingsOrServer;
   }
+  // What an intake killed while writing its summary or manifest left behind.
+  RemoveStaleAtomicTemps(layout.ReportRoot);
+  RemoveStaleAtomicTemps(layout.WorkDir());
   WriteManifest(layout, groups);
 
   const fs::path program = ChildProgram();

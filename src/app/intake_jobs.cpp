@@ -83,16 +83,11 @@ bool IsEmployerCurrent(const TIntakeLayout& layout, const TIntakeEmployer& emplo
 void WriteManifest(const TIntakeLayout& layout, const TIntakeGroups& groups) {
   std::error_code ec;
   fs::create_directories(layout.WorkDir(), ec);
-  fs::path temp = layout.ManifestFile();
-  temp += ".tmp";
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    for (const auto& e : groups.Employers)
-      for (const auto& f : e.Files) out << e.RegNum << '\t' << fs::absolute(f).string() << '\n';
-    for (const auto& f : groups.Unassigned) out << '\t' << fs::absolute(f).string() << '\n';
-    if (!out) throw std::runtime_error("Не удалось записать файл " + temp.string());
-  }
-  fs::rename(temp, layout.ManifestFile());
+  std::string text;
+  for (const auto& e : groups.Employers)
+    for (const auto& f : e.Files) text += e.RegNum + '\t' + fs::absolute(f).string() + '\n';
+  for (const auto& f : groups.Unassigned) text += '\t' + fs::absolute(f).string() + '\n';
+  WriteFileAtomically(layout.ManifestFile(), text);
 }
 
 std::optional<TIntakeGroups> ReadManifest(const TIntakeLayout& layout) {

@@ -10,6 +10,7 @@
 #include "app/command_line.h"
 #include "base/exit_code.h"
 #include "base/strings.h"
+#include "base/utils.h"
 #include "report/findings.h"
 
 namespace zz {
@@ -38,17 +39,6 @@ std::string Optional(const std::optional<T>& v) {
     return Seconds(*v);
   else
     return std::to_string(*v);
-}
-
-void WriteReplacing(const fs::path& target, const std::string& text) {
-  fs::path temp = target;
-  temp += ".tmp";
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    out << text;
-    if (!out) throw std::runtime_error("Не удалось записать файл " + temp.string());
-  }
-  fs::rename(temp, target);
 }
 
 std::string UnassignedMeaning(const fs::path& file) { return "не распределён: " + file.string(); }
@@ -174,8 +164,8 @@ TSummaryRow MakeSummaryRow(const TIntakeLayout& layout, const std::string& regNu
 }
 
 void WriteSummary(const TIntakeLayout& layout, const TSummary& summary) {
-  WriteReplacing(layout.ReportRoot / "summary.csv", Csv(summary));
-  WriteReplacing(layout.ReportRoot / "index.html", Html(summary));
+  WriteFileAtomically(layout.ReportRoot / "summary.csv", Csv(summary));
+  WriteFileAtomically(layout.ReportRoot / "index.html", Html(summary));
 }
 
 TSummary SummarizeReportRoot(const TIntakeLayout& layout) {

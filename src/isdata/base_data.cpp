@@ -106,6 +106,11 @@ class TBaseDataReader : public TLoggingObject {
     WriteLogEntry(text, true);
     return std::nullopt;
   }
+  // A file of another period than the one asked for: not recognised, and not a fault of the file.
+  std::optional<TBaseData> Skip(const std::string& why) {
+    Info("---файл не подходит: " + why);
+    return std::nullopt;
+  }
   void Info(const std::string& text) { WriteLogEntry(text, false); }
 
   TBaseData fData;
@@ -158,8 +163,8 @@ std::optional<TBaseData> TBaseDataReader::Read(const std::string& searchRegNum, 
 
   if (efs1) {
     // ЕФС-1 reports whole years; each person's subsections say which.
-    if (searchYear != 0 && searchYear < 2023) return std::nullopt;
-    if (searchPeriod != 0 && searchPeriod != 4) return std::nullopt;
+    if (searchYear != 0 && searchYear < 2023) return Skip("ЕФС-1 не подаётся за " + std::to_string(searchYear) + " год");
+    if (searchPeriod != 0 && searchPeriod != 4) return Skip("ЕФС-1 подаётся только за год");
     fData.FPDType = pdtEFS1;
     fData.FPeriod = fData.FCorrPeriod = 4;
     return fData;
@@ -180,33 +185,34 @@ std::optional<TBaseData> TBaseDataReader::Read(const std::string& searchRegNum, 
     std::vector<std::string> typeTexts;
     for (const TKindRow& row : kPre2017Kinds) typeTexts.push_back(row.TypeText);
     int index = IndexOfFirstMatch(typeText, typeTexts);
-    if (index < 0) return std::nullopt;
+    if (index < 0) return Error("Тип документа \"" + typeText + "\" не поддерживается");
     const TKindRow& row = kPre2017Kinds[index];
     fData.FPDType = row.Kind;
     if (index == 0) {
       const TMyNode* form = Child(document, "ВидФормы");
-      if (!form) return std::nullopt;
+      if (!form) return Error("Не указан вид формы (ВидФормы)");
       int which = IndexOfFirstMatch(form->text(), {"СПВ-1", "СЗВ-6-1", "СЗВ-6-2"});
-      if (which < 0) return std::nullopt;
+      if (which < 0) return Error("Вид формы \"" + std::string(form->text()) + "\" не поддерживается");
       fData.FPDType = which == 0 ? pdtSPV1 : which == 1 ? pdtSZV61 : pdtSZV62;
     }
     Info("---ВидФормы=" + PDTypeName(fData.FPDType));
     header = FirstBelow(root, row.Header ? std::string(row.Header) : typeText);
-    if (!header) return std::nullopt;
+    if (!header) return Error("Не найден заголовок документа " + std::string(row.Header ? row.Header : typeText));
   }
 
   // Data type and correction.
   if (pre2017) {
     const TMyNode* kind = Child(header, "ТипСведений");
-    if (!kind) return std::nullopt;
+    if (!kind) return Error("Не указан тип сведений (ТипСведений)");
     std::string text(kind->text());
-    if (text.empty() || text == "ОТМЕНЯЮЩАЯ") return std::nullopt;
+    if (text.empty()) return Error("Не указан тип сведений (ТипСведений)");
+    if (text == "ОТМЕНЯЮЩАЯ") return Skip("отменяющие сведения не сверяются");
     fData.FCorrection = text == "КОРРЕКТИРУЮЩАЯ";
     Info("---ТипСведений=" + text);
   } else {
     if (fData.FPDType != pdtSZVBase) {
       std::optional<int> type = IntOf(FirstBelow(header, "Тип"));
-      if (!type) return std::nullopt;
+      if (!type) return Error("Не указан тип формы (Тип)");
       if (fData.FPDType == pdtSZVStag && *type == 0) {
         fData.FUtDataType = udtStagBase;
       } else if (fData.FPDType == pdtSZVStag && *type == 1) {
@@ -226,15 +232,13 @@ std::optional<TBaseData> TBaseDataReader::Read(const std::string& searchRegNum, 
   const TPDType kind = fData.FPDType;
   if (kind == pdtSZV61 || kind == pdtSZV62 || kind == pdtSPV1 || kind == pdtSZV64) {
     const TMyNode* category = Child(header, "КодКатегории");
-    if (!category) return std::nullopt;
+    if (!category || category->text().empty()) return Error("Не указан код категории (КодКатегории)");
     Info("---КодКатегории=" + std::string(category->text()));
-    if (category->text().empty()) return std::nullopt;
     fData.FCategoryCode = category->text();
     if (kind == pdtSZV64) {
       const TMyNode* contract = Child(header, "ТипДоговора");
-      if (!contract) return std::nullopt;
+      if (!contract || contract->text().empty()) return Error("Не указан тип договора (ТипДоговора)");
       Info("---ТипДоговора=" + std::string(contract->text()));
-      if (contract->text().empty()) return std::nullopt;
       fData.FContractType = contract->text();
     }
   }
@@ -243,18 +247,19 @@ std::optional<TBaseData> TBaseDataReader::Read(const std::string& searchRegNum, 
   fCodeName = pre2017 ? "Квартал" : "Код";
   const TMyNode* reported = Child(header, "ОтчетныйПериод");
   std::optional<int> year = IntOf(Child(reported, "Год"));
-  if (!year) return std::nullopt;
+  if (!year) return Error("Не указан отчетный год (ОтчетныйПериод/Год)");
   fData.FYear = *year;
   Info("---ОтчетныйПериодГод=" + std::to_string(*year));
-  if (*year < 2010 || (kind == pdtSZV64 && *year < 2013) || ((kind == pdtRSV1 || kind == pdtSPV2) && *year < 2014) ||
-      (searchYear != 0 && *year != searchYear))
-    return std::nullopt;
+  if (*year < 2010 || (kind == pdtSZV64 && *year < 2013) || ((kind == pdtRSV1 || kind == pdtSPV2) && *year < 2014))
+    return Error("Форма " + PDTypeName(kind) + " не подаётся за " + std::to_string(*year) + " год");
+  if (searchYear != 0 && *year != searchYear) return Skip("отчетный год " + std::to_string(*year) + " не выбран");
   std::optional<int> code = IntOf(Child(reported, fCodeName));
-  if (!code) return std::nullopt;
+  if (!code) return Error("Не указан код отчетного периода (ОтчетныйПериод/" + fCodeName + ")");
   Info("---ОтчетныйПериодКвартал=" + std::to_string(*code));
   int period = QuarterOfPeriodCode(*year, *code);
-  if (period < 0) return std::nullopt;
-  if (searchYear != 0 && searchPeriod != 0 && period != searchPeriod) return std::nullopt;
+  if (period < 0) return Error("Неверный код отчетного периода " + std::to_string(*code));
+  if (searchYear != 0 && searchPeriod != 0 && period != searchPeriod)
+    return Skip("отчетный период " + std::to_string(period) + " не выбран");
   fData.FPeriod = period;
 
   // Corrected period.
@@ -265,18 +270,19 @@ std::optional<TBaseData> TBaseDataReader::Read(const std::string& searchRegNum, 
                                : kind == pdtSZVCorr ? Child(Child(header, "КорректируемыйПериод"), "ОтчетныйПериод")
                                                     : Child(header, "КорректируемыйОтчетныйПериод");
     std::optional<int> corrYear = IntOf(Child(corrected, "Год"));
-    if (!corrYear) return std::nullopt;
+    if (!corrYear) return Error("Не указан год корректируемого периода");
     Info("---КорректируемыйОтчетныйПериодГод=" + std::to_string(*corrYear));
-    if (*corrYear < 2010) return std::nullopt;
+    if (*corrYear < 2010) return Error("Корректируемый год " + std::to_string(*corrYear) + " ранее 2010");
     std::optional<int> corrCode = IntOf(Child(corrected, fCodeName));
-    if (!corrCode) return std::nullopt;
+    if (!corrCode) return Error("Не указан код корректируемого периода");
     Info("---КорректируемыйОтчетныйПериодКвартал=" + std::to_string(*corrCode));
     int corrPeriod = QuarterOfPeriodCode(*corrYear, *corrCode);
-    if (corrPeriod < 0) return std::nullopt;
+    if (corrPeriod < 0) return Error("Неверный код корректируемого периода " + std::to_string(*corrCode));
     fData.FCorrYear = *corrYear;
     fData.FCorrPeriod = corrPeriod;
   }
-  if (searchPeriod != 0 && fData.FPeriod != searchPeriod && fData.FCorrPeriod != searchPeriod) return std::nullopt;
+  if (searchPeriod != 0 && fData.FPeriod != searchPeriod && fData.FCorrPeriod != searchPeriod)
+    return Skip("отчетный период " + std::to_string(fData.FPeriod) + " не выбран");
   return fData;
 }
 

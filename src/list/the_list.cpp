@@ -2,6 +2,7 @@
 #include "list/the_list.h"
 
 #include <cmath>
+#include <optional>
 #include <stdexcept>
 
 #include "base/strings.h"
@@ -22,11 +23,14 @@ std::string AttributeOr(const TMyNode* node, std::string_view name, std::string_
   return std::string(a ? a->text() : fallback);
 }
 
+std::string Where(const TMyNode* node) {
+  if (!node) return "элемента ?";
+  return "элемента " + node->GetXPath() + " (строка " + std::to_string(node->LineNumber()) + ")";
+}
+
 std::string RequiredAttribute(const TMyNode* node, std::string_view name) {
   const TMyAttrib* a = Attribute(node, name);
-  if (!a)
-    throw std::runtime_error("нет атрибута " + std::string(name) + " у элемента " +
-                             (node ? node->GetXPath() : std::string("?")));
+  if (!a) throw TListFieldError("нет атрибута " + std::string(name) + " у " + Where(node));
   return std::string(a->text());
 }
 
@@ -35,12 +39,24 @@ std::string ChildText(const TMyNode* node, std::string_view name) {
   return child ? std::string(child->text()) : std::string();
 }
 
-TDate DateOf(std::string_view text) { return ParseDate(Trim(text)); }
+// The date of an attribute of `node`; a text that is no date makes the Perechen unreadable.
+TDate DateOf(const TMyNode* node, std::string_view attribute, std::string_view text) {
+  std::optional<TDate> date = TryParseDate(Trim(text));
+  if (!date)
+    throw TListFieldError("'" + std::string(text) + "' не является датой (атрибут " + std::string(attribute) + " у " +
+                          Where(node) + ")");
+  return *date;
+}
+TDate RequiredDate(const TMyNode* node, std::string_view attribute) {
+  return DateOf(node, attribute, RequiredAttribute(node, attribute));
+}
 
-double ListNumber(std::string_view text, std::string_view what) {
+double ListNumber(const TMyNode* node, std::string_view what) {
   double value = 0;
+  const std::string_view text = node->text();
   if (!TryParseListNumber(text, value))
-    throw std::runtime_error("'" + std::string(text) + "' не является числом (" + std::string(what) + ")");
+    throw TListFieldError("'" + std::string(text) + "' не является числом (" + std::string(what) + ", " + Where(node) +
+                          ")");
   return value;
 }
 
@@ -115,7 +131,7 @@ void TTheList::readStaff(int year, int period, const TMyNode* listNode) {
   fQEnd = QE;
 
   const TMyNode* enterprise = listNode ? listNode->SelectSingleNode("Предприятие") : nullptr;
-  if (!enterprise) throw std::runtime_error("в Перечне нет элемента Предприятие");
+  if (!enterprise) throw TListFieldError("в Перечне нет элемента Предприятие (" + Where(listNode) + ")");
   fOrgName = RequiredAttribute(enterprise, "Наименование");
 
   fWarmDays = SeasonDays(enterprise, TSeason::Heating, QB, QE);
@@ -140,7 +156,7 @@ void TTheList::readStaff(int year, int period, const TMyNode* listNode) {
       const TMyAttrib* endAttr = Attribute(p, "ДатаКон");
       std::optional<TDate> end;
       if (endAttr) {
-        end = DateOf(endAttr->text());
+        end = DateOf(p, "ДатаКон", endAttr->text());
         if (*end < QB) continue;
       }
       TBases grounds = ReadBases(p);
@@ -170,7 +186,7 @@ void TTheList::readStaff(int year, int period, const TMyNode* listNode) {
         AddPosition(position);
       }
 
-      TDate begin = DateOf(RequiredAttribute(p, "ДатаНач"));
+      TDate begin = RequiredDate(p, "ДатаНач");
       if (begin < QB) begin = QB;
       if (end && *end > QE) end = QE;
 
@@ -213,7 +229,7 @@ double TTheList::SeasonDays(const TMyNode* node, TSeason season, TDate QBegin, T
     ++i;
     TNodeData where(s);
     const TMyAttrib* b = Attribute(s, "ДатаНач");
-    TDate begin = b ? DateOf(b->text()) : yearBegin;
+    TDate begin = b ? DateOf(s, "ДатаНач", b->text()) : yearBegin;
     if (YearOf(begin) > fYear)
       AddMessage(std::make_unique<TWrongPeriod>("Неверно указан год начала " + std::to_string(i) + "-го " + kind +
                                                     "ного периода! (" + std::to_string(YearOf(begin)) + ")",
@@ -221,7 +237,7 @@ double TTheList::SeasonDays(const TMyNode* node, TSeason season, TDate QBegin, T
     if (begin < yearBegin) begin = yearBegin;
 
     const TMyAttrib* e = Attribute(s, "ДатаКон");
-    TDate end = e ? DateOf(e->text()) : yearEnd;
+    TDate end = e ? DateOf(s, "ДатаКон", e->text()) : yearEnd;
     if (YearOf(end) != fYear)
       AddMessage(std::make_unique<TWrongPeriod>("Неверно указан год окончания " + std::to_string(i) + "-го " + kind +
                                                     "ного периода! (" + std::to_string(YearOf(end)) + ")",
@@ -301,10 +317,10 @@ bool TTheList::ReadWorkPeriod(TWorkPeriod* n, const TMyNode* r, TDate QEnd, TDat
     n->Comment = std::string(comment->text());
   }
 
-  n->Start = DateOf(RequiredAttribute(r, "ДатаНач"));
+  n->Start = RequiredDate(r, "ДатаНач");
   if (n->Start > QEnd) return false;
   if (n->Start < QBegin) n->Start = QBegin;
-  n->Finish = DateOf(RequiredAttribute(r, "ДатаКон"));
+  n->Finish = RequiredDate(r, "ДатаКон");
   if (n->Finish < QBegin) return false;
   if (n->Finish > QEnd) n->Finish = QEnd;
 
@@ -314,7 +330,7 @@ bool TTheList::ReadWorkPeriod(TWorkPeriod* n, const TMyNode* r, TDate QEnd, TDat
 
   if (const TMyNode* rate = r->SelectSingleNode("Ставка")) {
     n->RateNodeData = TNodeData(rate);
-    n->Rate = ListNumber(rate->text(), "Ставка");
+    n->Rate = ListNumber(rate, "Ставка");
   } else {
     n->Rate = 1.0;
   }
@@ -326,8 +342,8 @@ bool TTheList::ReadWorkPeriod(TWorkPeriod* n, const TMyNode* r, TDate QEnd, TDat
   if (const TMyNode* c = r->SelectSingleNode("ОснованиеИсчисленияСтажа")) n->SetSeniorityBase(Utf8Upper(c->text()));
 
   if (n->Bases.HasBases("27-ПД")) {
-    if (const TMyNode* c = r->SelectSingleNode("Часы")) n->PDRKHours = ListNumber(c->text(), "Часы");
-    if (const TMyNode* c = r->SelectSingleNode("Минуты")) n->PDRKMinutes = ListNumber(c->text(), "Минуты");
+    if (const TMyNode* c = r->SelectSingleNode("Часы")) n->PDRKHours = ListNumber(c, "Часы");
+    if (const TMyNode* c = r->SelectSingleNode("Минуты")) n->PDRKMinutes = ListNumber(c, "Минуты");
   }
 
   if (const TMyNode* fact = r->SelectSingleNode("ФактическиОтработано")) {

@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -28,6 +29,14 @@
 namespace zz {
 
 class TMyNode;
+
+// A field of the Perechen that cannot be read: a missing required attribute, a date or a number
+// that is none. The Perechen is then not usable at all; the text names the element, the attribute
+// and the line.
+class TListFieldError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
 
 class TTheList : public TLoggingObject {
  public:

@@ -77,8 +77,9 @@ std::unique_ptr<TPack> TPack::TryGetPackData(const TMyNode* XmlFile, TPDType PDT
     return nullptr;
   };
 
-  // Before 2017 the header sits inside the batch element (ПачкаВходящихДокументов), not at the root.
-  const TMyNode* header = ChildOrBelow(XmlFile, names.Header);
+  // Before 2017 the header sits inside the batch element (ПачкаВходящихДокументов), not at the root;
+  // from 2017 on the format puts the service header at the root and nowhere else.
+  const TMyNode* header = pre2017 ? ChildOrBelow(XmlFile, names.Header) : XmlFile->SelectSingleNode(names.Header);
   if (!header) return nullptr;
 
   const TMyNode* dateNode = header->SelectSingleNode(names.DateTag);

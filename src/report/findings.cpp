@@ -134,15 +134,7 @@ std::string TFindings::ToJson(int exitCode, const std::string& regNum, const std
 }
 
 void TFindings::Write(const fs::path& directory, const std::string& json) {
-  fs::path target = directory / kFileName;
-  fs::path temp = directory / (std::string(kFileName) + ".tmp");
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    out << json;
-    out.flush();
-    if (!out) throw std::runtime_error("Не удалось записать файл " + temp.string());
-  }
-  fs::rename(temp, target);
+  WriteFileAtomically(directory / kFileName, json);
 }
 
 std::optional<TFindingsHead> ReadFindingsHead(const fs::path& directory) {

@@ -1,6 +1,7 @@
 // The list acquisition: a Perechen for every set, from the list server or from local files.
 #include "base/exit_code.h"
 #include "base/run_cancel.h"
+#include "list/the_list.h"
 #include "search/list_acquisition.h"
 #include "search/searcher.h"
 #include "xml/my_parser.h"
@@ -66,8 +67,14 @@ void TSearcher::FindListsOnServer() {
     if (!found) continue;
     WriteLogEntry("***проверка завершена, подходит");
     WriteLogEntry("***чтение и обработка перечня");
-    set->FList =
-        ReadListElement(found.List, year, ServerListPeriod(year, range.Low), ServerListFileName(foundDescription));
+    try {
+      set->FList =
+          ReadListElement(found.List, year, ServerListPeriod(year, range.Low), ServerListFileName(foundDescription));
+    } catch (const TListFieldError& e) {
+      // A reply whose Perechen cannot be read whole is as good as a damaged one.
+      acquisition.RefuseReply(year, range.Low, e.what());
+      return;
+    }
     found = TListReply{};
     WriteLogEntry("***чтение и обработка перечня завершено");
     WriteLogEntry("---перечень подключен к сэту");
@@ -118,8 +125,12 @@ void TSearcher::FindListsInFiles() {
           }
         }
       }
-    } catch (const std::exception&) {
-      // An unreadable candidate is simply not a Perechen of this run.
+    } catch (const TRunCancelled&) {
+      throw;
+    } catch (const std::exception& e) {
+      // A candidate that fails while being read is named with its reason, never passed over.
+      WriteLogException(e);
+      ReportUnreadable(path, e.what());
     }
   }
 }

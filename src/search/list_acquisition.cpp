@@ -136,16 +136,31 @@ void TListAcquisition::Add(std::unique_ptr<TListError> message) {
   if (fSink) fSink(std::move(message));
 }
 
+namespace {
+
+// For 2010 the messages carry the half-year code (2, 4) instead of the half-year (1, 2).
+int MessageQuarter(int year, int quarter) {
+  if (year == 2010 && quarter == 1) return 2;
+  if (year == 2010 && quarter == 2) return 4;
+  return quarter;
+}
+
+}  // namespace
+
+void TListAcquisition::RefuseReply(int year, int quarter, const std::string& reason) {
+  Add(std::make_unique<TListError>(
+      "Возникла ошибка при подключении к БД ПК \"Ливерто\". Проверьте настройки подключения.", year,
+      MessageQuarter(year, quarter), nullptr, true));
+  SetRunExitCode(ecSettingsOrServer);
+  WriteLogEntry("---возникла ошибка при подключении к Ливерто", true);
+  WriteLogEntry("---причина: " + reason, true);
+  WriteLogEntry("---код завершения программы " + std::to_string(ecSettingsOrServer), true);
+}
+
 TListReply TListAcquisition::QueryListServer(const std::string& url, int year, int collect, int quarter) {
   std::string query = url;
   if (collect != -1) query += "&collect=" + std::to_string(collect);
-  int messageQuarter = quarter;
-  if (year == 2010) {
-    if (quarter == 1)
-      messageQuarter = 2;
-    else if (quarter == 2)
-      messageQuarter = 4;
-  }
+  const int messageQuarter = MessageQuarter(year, quarter);
 
   TMyParser parser;
   parser.HttpLimits = fLimits;
@@ -154,15 +169,8 @@ TListReply TListAcquisition::QueryListServer(const std::string& url, int year, i
   const TMyNode* root = reply.Tree.get();
 
   if (!root) {
-    Add(std::make_unique<TListError>(
-        "Возникла ошибка при подключении к БД ПК \"Ливерто\". Проверьте настройки подключения.", year, messageQuarter,
-        nullptr, true));
-    SetRunExitCode(ecSettingsOrServer);
-    WriteLogEntry("---возникла ошибка при подключении к Ливерто", true);
-    WriteLogEntry("---причина: " +
-                      (parser.LastError.empty() ? std::string("ответ не является документом XML") : parser.LastError),
-                  true);
-    WriteLogEntry("---код завершения программы " + std::to_string(ecSettingsOrServer), true);
+    RefuseReply(year, quarter,
+                parser.LastError.empty() ? std::string("ответ не является документом XML") : parser.LastError);
     return {};
   }
 

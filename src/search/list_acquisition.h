@@ -55,6 +55,9 @@ class TListAcquisition : public TLoggingObject {
   // and the messages carry the half-year code (2, 4). Returns the first "Перечень" of a reply without
   // "ОсновноеСообщение"; on no reply, an unreadable reply or an error reply the exit code becomes 21.
   TListReply QueryListServer(const std::string& url, int year, int collect, int quarter);
+  // A reply that cannot be used although it arrived (damaged, or a field of its Perechen unreadable):
+  // the query failed, with the reason in the log, and the exit code becomes 21.
+  void RefuseReply(int year, int quarter, const std::string& reason);
 
   // True when the element belongs to the organisation (its registration number valid for `year` and
   // `regNumQuarter`), to `year` (0 = any) and to `quarter` (0 = any; a cumulative Perechen of a later

@@ -95,11 +95,20 @@ void TSearcher::UnpackArchive(const fs::path& archive) {
   if (!unpacked.Ok)
     ReportDamage("Архив " + archive.string() +
                  (unpacked.Files.empty() ? " не распакован: " : " распакован не полностью: ") + unpacked.Error);
+  for (const TRenamedEntry& entry : unpacked.Renamed) {
+    const std::string text = "Файл " + entry.Name + " из архива " + archive.string() +
+                             " прочитан под именем " + entry.Substitute + ": его имя не читается";
+    WriteLogEntry("---" + text, true);
+    AddMessage(std::make_unique<TProtocolMessage>(text, false));
+  }
   for (const fs::path& file : unpacked.Files) {
+    const std::string shown = (archive / file.lexically_relative(target)).string();
+    if (SameTextCI(file.extension().string(), ".zip"))
+      ReportDamage("Файл " + shown + " не прочитан: архивы внутри архива не распаковываются");
     if (!SameTextCI(file.extension().string(), ".xml")) continue;
     fExtracted.push_back(file);
     // The protocol names the archive and the entry: the unpacked copy is gone once the run ends.
-    fDisplayNames[file.string()] = (archive / file.lexically_relative(target)).string();
+    fDisplayNames[file.string()] = shown;
   }
   std::stable_sort(fExtracted.begin(), fExtracted.end(), FileNameOrderLess);
 }
@@ -171,7 +180,9 @@ void TSearcher::ParseISFiles() {
         } catch (const std::exception& e) {
           WriteLogEntry("---Критическая ошибка при обработке xml-файлов во время поиска ИСов", true);
           WriteLogException(e);
-          AddMessage(std::make_unique<TProtocolMessage>("Неизвестная ошибка (поиск СЗВ в режиме БПИ)", true));
+          // The file's content is lost to the run: named, and counted like any damaged input.
+          ReportDamage("Неизвестная ошибка (поиск СЗВ в режиме БПИ) в файле " + DisplayName(pathOf(job)) + ": " +
+                       e.what());
         }
       },
       RunCancelRequested);

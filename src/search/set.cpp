@@ -11,18 +11,23 @@ namespace zz {
 
 namespace {
 
-// Takes the records of one insurance number out of every table of the list.
-void RemoveWorkerRecords(std::vector<std::unique_ptr<TResult>>& results, const std::string& SN) {
+// Takes the records of a replaced person out of every table of the list: those of its insurance
+// number that belong to any other worker than the one replacing it. A table this leaves empty goes
+// too, so that it neither prints nor counts.
+void RemoveWorkerRecords(std::vector<std::unique_ptr<TResult>>& results, const TWorker& replacing) {
   for (auto& result : results) {
     auto* table = dynamic_cast<TTableResult*>(result.get());
-    if (!table) continue;
+    if (!table || table->Count() == 0) continue;
     std::vector<const TResultRecord*> victims;
     for (size_t i = 0; i < table->Count(); ++i) {
       const TResultRecord* record = table->Record(i);
-      if (record->FWorker_PD && record->FWorker_PD->SN == SN) victims.push_back(record);
+      if (record->FWorker_PD && record->FWorker_PD != &replacing && record->FWorker_PD->SN == replacing.SN)
+        victims.push_back(record);
     }
     for (const TResultRecord* record : victims) table->DeleteRecord(record);
+    if (table->Count() == 0) result.reset();
   }
+  std::erase(results, nullptr);
 }
 
 }  // namespace
@@ -51,6 +56,12 @@ int TSet::CountVerifiedpeople() const {
   for (const auto& p : FInitPacks) count += p->LgotWorkerCount();
   for (const auto& p : FCorrPacks) count += p->LgotWorkerCount();
   return count;
+}
+
+bool TSet::IsAnnual() const {
+  auto annual = [](const auto& pack) { return !pack->BaseData.IsPre2017(); };
+  return (!FInitPacks.empty() || !FCorrPacks.empty()) && std::all_of(FInitPacks.begin(), FInitPacks.end(), annual) &&
+         std::all_of(FCorrPacks.begin(), FCorrPacks.end(), annual);
 }
 
 std::vector<TWorker*> TSet::UnionISWorkers(std::vector<std::unique_ptr<TResult>>& ErrorResults,
@@ -88,8 +99,8 @@ std::vector<TWorker*> TSet::UnionISWorkers(std::vector<std::unique_ptr<TResult>>
         united.push_back(worker);
         continue;
       }
-      RemoveWorkerRecords(ErrorResults, worker->SN);
-      RemoveWorkerRecords(WarningResults, worker->SN);
+      RemoveWorkerRecords(ErrorResults, *worker);
+      RemoveWorkerRecords(WarningResults, *worker);
       united[it->second] = worker;
     }
   }

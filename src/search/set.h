@@ -39,6 +39,8 @@ class TSet {
   // 0, 11, 12, 22, 23 or 25, with its log lines.
   int IsVerificationPossible(bool hasAtLeastOneInitPack);
   int CountVerifiedpeople() const;
+  // Every pack reports a whole year (the forms from 2017 on and ЕФС-1 carry period 4 for the year).
+  bool IsAnnual() const;
 
   void UniteList();
   void UniteIS();

@@ -4,10 +4,13 @@
 #include <archive.h>
 #include <archive_entry.h>
 #include <fcntl.h>
+#include <locale.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cctype>
 #include <cstring>
+#include <string_view>
 #include <memory>
 
 namespace zz {
@@ -67,11 +70,48 @@ std::string ErrorText(archive* a) {
   return text ? std::string(text) : std::string("неизвестная ошибка");
 }
 
+// libarchive converts names marked as UTF-8 into the thread's locale, and drops a name it cannot
+// convert (the C locale of a batch run holds no Cyrillic). Under a UTF-8 locale marked names come
+// through as they are and unmarked ones as their raw bytes, whatever the process's own locale is.
+class TUtf8ThreadLocale {
+ public:
+  TUtf8ThreadLocale() : fLocale(newlocale(LC_ALL_MASK, "C.UTF-8", nullptr)) {
+    if (fLocale) fPrevious = uselocale(fLocale);
+  }
+  ~TUtf8ThreadLocale() {
+    if (!fLocale) return;
+    uselocale(fPrevious);
+    freelocale(fLocale);
+  }
+  TUtf8ThreadLocale(const TUtf8ThreadLocale&) = delete;
+  TUtf8ThreadLocale& operator=(const TUtf8ThreadLocale&) = delete;
+
+ private:
+  locale_t fLocale;
+  locale_t fPrevious = nullptr;
+};
+
+// The entry's name as UTF-8: as marked, else CP866 unless the bytes already are UTF-8. Empty when
+// libarchive could not give the name at all.
 std::string EntryName(archive_entry* entry) {
   const char* raw = archive_entry_pathname(entry);
+  if (!raw) raw = archive_entry_pathname_utf8(entry);
   if (!raw) return {};
   std::string name(raw);
   return IsValidUtf8(name) ? name : Cp866ToUtf8(name);
+}
+
+// A name for an entry whose own name is lost or leads nowhere: read all the same, as XML.
+std::string SubstituteName(size_t entryNumber) { return "файл_" + std::to_string(entryNumber) + ".xml"; }
+
+bool LooksLikeCandidate(const std::string& name) {
+  auto endsWith = [&](std::string_view ext) {
+    if (name.size() < ext.size()) return false;
+    for (size_t i = 0; i < ext.size(); ++i)
+      if (std::tolower(static_cast<unsigned char>(name[name.size() - ext.size() + i])) != ext[i]) return false;
+    return true;
+  };
+  return endsWith(".xml") || endsWith(".zip");
 }
 
 // The entry's path below the target directory: its folders and name, with nothing that could lead
@@ -131,6 +171,7 @@ class TEntryFile {
 TUnpackResult UnpackZip(const fs::path& archivePath, const fs::path& targetDir, const TUnpackLimits& limits,
                         uint64_t& runBytes) {
   TUnpackResult result;
+  TUtf8ThreadLocale utf8Names;
   std::unique_ptr<archive, TArchiveDeleter> a(archive_read_new());
   archive_read_support_format_zip(a.get());
   archive_read_support_filter_none(a.get());
@@ -170,10 +211,19 @@ TUnpackResult UnpackZip(const fs::path& archivePath, const fs::path& targetDir, 
     }
     if (++entries > limits.MaxEntries)
       return refuse("в архиве больше " + std::to_string(limits.MaxEntries) + " файлов");
-    if (archive_entry_filetype(entry) != AE_IFREG || archive_entry_hardlink(entry)) continue;
-    const std::string name = EntryName(entry);
+    std::string name = EntryName(entry);
+    const bool link = archive_entry_filetype(entry) == AE_IFLNK || archive_entry_hardlink(entry);
+    if (link || archive_entry_filetype(entry) != AE_IFREG) {
+      // Folders only hold names; a link or a device named like a report is a report not read.
+      if (link && LooksLikeCandidate(name)) result.Refused.push_back({name, "ссылки из архива не распаковываются"});
+      continue;
+    }
     fs::path relative = SafeRelativePath(name);
-    if (relative.empty()) continue;
+    if (relative.empty()) {
+      const std::string substitute = SubstituteName(entries);
+      result.Renamed.push_back({name.empty() ? std::string("(имя не читается)") : name, substitute});
+      relative = substitute;
+    }
     if (archive_entry_size_is_set(entry) &&
         static_cast<uint64_t>(archive_entry_size(entry)) > limits.MaxRunBytes - std::min(runBytes, limits.MaxRunBytes))
       return refuse(tooLarge);

@@ -27,12 +27,18 @@ struct TRefusedEntry {
   std::string Reason;
 };
 
+struct TRenamedEntry {
+  std::string Name;        // the entry's name as far as it could be read
+  std::string Substitute;  // the name it was unpacked under
+};
+
 struct TUnpackResult {
   // False when the archive as a whole was refused or could not be read to its end.
   bool Ok = false;
   std::string Error;                         // why, when not Ok
   std::vector<std::filesystem::path> Files;  // files written and kept, in archive order
-  std::vector<TRefusedEntry> Refused;        // damaged or unwritable entries, skipped
+  std::vector<TRefusedEntry> Refused;        // damaged, unwritable or linked entries, skipped
+  std::vector<TRenamedEntry> Renamed;        // entries whose name could not be used, kept under another
 };
 
 // Unpacks the archive into `targetDir`, which must not exist yet or be empty. `runBytes` counts

@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -25,6 +26,7 @@
 #include <filesystem>
 
 #include "app/command_line.h"
+#include "app/config_file.h"
 #include "base/dates.h"
 #include "base/exit_code.h"
 #include "base/run_cancel.h"
@@ -449,7 +451,10 @@ void TMainWindow::RunEnded() {
   } else {
     if (!fOutcome.Failed) {
       try {
-        fManager.WriteIni();
+        if (!fManager.WriteIni() && fManager.ConfigError().empty()) {
+          fOutcome.Failed = true;
+          fOutcome.Error = "файл настроек не записан: " + (fManager.AppDataDir() / kConfigFileName).string();
+        }
       } catch (const std::exception& e) {
         fOutcome.Failed = true;
         fOutcome.Error = std::string("файл настроек не записан: ") + e.what();
@@ -512,6 +517,12 @@ void TMainWindow::closeEvent(QCloseEvent* event) {
     return;
   }
   if (fManager.ErrListForm()) fManager.ErrListForm()->close();
+  // The settings are saved as the window closes; a save that fails must not pass unseen.
+  if (!fManager.WriteIni() && fManager.ConfigError().empty())
+    QMessageBox::warning(this, "Сохранение настроек",
+                         QString::fromStdString("Не удалось сохранить настройки в файл " +
+                                                (fManager.AppDataDir() / kConfigFileName).string() +
+                                                ". Изменения настроек будут потеряны."));
   QMainWindow::closeEvent(event);
 }
 

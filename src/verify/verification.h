@@ -26,7 +26,7 @@ class TVerification : public TVerificationResults, public TLoggingObject {
 
   // Collects a pack's own findings; called for every initial pack, then every correcting pack.
   void getParseErrorsAndWarnings(TPack& pack, TTheList* theList);
-  // Territorial-code check for the set's year and period.
+  // Territorial-code check for the set's year and period; period 0 stands for the whole year.
   void verifyTerrCodes(int setYear, int setPeriod);
   // The comparison: `workers_IS` are the set's IS workers united by insurance number.
   void verify(TTheList* list, const std::vector<TWorker*>& workers_IS, int nYear, int nPeriod);

@@ -16,6 +16,7 @@
 #include <sstream>
 #include <thread>
 
+#include "app/intake_summary.h"
 #include "base/strings.h"
 #include "base/utils.h"
 #include "support/liverto_stub_process.h"
@@ -134,7 +135,7 @@ TEST_F(IntakeTest, GroupsNestedFoldersArchivesAndNamesWithoutANumber) {
     ASSERT_TRUE(f.is_object()) << n;
     EXPECT_EQ(f["regnum"], n);
     // The archive's employer was read, not refused for want of an "*.xml" name.
-    EXPECT_EQ(f["exit_code"], 0) << n;
+    EXPECT_EQ(f["exit_code"], 30) << n;
     ASSERT_EQ(f["sets"].size(), 1u) << n;
     EXPECT_EQ(f["sets"][0]["year"], 2023);
     EXPECT_EQ(f["sets"][0]["period"], 4);
@@ -150,8 +151,8 @@ TEST_F(IntakeTest, GroupsNestedFoldersArchivesAndNamesWithoutANumber) {
   EXPECT_EQ(lines[0], "regnum,organisation,exit_code,meaning,errors,warnings,protocol,seconds");
   EXPECT_EQ(lines[1].rfind(b + ",", 0), 0u);
   EXPECT_EQ(lines[2].rfind(a + ",", 0), 0u);
-  // The territorial check alone leaves the code at 0, whatever it found.
-  EXPECT_NE(lines[1].find(",\"МУП \"\"Теплосеть Заречного района\"\"\",0,без замечаний,1,1,"), std::string::npos)
+  // The territorial check alone: its error decides the code.
+  EXPECT_NE(lines[1].find(",\"МУП \"\"Теплосеть Заречного района\"\"\",30,найдены ошибки,1,1,"), std::string::npos)
       << lines[1];
   EXPECT_NE(lines[3].find("не распределён: " + (is / "misc" / "readme.txt").string()), std::string::npos);
   EXPECT_NE(lines[4].find("сведения_12-345-678901.xml"), std::string::npos);
@@ -171,9 +172,9 @@ TEST_F(IntakeTest, AFailingEmployerDoesNotStopTheOthers) {
   EXPECT_EQ(Intake("--jobs 2"), 29) << test::ReadFile(work / "intake.txt");
   auto rows = RowsWithoutSeconds(reports / "summary.csv");
   ASSERT_EQ(rows.size(), 4u);
-  EXPECT_NE(rows[numbers[0]].find(",0,без замечаний,1,1," + numbers[0] + "/ZAZORU-"), std::string::npos)
+  EXPECT_NE(rows[numbers[0]].find(",30,найдены ошибки,1,1," + numbers[0] + "/ZAZORU-"), std::string::npos)
       << rows[numbers[0]];
-  EXPECT_NE(rows[numbers[3]].find(",0,без замечаний,1,1," + numbers[3] + "/ZAZORU-"), std::string::npos)
+  EXPECT_NE(rows[numbers[3]].find(",30,найдены ошибки,1,1," + numbers[3] + "/ZAZORU-"), std::string::npos)
       << rows[numbers[3]];
   EXPECT_EQ(rows[numbers[1]], numbers[1] + ",,29,критическая ошибка: сверка не завершена,,,");
   EXPECT_EQ(rows[numbers[2]].find(numbers[2] + ",,29,"), 0u) << rows[numbers[2]];
@@ -227,8 +228,35 @@ TEST_F(IntakeTest, ACrashingRunDoesNotStopTheOthers) {
   auto rows = RowsWithoutSeconds(reports / "summary.csv");
   EXPECT_EQ(rows[crashing], crashing + ",,29,прервана сигналом 9,,,");
   for (const auto& n : {a, b})
-    EXPECT_NE(rows[n].find(",0,без замечаний,1,1," + n + "/ZAZORU-"), std::string::npos) << rows[n];
+    EXPECT_NE(rows[n].find(",30,найдены ошибки,1,1," + n + "/ZAZORU-"), std::string::npos) << rows[n];
   EXPECT_NE(test::ReadFile(work / "intake.txt").find("Сверено 2 из 3 работодателей"), std::string::npos);
+}
+
+TEST_F(IntakeTest, TheSummaryTrustsTheRunAndReadsNothingOfAReportRootInsideTheISRoot) {
+  const std::string regNum = "044-000-000004";
+  std::string file = ISFileOf(regNum);
+  test::WriteFile(is / (regNum + ".xml"), ReplaceAll(file, "МУП \"Теплосеть Заречного района\"", "Завод, цех 1"));
+  const fs::path inside = is / "reports";
+  // What an intake killed while writing its summary left: swept by the next one.
+  const fs::path stale = inside / "summary.csv.tmp-4194305-abcdef";
+  test::WriteFile(stale, "half a summary");
+  ASSERT_EQ(Intake("", inside), 0) << test::ReadFile(work / "intake.txt");
+  EXPECT_FALSE(fs::exists(stale));
+  auto lines = Lines(test::ReadFile(inside / "summary.csv"));
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_TRUE(lines[1].starts_with(regNum + ",\"Завод, цех 1\",30,")) << lines[1];
+
+  // Again, with the first intake's protocols and links under the IS root: still one employer, one file.
+  ASSERT_EQ(Intake("--again", inside), 0) << test::ReadFile(work / "intake.txt");
+  EXPECT_EQ(Lines(test::ReadFile(inside / "summary.csv")).size(), 2u);
+  EXPECT_EQ(Lines(test::ReadFile(inside / ".intake" / "manifest.tsv")).size(), 1u);
+
+  // A run whose own code disagrees with the findings file it left: the run's code is the row's.
+  ASSERT_EQ(Findings(regNum, inside)["exit_code"], 30);
+  const TRunOutcome outcome{.ExitCode = 1};
+  const TSummaryRow row = MakeSummaryRow(TIntakeLayout{is, inside}, regNum, &outcome, "");
+  EXPECT_EQ(row.ExitCode, 1);
+  EXPECT_EQ(row.Meaning, "есть предупреждения");
 }
 
 // What a run leaves with the report root's own path put in a neutral place.
@@ -327,7 +355,7 @@ TEST_F(IntakeTest, InterruptedItStopsStartingRunsAndLeavesASummary) {
   auto rows = RowsWithoutSeconds(reports / "summary.csv");
   ASSERT_EQ(rows.size(), numbers.size());
   // The run under way when the interruption came was let finish.
-  EXPECT_NE(rows[numbers[0]].find(",0,без замечаний,"), std::string::npos) << rows[numbers[0]];
+  EXPECT_NE(rows[numbers[0]].find(",30,найдены ошибки,"), std::string::npos) << rows[numbers[0]];
   EXPECT_NE(rows[numbers.back()].find("не начата: сверка прервана"), std::string::npos) << rows[numbers.back()];
   EXPECT_FALSE(fs::exists(reports / numbers.back() / "findings.json"));
   EXPECT_NE(test::ReadFile(reports / "index.html").find("Сверка прервана."), std::string::npos);

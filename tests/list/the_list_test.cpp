@@ -260,6 +260,22 @@ TEST_F(ListReaderTest, SeasonsAcrossTheYearEndAndTheirMessages) {
   EXPECT_DOUBLE_EQ(list.fPositions[1]->fWorkingDays, 92);
 }
 
+TEST_F(ListReaderTest, ADayOnTheQuarterBoundIsInTheQuarter) {
+  // A heating season that starts on the quarter's last day, and a named-list period that ends on its
+  // first: one day each.
+  const std::string body =
+      "<ОтопительныйСезон ДатаНач=\"31.12.2023\" ДатаКон=\"30.04.2024\"/>"
+      "<Подразделение Номер=\"1\"><ПоименныйСписок><Работник СтраховойНомер=\"111-222-333 44\" Фамилия=\"Лось\" "
+      "Имя=\"Ян\"><ПериодРаботы ДатаНач=\"01.07.2023\" ДатаКон=\"01.10.2023\"><ОснованиеЛьготы>27-2"
+      "</ОснованиеЛьготы></ПериодРаботы></Работник></ПоименныйСписок></Подразделение>";
+  TTheList& list = Read(Perechen("2023", "12", body), 2023, 4);
+  EXPECT_EQ(list.fWarmDays, 1);
+  ASSERT_EQ(list.fWorkers.size(), 1u);
+  ASSERT_EQ(list.fWorkers[0]->WorkPeriods.size(), 1u);
+  EXPECT_EQ(list.fWorkers[0]->WorkPeriods[0]->Start, D(1, 10, 2023));
+  EXPECT_EQ(list.fWorkers[0]->WorkPeriods[0]->Finish, D(1, 10, 2023));
+}
+
 TEST_F(ListReaderTest, PositionLookUpKeepsTheFirstMatchInListOrder) {
   const std::string body =
       "<Подразделение Номер=\"1\">"

@@ -40,17 +40,26 @@ TEST(ZipUnpackTest, HostileNamesNeverLeaveTheTarget) {
                                            {"C:\\win.xml", "w"},
                                            {"..", "z"},
                                            {"link.xml", "/etc/passwd", 1, true}});
-  fs::create_directories(dir / "out" / "etc");
-  fs::create_symlink(dir / "elsewhere", dir / "out" / "etc" / "abs.xml");  // planted in the way: not followed
-  TUnpackResult r = Unpack(dir / "evil.zip", dir / "out");
+  // Deep enough that an escaped file would land inside this test's own folder.
+  const fs::path out = dir / "a" / "b" / "out";
+  fs::create_directories(out / "etc");
+  fs::create_symlink(dir / "elsewhere", out / "etc" / "abs.xml");  // planted in the way: not followed
+  TUnpackResult r = Unpack(dir / "evil.zip", out);
   ASSERT_TRUE(r.Ok) << r.Error;
-  EXPECT_FALSE(fs::exists(dir.path().parent_path() / "escape.xml"));
+  EXPECT_FALSE(fs::exists(dir / "a" / "escape.xml"));
+  EXPECT_FALSE(fs::exists(dir / "escape.xml"));
   EXPECT_FALSE(fs::exists(dir / "elsewhere"));
-  EXPECT_EQ(test::ReadFile(dir / "out" / "escape.xml"), "x");
-  EXPECT_EQ(test::ReadFile(dir / "out" / "2" / "etc" / "abs.xml"), "y");
-  EXPECT_EQ(test::ReadFile(dir / "out" / "win.xml"), "w");
-  EXPECT_FALSE(fs::exists(fs::symlink_status(dir / "out" / "link.xml")));
-  EXPECT_EQ(r.Files.size(), 3u);
+  EXPECT_EQ(test::ReadFile(out / "escape.xml"), "x");
+  EXPECT_EQ(test::ReadFile(out / "2" / "etc" / "abs.xml"), "y");
+  EXPECT_EQ(test::ReadFile(out / "win.xml"), "w");
+  // A name that leads nowhere is read under a substitute; a link is named, never followed.
+  EXPECT_EQ(test::ReadFile(out / "файл_4.xml"), "z");
+  ASSERT_EQ(r.Renamed.size(), 1u);
+  EXPECT_EQ(r.Renamed[0].Substitute, "файл_4.xml");
+  EXPECT_FALSE(fs::exists(fs::symlink_status(out / "link.xml")));
+  ASSERT_EQ(r.Refused.size(), 1u);
+  EXPECT_EQ(r.Refused[0].Name, "link.xml");
+  EXPECT_EQ(r.Files.size(), 4u);
 }
 
 TEST(ZipUnpackTest, BombsAreRefusedEarlyAndTakeBackOnlyTheirOwnFiles) {

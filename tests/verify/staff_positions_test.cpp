@@ -20,6 +20,7 @@ TEST_F(StaffPositionsTest, ReferenceDateIsTheFirstDayOfTheReportingQuarter) {
   EXPECT_EQ(StaffReferenceDate(2019, 2), MakeDate(2019, 4, 1));
   EXPECT_EQ(StaffReferenceDate(2019, 4), MakeDate(2019, 10, 1));
   EXPECT_EQ(StaffReferenceDate(2010, 2), MakeDate(2010, 1, 1));  // 2010 reports half-years
+  EXPECT_EQ(StaffReferenceDate(2010, 3), MakeDate(2010, 7, 1));
   EXPECT_EQ(StaffReferenceDate(2010, 4), MakeDate(2010, 7, 1));
   EXPECT_THROW(StaffReferenceDate(2019, 0), std::runtime_error);
 }
