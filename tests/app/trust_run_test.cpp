@@ -116,6 +116,14 @@ TEST_F(TrustRunTest, TheServiceHeaderOfA2017FileIsAChildOfTheRoot) {
   EXPECT_NE(Protocol().find("Ошибка при разборе пачки: "), std::string::npos);
 }
 
+TEST_F(TrustRunTest, AFileThatIsNotRecognisedSaysWhyInTheLog) {
+  std::string file = test::ReadFile(kExample / "is" / (kRegNum + "_СЗВ-СТАЖ_2023.xml"));
+  test::WriteFile(is / (kRegNum + "_СЗВ-СТАЖ_2023.xml"), ReplaceAll(file, "<Тип>0</Тип>", ""));
+  EXPECT_EQ(RunWithServer(), 10) << Output();
+  EXPECT_NE(Log().find("[ОШИБКА] "), std::string::npos);
+  EXPECT_NE(Log().find("Не указан тип формы (Тип)"), std::string::npos) << Log();
+}
+
 TEST_F(TrustRunTest, AnAnnualReportMeetsDatedRightsOverItsWholeYear) {
   // The right holds for the first half-year: the February period is covered, the August one is not.
   test::WriteFile(config / "Zazoru" / "RightList.txt", "087-104/10000000 01.01.2023 30.06.2023\n");

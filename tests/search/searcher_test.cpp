@@ -184,6 +184,22 @@ TEST_F(SearcherTest, RecognisedAndFZJNamedFilesAreNoPerechenCandidates) {
   EXPECT_TRUE(searcher->fSets[0]->FList);
 }
 
+TEST_F(SearcherTest, ALocalPerechenWithAnUnreadableFieldIsNamedAndNotTaken) {
+  test::WriteFile(is / "a_taken.xml", Example());
+  const std::string perechen = test::ReadFile(kExample / "lists" / "perechen_087-104-003215_2023_q4.xml");
+  test::WriteFile(lists / "perechen.xml", ReplaceAll(perechen, "<Позиция ДатаНач=\"01.01.2019\">", "<Позиция>"));
+  Search(2023, 0);
+  ASSERT_EQ(searcher->fSets.size(), 1u);
+  EXPECT_FALSE(searcher->fSets[0]->FList);
+  std::vector<std::string> red;
+  for (const auto& m : searcher->fSearchErrors)
+    if (m->IsError) red.push_back(m->FMessage);
+  ASSERT_EQ(red.size(), 1u);
+  EXPECT_NE(red[0].find((lists / "perechen.xml").string()), std::string::npos) << red[0];
+  EXPECT_NE(red[0].find("нет атрибута ДатаНач у элемента"), std::string::npos) << red[0];
+  EXPECT_EQ(searcher->fDamagedInputs, 1);
+}
+
 TEST_F(SearcherTest, UnionOfISWorkersKeepsTheFirstAndLetsCorrectionsReplace) {
   // Two initial packs with the same persons 1 and 2; the later file is read first.
   test::WriteFile(is / "a.xml", ExampleWith({1, 2}));
