@@ -232,7 +232,8 @@ bool TListAcquisition::CheckListHeader(const TMyNode* element, int year, int qua
     description = "за " + std::to_string(listYear) + " год " + std::to_string(listQuarter) + " период";
     if (accum == "1") description += " (накопительным итогом)";
     return true;
-  } catch (const std::exception&) {
+  } catch (const std::exception& e) {
+    WriteLogEntry(std::string("---заголовок Перечня не читается: ") + e.what(), true);
     return false;
   }
 }
