@@ -17,7 +17,8 @@ struct THttpGetLimits {
 void InitHttp();
 
 // A GET whose body is read in pieces as it arrives, so that a large reply is parsed while it is
-// received and never held whole. The usual proxy variables apply.
+// received and never held whole. Redirects are followed (up to five) only within the scheme, host
+// and port of the URL asked for; one elsewhere fails the request. The usual proxy variables apply.
 class THttpStream {
  public:
   THttpStream(const std::string& url, const THttpGetLimits& limits);
@@ -28,7 +29,8 @@ class THttpStream {
   // Up to n bytes of the body, waiting for them as needed; 0 at its end or once the transfer failed.
   size_t Read(char* buf, size_t n);
   // After the last Read: true when the whole body came with a status below 400. Otherwise false,
-  // and `error` says why (a transport failure, a timeout, an oversized body, an error status).
+  // and `error` says why (a transport failure, a timeout, an oversized body, an error status, a
+  // redirect refused).
   bool Succeeded(std::string* error = nullptr) const;
   // The transfer has ended, well or not (a reader that stops early leaves it unfinished).
   bool Finished() const;

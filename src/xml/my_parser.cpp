@@ -101,6 +101,7 @@ struct TParseState {
   int errorLine = 0;
   int errorColumn = 0;
   std::string errorMessage;
+  bool errorAfterRoot = false;  // the first error lies past the root's end tag
 
   // Only flags the stop: the event may come from inside an entity expansion, which runs in a
   // context of its own, so halting the document context from here is not safe. Events after the
@@ -139,13 +140,9 @@ void OnEndElement(void* ctx, const xmlChar* name) {
   TParseState* st = State(ctx);
   if (st->stopped) return;
   try {
+    // After the root's end tag the builder takes nothing more; libxml2 still reads the rest of the
+    // input, so that anything there but comments, processing instructions and blanks is found.
     st->builder.EndElement(View(name));
-    if (st->builder.RootClosed()) {
-      // Nothing after the root's end tag is read. The root's end tag is never inside an entity,
-      // so this event comes from the document context itself.
-      st->stopped = true;
-      xmlStopParser(st->ctxt);
-    }
   } catch (...) {
     st->Stop("недостаточно памяти для чтения документа");
   }
@@ -206,6 +203,7 @@ void KeepFirstError(void* ctx, xmlError* e) {
   st->errorLine = e->line;
   st->errorColumn = e->int2;
   st->errorMessage = e->message ? e->message : "";
+  st->errorAfterRoot = st->builder.RootClosed();
 }
 
 xmlParserInputPtr RefuseExternalEntity(const char*, const char*, xmlParserCtxtPtr) { return nullptr; }
@@ -286,6 +284,7 @@ std::string MalformationReason(int code, const std::string& message) {
     case XML_ERR_GT_REQUIRED: return "тег не закрыт символом >";
     case XML_ERR_TAG_NAME_MISMATCH: return "закрывающий тег не соответствует открывающему";
     case XML_ERR_TAG_NOT_FINISHED: return "документ оборван: элемент не закрыт";
+    case XML_ERR_RESERVED_XML_NAME: return "объявление XML не в начале документа";
     default: break;
   }
   std::string text = message;
@@ -347,7 +346,7 @@ TMyTreePtr ParseSource(const TSource& read, TParseOutcome& out) {
     sourceFailed = true;
   }
 
-  // Whole means: the root's end tag was reached with nothing malformed before it.
+  // Whole means: the input ended after the root's end tag, with nothing malformed before or after it.
   const bool whole = st.builder.RootClosed() && st.refusal.empty() && ctxt->wellFormed && !st.hasError && !sourceFailed;
   if (!whole) {
     if (!st.refusal.empty()) {
@@ -361,6 +360,8 @@ TMyTreePtr ParseSource(const TSource& read, TParseOutcome& out) {
         out.error = MalformationReason(XML_ERR_DOCUMENT_EMPTY, "");
       else if (ended && !st.builder.RootClosed())
         out.error = "документ оборван: не закрыт элемент " + st.builder.OpenElementName();
+      else if (st.errorAfterRoot && st.errorCode != XML_ERR_DOCUMENT_END && st.errorCode != XML_ERR_EXTRA_CONTENT)
+        out.error = "после корневого элемента: " + MalformationReason(st.errorCode, st.errorMessage);
       else
         out.error = MalformationReason(st.errorCode, st.errorMessage);
       out.line = st.errorLine > 0 ? st.errorLine : ctxt->input ? ctxt->input->line : 0;
@@ -427,8 +428,13 @@ TMyTreePtr TMyParser::parse(const std::string& fileName) {
       TParseOutcome out;
       TMyTreePtr tree = ParseSource([&](char* buf, size_t n) { return stream.Read(buf, n); }, out);
       TreeBytes = out.treeBytes;
-      // A failed or cut transfer is the reason, whatever the parser made of the part it got.
-      if (stream.Finished() && !stream.Succeeded(&LastError)) return {};
+      // A tree means the parser read to the end of the body. A failed or cut transfer is the reason,
+      // whatever the parser made of the part it got; a parse that gave up early keeps its own.
+      std::string transferError;
+      if (!stream.Succeeded(&transferError) && (stream.Finished() || tree)) {
+        LastError = std::move(transferError);
+        return {};
+      }
       LastError = std::move(out.error);
       ErrorLine = out.line;
       return tree;

@@ -2,8 +2,9 @@
 // Reads an XML file, an HTTP reply or bytes in memory into a node tree with libxml2's SAX interface.
 //
 // Failures never propagate, and no caller ever receives part of a document: a missing file, a failed
-// request, malformed or truncated XML, or a document too deep or too costly for its size all give
-// null, with the reason in LastError.
+// or cut request, malformed or truncated XML, anything but comments, processing instructions and
+// blanks after the root element (a second document appended), or a document too deep or too costly
+// for its size all give null, with the reason in LastError. A document ends where its input ends.
 #include <string>
 #include <string_view>
 

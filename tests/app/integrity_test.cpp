@@ -59,6 +59,46 @@ TEST_F(IntegrityTest, CutServerReplyTakesTheConnectionErrorPath) {
   EXPECT_FALSE(Has(run.Log, "---перечень подключен к сэту"));
 }
 
+TEST_F(IntegrityTest, IsFileWithASecondReportAppendedIsRefusedWhole) {
+  // Two reports in one file: reading the first alone would lose the second one's persons unnoticed.
+  const std::string report = ExampleIs();
+  const int second = 1 + static_cast<int>(std::count(report.begin(), report.end(), '\n'));
+  test::WriteFile(is / kIsName, report + report);
+  ConfigureExampleServer();
+  TRun run = RunBatch();
+  EXPECT_EQ(run.Code, 10) << run.Output;
+  const std::string protocol = Protocol(reports);
+  EXPECT_TRUE(Has(protocol, "Не удалось прочитать файл XML " + (is / kIsName).string() +
+                                ": после корневого элемента: объявление XML не в начале документа (строка " +
+                                std::to_string(second) + ", позиция "))
+      << protocol;
+}
+
+TEST_F(IntegrityTest, ServerRedirectingElsewhereTakesTheConnectionErrorPath) {
+  test::WriteFile(is / kIsName, ExampleIs());
+  // A server nobody configured, which would give a Perechen.
+  test::TLivertoStubProcess elsewhere(kExample / "lists");
+  {
+    test::TLivertoStubProcess stub(kExample / "lists", {"--redirect", elsewhere.BaseUrl()});
+    ConfigureServer(stub.Port());
+    TRun run = RunBatch();
+    EXPECT_EQ(run.Code, 21) << run.Output;
+    EXPECT_TRUE(Has(Protocol(reports), kServerFailure));
+    EXPECT_TRUE(Has(run.Log, "---причина: сервер перенаправил запрос на другой сервер (" + elsewhere.BaseUrl() + ")"))
+        << run.Log;
+  }
+  EXPECT_TRUE(elsewhere.Queries().empty());
+
+  // Within the configured server a redirect is followed.
+  fs::remove(reports / kProtocolName);
+  test::TLivertoStubProcess stub(kExample / "lists", {"--redirect", ""});
+  ConfigureServer(stub.Port());
+  TRun run = RunBatch();
+  EXPECT_EQ(run.Code, 30) << run.Output;
+  EXPECT_TRUE(Has(run.Log, "---перечень подключен к сэту")) << run.Log;
+  EXPECT_EQ(stub.Queries().size(), 2u);
+}
+
 TEST_F(IntegrityTest, DamagedLocalPerechenIsNotTakenAndIsNamed) {
   test::WriteFile(is / kIsName, ExampleIs());
   const fs::path lists = work / "lists";

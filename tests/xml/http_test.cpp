@@ -22,8 +22,9 @@ namespace {
 struct TReply {
   int status = 200;
   std::string body;
-  bool silent = false;  // accept the request and never answer
-  size_t declared = 0;  // a Content-Length other than the body's, for a transfer cut short
+  bool silent = false;     // accept the request and never answer
+  size_t declared = 0;     // a Content-Length other than the body's, for a transfer cut short
+  std::string location{};  // a Location header; "{port}" in it stands for the server's own port
 };
 
 // One request per connection, answered from a fixed table of paths.
@@ -76,7 +77,10 @@ class TTestHttpServer {
         held.push_back(c);
         continue;
       }
+      std::string location = reply.location;
+      if (size_t at = location.find("{port}"); at != std::string::npos) location.replace(at, 6, std::to_string(fPort));
       std::string out = "HTTP/1.1 " + std::to_string(reply.status) + " X\r\nContent-Type: text/xml\r\n" +
+                        (location.empty() ? std::string() : "Location: " + location + "\r\n") +
                         "Content-Length: " + std::to_string(reply.declared ? reply.declared : reply.body.size()) +
                         "\r\nConnection: close\r\n\r\n" + reply.body;
       for (size_t sent = 0; sent < out.size();) {
@@ -161,6 +165,58 @@ TEST_F(XmlHttp, ALargeReplyIsReadWholeAndACutTransferGivesNoTreeEvenWhenItsPartI
   EXPECT_FALSE(p.parse(server.Url("/cut")));
   EXPECT_FALSE(p.LastError.empty());
   EXPECT_EQ(p.LastError.find("строка"), std::string::npos) << p.LastError;  // the transfer, not the XML
+}
+
+TEST_F(XmlHttp, AReplyIsADocumentOnlyToTheEndOfItsBody) {
+  // Far more than the parser takes at once, and more than curl receives in one step.
+  const std::string blanks(4 << 20, ' ');
+  TTestHttpServer server({{"/second", {200, kReply + "\n" + kReply}},
+                          {"/junk", {200, kReply + "\nok"}},
+                          {"/signed", {200, kReply + "\n<!-- подпись -->\n<?stamp 1?>\n"}},
+                          {"/cut-after-blanks", {200, kReply + blanks, false, kReply.size() + blanks.size() + 4096}}});
+  TMyParser p = QuickParser();
+  for (const char* path : {"/second", "/junk"}) {
+    SCOPED_TRACE(path);
+    EXPECT_FALSE(p.parse(server.Url(path)));
+    EXPECT_NE(p.LastError.find("после корневого элемента"), std::string::npos) << p.LastError;
+    EXPECT_EQ(p.ErrorLine, 3) << p.LastError;
+  }
+  ASSERT_TRUE(p.parse(server.Url("/signed"))) << p.LastError;
+  // Megabytes follow the document before the transfer is cut: the cut is still the reason.
+  EXPECT_FALSE(p.parse(server.Url("/cut-after-blanks")));
+  EXPECT_FALSE(p.LastError.empty());
+  EXPECT_EQ(p.LastError.find("строка"), std::string::npos) << p.LastError;
+}
+
+TEST_F(XmlHttp, RedirectsAreFollowedOnlyWithinTheHostAndPortAsked) {
+  setenv("no_proxy", "127.0.0.1,localhost", 1);
+  TTestHttpServer elsewhere({{"/doc", {200, kReply}}});
+  auto to = [](const std::string& location) { return TReply{302, "", false, 0, location}; };
+  TTestHttpServer server({{"/doc", {200, kReply}},
+                          {"/relative", to("/hop")},
+                          {"/hop", to("http://127.0.0.1:{port}/doc")},
+                          {"/loop", to("/loop")},
+                          {"/other-port", to(elsewhere.Url("/doc"))},
+                          {"/other-host", to("http://localhost:{port}/doc")},
+                          {"/other-scheme", to("https://127.0.0.1:{port}/doc")}});
+  TMyParser p = QuickParser();
+  auto tree = p.parse(server.Url("/relative"));
+  ASSERT_TRUE(tree) << p.LastError;
+  EXPECT_EQ(tree->GetElementsByTagName("Должность")[0]->text(), "Сварщик");
+  EXPECT_EQ(server.Requests(), 3);
+
+  for (const char* path : {"/other-port", "/other-host", "/other-scheme"}) {
+    SCOPED_TRACE(path);
+    const int before = server.Requests();
+    EXPECT_FALSE(p.parse(server.Url(path)));
+    EXPECT_NE(p.LastError.find("сервер перенаправил запрос на другой сервер ("), std::string::npos) << p.LastError;
+    EXPECT_EQ(server.Requests(), before + 1);
+  }
+  EXPECT_NE(p.LastError.find("(https://127.0.0.1:"), std::string::npos) << p.LastError;
+  EXPECT_EQ(elsewhere.Requests(), 0);
+
+  EXPECT_FALSE(p.parse(server.Url("/loop")));
+  EXPECT_EQ(p.LastError, "сервер перенаправил запрос больше 5 раз");
 }
 
 TEST_F(XmlHttp, TheParserItselfNeverGoesToTheNetwork) {

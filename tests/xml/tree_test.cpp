@@ -195,12 +195,39 @@ TEST(XmlTree, LineNumbersCountRunsWithLineBreaks) {
   }
 }
 
-TEST(XmlTree, NothingAfterTheRootIsRead) {
-  auto r = Parse("<r><a>1</a></r><!-- trailing comment -->stray text<x/>\xff\xfe garbage");
-  ASSERT_TRUE(r);
+TEST(XmlTree, TheDocumentEndsAtTheEndOfItsInput) {
+  const std::string doc = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<r>\n<a>1</a>\n</r>\n";
+  TMyParser plain;
+  ASSERT_TRUE(plain.parseBytes(doc));
+  // Blanks, comments and processing instructions may follow the root, and make no nodes.
+  TMyParser withTail;
+  auto r = withTail.parseBytes(doc + "<!-- подпись -->\n<?stamp 2023?>\r\n  \n");
+  ASSERT_TRUE(r) << withTail.LastError;
   EXPECT_EQ(r.tree()->NodeCount(), 2u);
-  EXPECT_TRUE(r->GetElementsByTagName("x").empty());
-  EXPECT_EQ(r->SelectSingleNode("a")->text(), "1");
+  EXPECT_EQ(withTail.TreeBytes, plain.TreeBytes);
+
+  // Anything else damages the document where it begins; nothing of either part is handed out, and
+  // no node is made for what follows the root.
+  struct Case {
+    std::string tail;
+    std::string reason;
+    int line;
+  } cases[] = {
+      {"stray text", "лишнее содержимое после корневого элемента", 5},
+      {"<!-- a comment first -->\n<x/>", "лишнее содержимое после корневого элемента", 6},
+      {"\xff\xfe garbage", "лишнее содержимое после корневого элемента", 5},
+      {doc, "после корневого элемента: объявление XML не в начале документа", 5},  // two reports in one file
+      {"<r>\n<a>2</a>\n</r>\n", "лишнее содержимое после корневого элемента", 5},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.tail);
+    TMyParser parser;
+    EXPECT_FALSE(parser.parseBytes(doc + c.tail));
+    EXPECT_NE(parser.LastError.find(c.reason + " (строка " + std::to_string(c.line)), std::string::npos)
+        << parser.LastError;
+    EXPECT_EQ(parser.ErrorLine, c.line);
+    EXPECT_EQ(parser.TreeBytes, plain.TreeBytes);
+  }
 }
 
 TEST(XmlTree, BrokenOffOrMalformedDocumentGivesNoTree) {

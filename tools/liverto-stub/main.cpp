@@ -13,6 +13,9 @@
 //
 // --close-after BYTES sends that many bytes of a reply and then closes the connection.
 // --cut-reply BYTES sends a complete response whose document is only the first BYTES of the reply.
+// --append-blanks N and --append TEXT follow every reply's document with N spaces, then TEXT (before
+// any cut). --redirect BASE answers a query with a redirect to BASE followed by the query's own path
+// and "&redirected=1"; a query that has it is answered (BASE empty: the same server).
 //
 // Every query is logged to standard output as one line "GET <path>?<query>" before it is answered.
 // The first line of output is "listening on 127.0.0.1:<port>".
@@ -54,10 +57,13 @@ struct TOptions {
   std::string Version = "stub-1.0";
   int FailStatus = 0;  // answer every query with this HTTP status
   bool Help = false;
-  bool Close = false;   // close the connection in the middle of every reply
-  int CloseAfter = -1;  // send only this many bytes of every reply body, then close the connection
-  int CutReply = -1;    // answer with only this many bytes of every reply, its length announced as that
-  int DelayMs = 0;      // wait before answering
+  bool Close = false;    // close the connection in the middle of every reply
+  int CloseAfter = -1;   // send only this many bytes of every reply body, then close the connection
+  int CutReply = -1;     // answer with only this many bytes of every reply, its length announced as that
+  int DelayMs = 0;       // wait before answering
+  int AppendBlanks = 0;  // spaces after every reply's document
+  std::string Append;    // text after those
+  std::optional<std::string> Redirect;
   std::optional<std::string> ErrorMessage;  // answer every query with an error reply
   std::optional<std::string> ErrorExplanation;
 };
@@ -65,7 +71,7 @@ struct TOptions {
 void Usage(std::ostream& out) {
   out << "usage: liverto-stub --dir DIR [--port N] [--app NAME] [--user U] [--pass P] [--version V]\n"
          "                    [--fail-status CODE] [--close] [--close-after BYTES] [--cut-reply BYTES]\n"
-         "                    [--delay-ms N]\n"
+         "                    [--delay-ms N] [--append-blanks N] [--append TEXT] [--redirect BASE]\n"
          "                    [--error-message TEXT [--error-explanation TEXT]]\n"
          "       liverto-stub --help\n"
          "  --port 0 (the default) picks a free port; the first output line names it.\n";
@@ -113,6 +119,11 @@ std::optional<TOptions> ParseOptions(int argc, char** argv) {
     } else if (a == "--close-after" && value(v) && ParseInt(v, o.CloseAfter) && o.CloseAfter >= 0) {
     } else if (a == "--cut-reply" && value(v) && ParseInt(v, o.CutReply) && o.CutReply >= 0) {
     } else if (a == "--delay-ms" && value(v) && ParseInt(v, o.DelayMs) && o.DelayMs >= 0) {
+    } else if (a == "--append-blanks" && value(v) && ParseInt(v, o.AppendBlanks) && o.AppendBlanks >= 0) {
+    } else if (a == "--append" && value(v)) {
+      o.Append = v;
+    } else if (a == "--redirect" && value(v)) {
+      o.Redirect = v;
     } else if (a == "--error-message" && value(v)) {
       o.ErrorMessage = v;
     } else if (a == "--error-explanation" && value(v)) {
@@ -394,6 +405,10 @@ int main(int argc, char** argv) {
       return;
     }
     if (options.DelayMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(options.DelayMs));
+    if (options.Redirect && req.get_param_value("redirected") != "1") {
+      res.set_redirect(*options.Redirect + req.target + "&redirected=1");
+      return;
+    }
     if (options.FailStatus != 0) {
       res.status = options.FailStatus;
       res.set_content("failure on request", "text/plain");
@@ -430,8 +445,9 @@ int main(int argc, char** argv) {
       res.set_content(MessageReply(options.Version, "Перечень не найден", std::string(kNothingFound)), contentType);
       return;
     }
-    // Replies to be cut or broken off are made from the body; whole ones are sent from the stored reply.
-    if (options.CutReply >= 0 || options.CloseAfter >= 0) {
+    // Replies to be cut, broken off or added to are made from the body; whole ones are sent from the
+    // stored reply.
+    if (options.CutReply >= 0 || options.CloseAfter >= 0 || options.AppendBlanks > 0 || !options.Append.empty()) {
       res.set_content(*reply, contentType);
       return;
     }
@@ -443,6 +459,8 @@ int main(int argc, char** argv) {
   server.Get(R"(/([^/?]+)/GetList)", [&options, &answer](const httplib::Request& req, httplib::Response& res) {
     Log("GET " + req.target);
     answer(req, res);
+    if ((res.status == -1 || res.status == 200) && !res.body.empty())
+      res.body += std::string(static_cast<size_t>(options.AppendBlanks), ' ') + options.Append;
     if (options.CutReply >= 0 && res.body.size() > static_cast<size_t>(options.CutReply))
       res.body.resize(static_cast<size_t>(options.CutReply));
     if (options.CloseAfter < 0 || res.body.empty()) return;
