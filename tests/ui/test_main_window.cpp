@@ -276,6 +276,19 @@ class TestMainWindow : public QObject {
     QCOMPARE(fx->opened, QStringList{QString::fromStdString(fx->manager->reportToWrite)});
   }
 
+  void aSettingsFileThatCannotBeSavedIsShown() {
+    TypeValidNumber();
+    const std::filesystem::path ini = fx->dataDir() / "ZazoruConfig.ini";
+    std::filesystem::remove(ini);
+    std::filesystem::create_directories(ini / "in the way");  // where the file should be written
+    StartAndWait(w);
+    TErrListForm* errors = fx->manager->ErrListForm();
+    QVERIFY(errors->isVisible());
+    QVERIFY2(errors->Lines().value(0).contains("файл настроек не записан: " + QString::fromStdString(ini.string())),
+             qPrintable(errors->Lines().join("|")));
+    std::filesystem::remove_all(ini);
+  }
+
   void aRealRunOverAnEmptyDirectoryOpensItsShortProtocol() {
     // The run proper over an IS directory without files: a short protocol and code 10.
     fx->manager->realRun = true;
