@@ -6,10 +6,16 @@
 //
 //   gen-workload --out DIR [--persons N] [--year Y] [--regnum NNN-NNN-NNNNNN] [--preferential 0.3]
 //                [--discrepancies 0.02] [--positions 40] [--excess-positions K] [--max-file-mb 16]
-//                [--zip] [--seed S]
+//                [--zip] [--correction] [--seed S]
 //
 // Layout of DIR: is/<regnum>_СЗВ-СТАЖ_<year>_<k>.xml and is/ФЗЖ_<regnum>_СЗВ-ИСХ_<year>_<k>.xml (or
-// .zip), lists/perechen_<regnum>_<year>_q4.xml, planted.txt.
+// .zip), lists/perechen_<regnum>_<year>_q4.xml, planted.txt; with --correction also
+// correction/<regnum>_СЗВ-КОРР_<year+1>_001.xml.
+//
+// --correction: the first preferential СЗВ-СТАЖ person's first period carries the additional data
+// ДЕКРЕТ (one row of TAddPdDataWarnings, counted in planted.txt), and the СЗВ-КОРР in correction/
+// repeats that person as it is. Put beside the IS files it changes nothing a run finds, except that
+// the person's rows name the correction's pack.
 //
 // Planted kinds (each on its own person, never two on one) and the table rows each one gives:
 //   missing_in_list   a preferential IS person absent from the named list    TPdInsNumErrors +1 a period
@@ -50,7 +56,8 @@ int main(int argc, char** argv) {
   if (!ParseOptions(argc, argv, o)) {
     std::cerr << "usage: gen-workload --out DIR [--persons N] [--year Y] [--regnum NNN-NNN-NNNNNN]\n"
                  "                    [--preferential 0.3] [--discrepancies 0.02] [--positions 40]\n"
-                 "                    [--excess-positions K] [--max-file-mb 16] [--zip] [--seed S]\n";
+                 "                    [--excess-positions K] [--max-file-mb 16] [--zip] [--correction]\n"
+                 "                    [--seed S]\n";
     return 2;
   }
   TRandom rnd(o.Seed);
@@ -188,6 +195,15 @@ int main(int argc, char** argv) {
     persons.push_back(std::move(p));
   }
 
+  TPerson* corrected = nullptr;
+  if (o.Correction)
+    for (TPerson& p : persons)
+      if (p.InIS && !p.Isx && !p.IS.empty()) {
+        p.AddPd = "ДЕКРЕТ";
+        corrected = &p;
+        break;
+      }
+
   // Staff units per position: enough for the IS periods on it, except for the positions chosen to
   // show an excess (the long-service ones are never chosen: their rates vary).
   std::vector<double> isDays(jobs.size(), 0);
@@ -207,16 +223,25 @@ int main(int argc, char** argv) {
   fs::create_directories(o.Out / "is");
   fs::create_directories(o.Out / "lists");
   for (const auto& entry : fs::directory_iterator(o.Out / "is")) fs::remove(entry.path());
+  fs::remove_all(o.Out / "correction");
 
   // IS files.
   std::vector<std::string> files;
   uint64_t isBytes = 0;
   for (const bool isx : {false, true}) {
-    TIsWriter writer(o, files, isx);
+    const TIsForm form = isx ? kIsx : kStag;
+    TIsWriter writer(o, files, form);
     for (const TPerson& p : persons)
-      if (p.InIS && p.Isx == isx) writer.AddPerson(IsPersonBlock(o, p, jobs));
+      if (p.InIS && p.Isx == isx) writer.AddPerson(IsPersonBlock(o, p, jobs, form));
     writer.Close();
     isBytes += writer.Bytes();
+  }
+  if (corrected) {
+    fs::create_directories(o.Out / "correction");
+    std::vector<std::string> correction;
+    TIsWriter writer(o, correction, kKorr, "correction");
+    writer.AddPerson(IsPersonBlock(o, *corrected, jobs, kKorr));
+    writer.Close();
   }
 
   // Perechen: the positions spread over a few subdivisions, each with its part of the named list.
@@ -279,11 +304,13 @@ int main(int argc, char** argv) {
   add("TAddTariffWarnings", kinds[kTariffNoBenefit]);
   add("TUTErrors", kinds[kTariffClass]);
   add("TUTWithoutAddTariffErrors", kinds[kClassNoTariff]);
+  add("TAddPdDataWarnings", corrected ? 1 : 0);
 
   std::ofstream planted(o.Out / "planted.txt");
   planted << "# gen-workload --persons " << o.Persons << " --year " << o.Year << " --seed " << o.Seed << "\n";
   planted << "persons " << o.Persons << "\npreferential " << preferential << "\nlist_workers " << listWorkers
           << "\nis_files " << files.size() << "\nis_bytes " << isBytes << "\nlist_bytes " << list.size() << "\n";
+  if (corrected) planted << "correction " << corrected->Snils << "\n";
   for (int k = 0; k < kKindCount; ++k) planted << "kind " << kKindNames[k] << " " << kinds[k] << "\n";
   planted << "kind working_days " << excessCount << "\n";
   for (const auto& [table, count] : tables) planted << "table " << table << " " << count << "\n";

@@ -1,6 +1,7 @@
 #pragma once
 // The documents of the generated employer: its IS files (СЗВ-СТАЖ and СЗВ-ИСХ, split by size and
-// optionally zipped) and the persons' blocks in them, and the Perechen's named-list workers.
+// optionally zipped, and the СЗВ-КОРР of --correction) and the persons' blocks in them, and the
+// Perechen's named-list workers.
 #include "workload_model.h"
 
 namespace gen {
@@ -8,10 +9,14 @@ namespace gen {
 // ------------------------------------------------------------------------------------------------
 // IS files.
 
-// СЗВ-СТАЖ: one form element holding the persons ("ЗЛ"); СЗВ-ИСХ: one form element per person.
+// СЗВ-СТАЖ: one form element holding the persons ("ЗЛ"); СЗВ-ИСХ and СЗВ-КОРР: one form element
+// per person. A СЗВ-КОРР is filed in the following year and corrects the reporting year.
+enum TIsForm { kStag, kIsx, kKorr };
+
 class TIsWriter {
  public:
-  TIsWriter(const TOptions& o, std::vector<std::string>& files, bool isx = false) : fO(o), fFiles(files), fIsx(isx) {}
+  TIsWriter(const TOptions& o, std::vector<std::string>& files, TIsForm form = kStag, std::string dir = "is")
+      : fO(o), fFiles(files), fForm(form), fDir(std::move(dir)) {}
   ~TIsWriter() { Close(); }
 
   void AddPerson(const std::string& block) {
@@ -20,8 +25,11 @@ class TIsWriter {
       Open();
     }
     ++fPersons;
-    if (fIsx) {
-      fBuf += "  <СЗВ-ИСХ>\r\n" + ReportingPeriod();
+    if (fForm == kIsx) {
+      fBuf += "  <СЗВ-ИСХ>\r\n" + ReportingPeriod(fO.Year, 4);
+    } else if (fForm == kKorr) {
+      fBuf += "  <СЗВ-КОРР>\r\n" + ReportingPeriod(fO.Year + 1, 4) + "    <КорректируемыйПериод>\r\n" +
+              ReportingPeriod(fO.Year, 6) + "    </КорректируемыйПериод>\r\n    <Тип>0</Тип>\r\n";
     } else {
       // НомерПП counts from 1 in each file.
       fBuf += "    <ЗЛ>\r\n      <НомерПП>" + std::to_string(fPersons) + "</НомерПП>\r\n";
@@ -31,13 +39,15 @@ class TIsWriter {
 
   void Close() {
     if (fBuf.empty()) return;
-    fBuf += fIsx ? "</ЭДФЗЖ>\r\n" : "  </СЗВ-СТАЖ>\r\n</ЭДФЗЖ>\r\n";
+    fBuf += fForm == kStag ? "  </СЗВ-СТАЖ>\r\n</ЭДФЗЖ>\r\n" : "</ЭДФЗЖ>\r\n";
     char name[128];
-    if (fIsx)
+    if (fForm == kIsx)
       std::snprintf(name, sizeof name, "ФЗЖ_%s_СЗВ-ИСХ_%d_%03d.xml", fO.RegNum.c_str(), fO.Year, fIndex);
+    else if (fForm == kKorr)
+      std::snprintf(name, sizeof name, "%s_СЗВ-КОРР_%d_%03d.xml", fO.RegNum.c_str(), fO.Year + 1, fIndex);
     else
       std::snprintf(name, sizeof name, "%s_СЗВ-СТАЖ_%d_%03d.xml", fO.RegNum.c_str(), fO.Year, fIndex);
-    fs::path dir = fO.Out / "is";
+    fs::path dir = fO.Out / fDir;
     if (fO.Zip) {
       fs::path zip = dir / (std::string(name, std::strlen(name) - 4) + ".zip");
       struct archive* a = archive_write_new();
@@ -75,15 +85,16 @@ class TIsWriter {
   uint64_t Bytes() const { return fBytes; }
 
  private:
-  std::string ReportingPeriod() const {
-    return "    <ОтчетныйПериод>\r\n      <Код>0</Код>\r\n      <Год>" + std::to_string(fO.Year) +
-           "</Год>\r\n    </ОтчетныйПериод>\r\n";
+  static std::string ReportingPeriod(int year, int indent) {
+    const std::string in(static_cast<size_t>(indent), ' ');
+    return in + "<ОтчетныйПериод>\r\n" + in + "  <Код>0</Код>\r\n" + in + "  <Год>" + std::to_string(year) +
+           "</Год>\r\n" + in + "</ОтчетныйПериод>\r\n";
   }
 
   void Open() {
     ++fIndex;
     char guid[64];
-    std::snprintf(guid, sizeof guid, "5b0e7c1a-0000-4000-%04d-%012d", fIsx ? 9000 : 8000, fIndex);
+    std::snprintf(guid, sizeof guid, "5b0e7c1a-0000-4000-%04d-%012d", kGuidSeries[fForm], fIndex);
     fBuf.reserve(static_cast<size_t>(fO.MaxFileMb * 1048576) + 4096);
     fBuf +=
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
@@ -97,24 +108,30 @@ class TIsWriter {
             fO.RegNum +
             "</УТ2:РегНомер>\r\n"
             "      <ИС4:Наименование>АО \"Нагрузка\"</ИС4:Наименование>\r\n    </Страхователь>\r\n  </ОДВ-1>\r\n";
-    if (!fIsx) fBuf += "  <СЗВ-СТАЖ>\r\n    <Тип>0</Тип>\r\n" + ReportingPeriod();
+    if (fForm == kStag) fBuf += "  <СЗВ-СТАЖ>\r\n    <Тип>0</Тип>\r\n" + ReportingPeriod(fO.Year, 4);
   }
+
+  static constexpr int kGuidSeries[] = {8000, 9000, 7000};
 
   const TOptions& fO;
   std::vector<std::string>& fFiles;
-  bool fIsx;
+  TIsForm fForm;
+  std::string fDir;
   std::string fBuf;
   int fIndex = 0;
   long fPersons = 0;
   uint64_t fBytes = 0;
 };
 
-inline std::string IsPersonBlock(const TOptions& o, const TPerson& p, const std::vector<TJob>& jobs) {
+// A person's block in a document of the form, after the element that opens it (see AddPerson).
+inline std::string IsPersonBlock(const TOptions& o, const TPerson& p, const std::vector<TJob>& jobs, TIsForm form) {
   std::string b;
   b += "      <ФИО>\r\n        <УТ2:Фамилия>" + p.Surname + "</УТ2:Фамилия>\r\n        <УТ2:Имя>" + p.Name +
        "</УТ2:Имя>\r\n";
   if (!p.Patronymic.empty()) b += "        <УТ2:Отчество>" + p.Patronymic + "</УТ2:Отчество>\r\n";
   b += "      </ФИО>\r\n      <СНИЛС>" + p.Snils + "</СНИЛС>\r\n";
+  // A СЗВ-КОРР keeps the name and the insurance number in a "ЗЛ" of their own, the periods beside it.
+  if (form == kKorr) b = "    <ЗЛ>\r\n" + b + "    </ЗЛ>\r\n";
   if (p.IS.empty()) {
     // Not preferential: one period without ЛьготныйСтаж, the whole quarter.
     b += "      <СтажевыйПериод>\r\n        <ИС4:Период><УТ2:С>" + IsoDate(o.Year, 0) + "</УТ2:С><УТ2:По>" +
@@ -131,9 +148,11 @@ inline std::string IsPersonBlock(const TOptions& o, const TPerson& p, const std:
     else
       b += "          <ИС4:ВЛ><ИС4:Основание>" + job.Vl + "</ИС4:Основание><ИС4:ДоляСтавки>" + Number(period.Rate) +
            "</ИС4:ДоляСтавки></ИС4:ВЛ>\r\n";
+    if (&period == &p.IS.front() && !p.AddPd.empty())
+      b += "          <ИС4:ДопСведенияИС>" + p.AddPd + "</ИС4:ДопСведенияИС>\r\n";
     b += "        </ИС4:ЛьготныйСтаж>\r\n      </СтажевыйПериод>\r\n";
   }
-  if (!p.Isx) return b + "    </ЗЛ>\r\n";
+  if (form == kStag) return b + "    </ЗЛ>\r\n";
   if (!p.Payments.empty()) {
     static const char* const kMonths[] = {"Окт", "Нбр", "Дек"};
     b += "      <ВыплатыДТ>\r\n";
@@ -142,7 +161,7 @@ inline std::string IsPersonBlock(const TOptions& o, const TPerson& p, const std:
            "</КодСОУТ><ИС4:ДопТарифП1>" + Number(p.Payments[i].Sum) + "</ИС4:ДопТарифП1></Период>\r\n";
     b += "      </ВыплатыДТ>\r\n";
   }
-  return b + "  </СЗВ-ИСХ>\r\n";
+  return b + (form == kKorr ? "  </СЗВ-КОРР>\r\n" : "  </СЗВ-ИСХ>\r\n");
 }
 
 // ------------------------------------------------------------------------------------------------

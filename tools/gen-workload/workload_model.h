@@ -16,7 +16,6 @@
 #include <string>
 #include <vector>
 
-
 namespace gen {
 
 namespace fs = std::filesystem;
@@ -32,6 +31,7 @@ struct TOptions {
   int ExcessPositions = -1;  // default: one in ten positions, at least one
   double MaxFileMb = 16;
   bool Zip = false;
+  bool Correction = false;  // a СЗВ-КОРР repeating one person, see main.cpp
   uint64_t Seed = 20240101;
 };
 
@@ -86,6 +86,7 @@ struct TPerson {
   bool Isx = false;  // in a СЗВ-ИСХ file instead of a СЗВ-СТАЖ
   std::vector<TPeriod> IS, List;
   std::vector<TPayment> Payments;
+  std::string AddPd;  // ДопСведенияИС of the first IS period
 };
 
 enum TKind {
@@ -159,8 +160,8 @@ inline bool ParseOptions(int argc, char** argv, TOptions& o) {
     std::string a = argv[i];
     auto next = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
     const char* v = nullptr;
-    if (a == "--zip") {
-      o.Zip = true;
+    if (a == "--zip" || a == "--correction") {
+      (a == "--zip" ? o.Zip : o.Correction) = true;
       continue;
     }
     if (!(v = next())) return false;
