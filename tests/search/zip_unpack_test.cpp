@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
+
 #include "support/test_support.h"
 #include "support/zip_writer.h"
 
@@ -31,6 +33,31 @@ TEST(ZipUnpackTest, EveryEntryKeepsItsFoldersAndNoEntryReplacesAnother) {
   EXPECT_EQ(contents, (std::vector<std::string>{"<x/>", "<y/>", "<top/>", "<again/>", "<c/>"}));
   EXPECT_EQ(r.Files[0], dir / "out" / "x" / "same.xml");
   EXPECT_EQ(r.Files[4], dir / "out" / "dir" / "c.xml");
+}
+
+TEST(ZipUnpackTest, NamesAreReadInEveryEncodingWhateverTheProcessLocale) {
+  test::TempDir dir;
+  test::WriteStoredZip(dir / "in.zip", {{"папка/свед.xml", "<a/>", test::kZipUtf8Names},
+                                        {"\xE1\xA2\xA5\xA4.xml", "<b/>"},  // "свед" in CP866, no flag
+                                        {"\xFF\xFE.xml", "<c/>", test::kZipUtf8Names}});  // a flag that lies
+  auto unpacked = [&](const char* locale, const std::string& target) {
+    const std::string previous = setlocale(LC_ALL, nullptr);
+    EXPECT_TRUE(setlocale(LC_ALL, locale)) << locale;
+    TUnpackResult r = Unpack(dir / "in.zip", dir / target);
+    setlocale(LC_ALL, previous.c_str());
+    EXPECT_TRUE(r.Ok) << r.Error;
+    EXPECT_TRUE(r.Refused.empty());
+    std::vector<std::string> names;
+    for (const fs::path& f : r.Files) names.push_back(f.lexically_relative(dir / target).string() + "=" + test::ReadFile(f));
+    return names;
+  };
+  const std::vector<std::string> batch = unpacked("C", "batch");
+  ASSERT_EQ(batch.size(), 3u);
+  EXPECT_EQ(batch[0], "папка/свед.xml=<a/>");
+  EXPECT_EQ(batch[1], "свед.xml=<b/>");
+  EXPECT_TRUE(batch[2].ends_with(".xml=<c/>")) << batch[2];
+  // The windows set the process locale: the same archive reads the same.
+  EXPECT_EQ(unpacked("C.UTF-8", "window"), batch);
 }
 
 TEST(ZipUnpackTest, HostileNamesNeverLeaveTheTarget) {
