@@ -26,6 +26,7 @@ void RestartWithLargePages(const std::vector<std::string>& args) {
   std::string value = tunables ? tunables : "";
   // Any setting of it, ours or the caller's, is left as it is; this also ends the restart.
   if (value.find("glibc.malloc.hugetlb") != std::string::npos) return;
+  const std::string callers = value;
   value = value.empty() ? kTunable : value + ":" + kTunable;
   if (setenv("GLIBC_TUNABLES", value.c_str(), 1) != 0) return;
 
@@ -33,7 +34,12 @@ void RestartWithLargePages(const std::vector<std::string>& args) {
   for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
   argv.push_back(nullptr);
   execv("/proc/self/exe", argv.data());
-  // Still here: the run goes on with small pages, and its children are not restarted either.
+  // Still here (the longer value may pass the limit of one environment string): the run goes on
+  // with small pages and the caller's own environment, which its children must be able to start with.
+  if (tunables)
+    setenv("GLIBC_TUNABLES", callers.c_str(), 1);
+  else
+    unsetenv("GLIBC_TUNABLES");
 }
 
 }  // namespace zz

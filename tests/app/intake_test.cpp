@@ -259,6 +259,22 @@ TEST_F(IntakeTest, TheSummaryTrustsTheRunAndReadsNothingOfAReportRootInsideTheIS
   EXPECT_EQ(row.Meaning, "есть предупреждения");
 }
 
+TEST_F(IntakeTest, ACallersLongTunablesNeverKeepTheRunsFromStarting) {
+  for (const auto& n : {kExampleRegNum, std::string("022-000-000002")}) test::WriteFile(is / (n + ".xml"), ISFileOf(n));
+  // One environment string may hold 128 KiB: the caller's value fits, with the large-page tunable
+  // added it would not.
+  std::string tunables;
+  while (tunables.size() < 131040) tunables += "glibc.malloc.check=0:";
+  tunables.resize(131040);
+  setenv("GLIBC_TUNABLES", tunables.c_str(), 1);
+  setenv("ZAZORU_LARGE_PAGES", "1", 1);
+  const int code = Intake("--exec");
+  unsetenv("GLIBC_TUNABLES");
+  unsetenv("ZAZORU_LARGE_PAGES");
+  EXPECT_EQ(code, 0) << test::ReadFile(work / "intake.txt");
+  for (const auto& n : {kExampleRegNum, std::string("022-000-000002")}) EXPECT_EQ(Findings(n)["exit_code"], 30) << n;
+}
+
 // What a run leaves with the report root's own path put in a neutral place.
 std::string Neutral(std::string text, const fs::path& root) { return ReplaceAll(text, root.string(), "<root>"); }
 
