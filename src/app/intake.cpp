@@ -234,6 +234,8 @@ int RunIntake(const std::vector<std::string>& args) {
     for (const std::string& m : refused) std::cerr << "  " << m << "\n";
     return ecSettingsOrServer;
   }
+  // Read before the forked runs' state is dropped below.
+  const std::chrono::seconds runLimit(TSettings::GetInstance().FIntakeRunLimitSeconds);
   // What an intake killed while writing its summary or manifest left behind.
   RemoveStaleAtomicTemps(layout.ReportRoot);
   RemoveStaleAtomicTemps(layout.WorkDir());
@@ -326,6 +328,7 @@ int RunIntake(const std::vector<std::string>& args) {
     show();
     writeSoon();
   };
+  events.RunLimit = runLimit;
   size_t started = runner.Run(parallel, events);
   progress.Finish();
 

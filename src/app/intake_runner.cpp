@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <iostream>
 #include <map>
+#include <optional>
 #include <stdexcept>
 
 #include "base/exit_code.h"
@@ -155,11 +156,20 @@ size_t TIntakeRunner::Run(unsigned parallel, const TRunnerEvents& events) {
   struct TRunning {
     size_t Job;
     Clock::time_point Start;
+    std::optional<Clock::time_point> Ended;  // when the runner asked it to end
+    bool TimedOut = false;
   };
   std::map<pid_t, TRunning> running;
   size_t next = 0;
   bool terminated = false;
   auto lastTick = Clock::now();
+  // A stopped group takes no SIGTERM until it runs again; one that ignores it gets SIGKILL.
+  constexpr auto kGrace = std::chrono::seconds(5);
+  auto end = [](pid_t pid, TRunning& r) {
+    kill(-pid, SIGTERM);
+    kill(-pid, SIGCONT);
+    r.Ended = Clock::now();
+  };
 
   while (true) {
     while (gInterrupts == 0 && next < fJobs.size() && running.size() < parallel) {
@@ -176,8 +186,18 @@ size_t TIntakeRunner::Run(unsigned parallel, const TRunnerEvents& events) {
     }
     if (running.empty()) break;
     if (gInterrupts > 1 && !terminated) {
-      for (const auto& [pid, r] : running) kill(-pid, SIGTERM);
+      for (auto& [pid, r] : running)
+        if (!r.Ended) end(pid, r);
       terminated = true;
+    }
+    const auto now = Clock::now();
+    for (auto& [pid, r] : running) {
+      if (!r.Ended && now - r.Start > events.RunLimit) {
+        r.TimedOut = true;
+        end(pid, r);
+      } else if (r.Ended && now - *r.Ended > kGrace) {
+        kill(-pid, SIGKILL);
+      }
     }
     // Wake at least once a second, for the progress line and for an interruption that came
     // between the check and the wait.
@@ -192,6 +212,7 @@ size_t TIntakeRunner::Run(unsigned parallel, const TRunnerEvents& events) {
         if (WIFEXITED(status)) outcome.ExitCode = WEXITSTATUS(status);
         if (WIFSIGNALED(status)) outcome.Signal = WTERMSIG(status);
         outcome.Seconds = std::chrono::duration<double>(Clock::now() - it->second.Start).count();
+        outcome.TimedOut = it->second.TimedOut;
         size_t job = it->second.Job;
         running.erase(it);
         if (events.Finished) events.Finished(job, outcome);

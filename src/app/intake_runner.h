@@ -1,11 +1,14 @@
 #pragma once
 // Runs the intake's jobs as child processes, N at a time. A child that fails is only an outcome:
 // the others go on. Interrupted (SIGINT or SIGTERM), the runner starts no further job and waits
-// for the running ones; a second interruption ends them (SIGTERM to each child's process group).
+// for the running ones; a second interruption ends them (SIGTERM to each child's process group, woken
+// should it be stopped, and SIGKILL for one that does not end within a few seconds). A child that runs
+// past its time limit is ended the same way.
 // A child is either a fresh program started from the job's command line or, given an in-process
 // run, a fork of this process that runs the same command line without loading any library anew.
 #include <sys/types.h>
 
+#include <chrono>
 #include <functional>
 #include <string>
 #include <vector>
@@ -20,6 +23,8 @@ struct TRunnerEvents {
   std::function<void(size_t job, const TRunOutcome& outcome)> Finished;
   // Called about once a second while children run, for the progress line and the summary.
   std::function<void()> Tick;
+  // How long one child may run before it is ended.
+  std::chrono::seconds RunLimit = std::chrono::hours(4);
 };
 
 // Runs a command line (program first) in a forked child as the program itself would, and returns

@@ -141,11 +141,12 @@ TSummaryRow MakeSummaryRow(const TIntakeLayout& layout, const std::string& regNu
   row.RegNum = regNum;
   std::optional<TFindingsHead> findings = ReadFindingsHead(layout.ReportDir(regNum));
   if (findings && findings->RegNum != regNum) findings.reset();
-  if (outcome && (outcome->Signal != 0 || !findings || findings->ExitCode != outcome->ExitCode)) {
+  if (outcome && (outcome->Signal != 0 || outcome->TimedOut || !findings || findings->ExitCode != outcome->ExitCode)) {
     // The run ended without findings of its own: its exit code is all there is.
-    row.ExitCode = outcome->Signal != 0 ? static_cast<int>(ecCritical) : outcome->ExitCode;
-    row.Meaning = outcome->Signal != 0 ? "прервана сигналом " + std::to_string(outcome->Signal)
-                                       : std::string(ExitCodeMeaning(*row.ExitCode));
+    row.ExitCode = outcome->Signal != 0 || outcome->TimedOut ? static_cast<int>(ecCritical) : outcome->ExitCode;
+    row.Meaning = outcome->TimedOut      ? std::string("прервана: превышено время сверки работодателя")
+                  : outcome->Signal != 0 ? "прервана сигналом " + std::to_string(outcome->Signal)
+                                         : std::string(ExitCodeMeaning(*row.ExitCode));
     row.Seconds = outcome->Seconds;
     return row;
   }

@@ -99,6 +99,8 @@ class TSettings : public TSingleton {
   bool FDebug = false;
   // How long a batch run waits for a report directory that another run holds.
   int FLockWaitMinutes = 10;
+  // How long one employer's run of an intake may take before it is ended, in seconds.
+  int FIntakeRunLimitSeconds = 4 * 60 * 60;
   bool FCheckPerFormat = false;
   // Writes findings.json beside the protocol, for calling programs.
   bool FFindings = false;

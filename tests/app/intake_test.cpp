@@ -381,6 +381,54 @@ TEST_F(IntakeTest, InterruptedItStopsStartingRunsAndLeavesASummary) {
   EXPECT_NE(test::ReadFile(work / "intake.txt").find("уже были сверены"), std::string::npos);
 }
 
+TEST_F(IntakeTest, HangingAndStoppedRunsAreEnded) {
+  const std::string hanging = "011-000-000001", other = "022-000-000002";
+  for (const auto& n : {hanging, other}) test::WriteFile(is / (n + ".xml"), ISFileOf(n));
+  // Held here, the lock keeps the run waiting (ten minutes by default).
+  test::WriteFile(reports / hanging / ".zazoru.lock", "");
+  int lock = open((reports / hanging / ".zazoru.lock").c_str(), O_RDWR);
+  ASSERT_EQ(flock(lock, LOCK_EX), 0);
+  const fs::path ini = config / "Zazoru" / "ZazoruConfig.ini";
+  const std::string settings = test::ReadFile(ini);
+  auto endsWithin = [](pid_t pid, int seconds) {
+    int status = 0;
+    for (int i = 0; i < seconds * 10; ++i) {
+      if (waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, &status, 0);
+    return -2;
+  };
+
+  // Past the time limit of one employer's run.
+  test::WriteFile(ini, settings + "IntakeRunLimit=2\n");
+  pid_t intake = StartIntake("2");
+  EXPECT_EQ(endsWithin(intake, 30), 29) << test::ReadFile(work / "intake.txt");
+  auto rows = RowsWithoutSeconds(reports / "summary.csv");
+  EXPECT_EQ(rows[hanging], hanging + ",,29,прервана: превышено время сверки работодателя,,,");
+  EXPECT_NE(rows[other].find(",30,найдены ошибки,"), std::string::npos) << rows[other];
+
+  // Stopped, it takes no SIGTERM until woken: the second Ctrl-C still ends it.
+  test::WriteFile(ini, settings);
+  intake = StartIntake("1");
+  const fs::path output = reports / ".intake" / "output" / (hanging + ".txt");
+  pid_t run = -1;
+  for (int i = 0; i < 1000 && run <= 0; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    std::ifstream in(output);
+    std::string text((std::istreambuf_iterator<char>(in)), {});
+    if (text.find("занят другой сверкой") != std::string::npos) run = ProcessWritingTo(output);
+  }
+  ASSERT_GT(run, 0) << test::ReadFile(work / "intake.txt");
+  kill(run, SIGSTOP);
+  kill(intake, SIGINT);
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  kill(intake, SIGINT);
+  EXPECT_EQ(endsWithin(intake, 20), 29) << test::ReadFile(work / "intake.txt");
+  close(lock);
+}
+
 TEST_F(IntakeTest, APlanRunByGnuParallelGivesTheSameSummary) {
   if (std::system("command -v parallel > /dev/null") != 0) GTEST_SKIP() << "GNU parallel is not installed";
   for (const std::string n : {"011-000-000001", "022-000-000002", "033-000-000003"})
