@@ -172,12 +172,14 @@ std::string IndexPage(const TSummary& summary) {
   std::iota(order.begin(), order.end(), 0);
   std::stable_sort(order.begin(), order.end(),
                    [&](size_t a, size_t b) { return WorklistRank(summary.Rows[a]) < WorklistRank(summary.Rows[b]); });
-  int done = 0, failed = 0, waiting = 0;
+  int done = 0, failed = 0, running = 0, waiting = 0;
   for (const auto& r : summary.Rows) {
     if (r.Completed())
       ++done;
     else if (r.Failed())
       ++failed;
+    else if (IsRunning(r))
+      ++running;
     else
       ++waiting;
   }
@@ -188,8 +190,8 @@ std::string IndexPage(const TSummary& summary) {
   h += summary.Running ? "<body data-running=\"1\">\n" : "<body>\n";
   h += "<h2>Сводка сверки</h2>\n<p>Работодателей: " + std::to_string(summary.Rows.size()) +
        ", сверено: " + std::to_string(done) + ", не завершено: " + std::to_string(failed) +
-       ", ждут: " + std::to_string(waiting) + ", файлов без рег. номера: " + std::to_string(summary.Unassigned.size()) +
-       ".";
+       (running ? ", выполняются: " + std::to_string(running) : std::string()) + ", ждут: " + std::to_string(waiting) +
+       ", файлов без рег. номера: " + std::to_string(summary.Unassigned.size()) + ".";
   if (summary.Running) h += " Сверка идёт, страница обновляется.";
   if (summary.Interrupted) h += " Сверка прервана.";
   h += "</p>\n<div id=\"chips\">";
