@@ -100,6 +100,7 @@ void TWorkManager::doWork() {
   auto former = std::make_unique<TProtocolFormer>(searcher.fSearchErrors);
   former->fYearChoice = fSettings.FYearChoice;
   former->fPeriodChoice = fSettings.FPeriodChoice;
+  former->fDamagedInputs = searcher.fDamagedInputs;
   if (!searcher.fSets.empty()) {
     fSettings.FYear = searcher.fSets.front()->FYear;
     fSettings.FPeriod = searcher.fSets.front()->FPeriod;

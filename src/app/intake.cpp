@@ -176,7 +176,7 @@ int Summarize(const fs::path& reportRoot) {
   if (!fs::is_directory(reportRoot, ec)) return Refuse("нет каталога " + reportRoot.string());
   TIntakeLayout layout{{}, fs::absolute(reportRoot)};
   TSummary summary = SummarizeReportRoot(layout);
-  WriteSummary(layout, summary);
+  if (!WriteSummary(layout, summary)) return ecCritical;
   std::cout << "Сводка: " << (layout.ReportRoot / "summary.csv").string() << ", "
             << (layout.ReportRoot / "index.html").string() << "\n";
   return ExitCodeOf(summary);
@@ -336,7 +336,7 @@ int RunIntake(const std::vector<std::string>& args) {
   summary.Interrupted = runner.Interrupted();
   for (size_t job = started; job < jobs.size(); ++job)
     summary.Rows[rowOfJob[job]].Meaning = "не начата: сверка прервана";
-  WriteSummary(layout, summary);
+  const bool summaryWritten = WriteSummary(layout, summary);
 
   size_t completed = 0;
   for (const TSummaryRow& row : summary.Rows) completed += row.Completed();
@@ -346,7 +346,7 @@ int RunIntake(const std::vector<std::string>& args) {
                                            : ", без рег. номера файлов: " + std::to_string(summary.Unassigned.size()))
             << (summary.Interrupted ? ", сверка прервана" : "")
             << ". Сводка: " << (layout.ReportRoot / "index.html").string() << "\n";
-  return ExitCodeOf(summary);
+  return summaryWritten ? ExitCodeOf(summary) : ecCritical;
 }
 
 }  // namespace zz

@@ -1,13 +1,20 @@
-// summary.csv and index.html at the intake's report root, from what the runs left.
+// summary.csv, unassigned.csv, index.html and summary.xlsx at the intake's report root, from what the
+// runs left.
 #include "app/intake_summary.h"
+
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
+#include <functional>
+#include <iostream>
 #include <stdexcept>
+#include <string_view>
 #include <type_traits>
 
 #include "app/command_line.h"
+#include "app/intake_index.h"
+#include "app/intake_workbook.h"
 #include "base/exit_code.h"
 #include "base/strings.h"
 #include "base/utils.h"
@@ -25,11 +32,19 @@ std::string Seconds(double s) {
   return buf;
 }
 
+// RFC 4180: a field with a comma, a quote or a line break is quoted, its quotes doubled.
 std::string CsvField(const std::string& value) {
-  if (value.find_first_of(",\"\r\n") == std::string::npos) return value;
+  const std::string text = SpreadsheetText(value);
+  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
   std::string out = "\"";
-  for (char c : value) out += c == '"' ? std::string("\"\"") : std::string(1, c);
+  for (char c : text) out += c == '"' ? std::string("\"\"") : std::string(1, c);
   return out + "\"";
+}
+
+std::string CsvLine(const std::vector<std::string>& fields) {
+  std::string line;
+  for (size_t i = 0; i < fields.size(); ++i) line += (i ? "," : "") + CsvField(fields[i]);
+  return line + "\r\n";
 }
 
 template <class T>
@@ -41,99 +56,71 @@ std::string Optional(const std::optional<T>& v) {
     return std::to_string(*v);
 }
 
-std::string UnassignedMeaning(const fs::path& file) { return "не распределён: " + file.string(); }
-
+// No byte-order mark: the file is for programs, to which a mark is three bytes of the first field's
+// name; a spreadsheet in a Russian locale would split it at ";" all the same, so people get the
+// workbook instead.
 std::string Csv(const TSummary& summary) {
-  std::string csv = "regnum,organisation,exit_code,meaning,errors,warnings,protocol,seconds\n";
+  std::string csv = CsvLine(
+      {"regnum", "organisation", "exit_code", "meaning", "errors", "warnings", "damaged", "protocol", "seconds"});
   for (const TSummaryRow& r : summary.Rows)
-    csv += CsvField(r.RegNum) + "," + CsvField(r.Organisation) + "," + Optional(r.ExitCode) + "," +
-           CsvField(r.Meaning) + "," + Optional(r.Errors) + "," + Optional(r.Warnings) + "," + CsvField(r.Protocol) +
-           "," + Optional(r.Seconds) + "\n";
-  for (const fs::path& file : summary.Unassigned) csv += ",,,," + CsvField(UnassignedMeaning(file)) + ",,,,\n";
+    csv += CsvLine({r.RegNum, r.Organisation, Optional(r.ExitCode), r.Meaning, Optional(r.Errors), Optional(r.Warnings),
+                    Optional(r.Damaged), r.Protocol, Optional(r.Seconds)});
   return csv;
 }
 
-// Row colour by exit code: a verdict to look at is warm, a run that did not complete is dark.
-const char* RowClass(const TSummaryRow& r) {
-  if (r.Missing) return "failed";
-  if (!r.ExitCode) return "pending";
-  switch (*r.ExitCode) {
-    case 0: return "ok";
-    case 1: return "warn";
-    case 10:
-    case 11:
-    case 12: return "none";
-    case 22:
-    case 23:
-    case 25: return "verdict";
-    case 30: return "errors";
-  }
-  return "failed";
+std::string UnassignedCsv(const TSummary& summary) {
+  std::string csv = CsvLine({"path", "reason"});
+  for (const fs::path& file : summary.Unassigned) csv += CsvLine({ShownPath(file), kUnassignedReason});
+  return csv;
 }
 
-constexpr const char* kStyle =
-    "body{font-family:sans-serif;margin:1em}table{border-collapse:collapse}"
-    "th,td{border:1px solid #999;padding:2px 6px;text-align:left}th{background:#ddd;cursor:pointer;user-select:none}"
-    "th.asc::after{content:' \\25B2'}th.desc::after{content:' \\25BC'}td.n{text-align:right}td.k{white-space:nowrap}"
-    "tr.ok{background:#d8f0d8}tr.warn{background:#fff4c2}tr.none{background:#e4ecf6}"
-    "tr.verdict{background:#ffd9a8}tr.errors{background:#f6c0c0}tr.failed{background:#b03a3a;color:#fff}"
-    "tr.failed a{color:#fff}tr.pending{color:#777}";
+// A failure to write is told on the terminal; while the intake runs, once for as long as it lasts,
+// as the intake retries every second.
+void ReportWriteFailure(const std::string& text, bool running) {
+  static std::string lastReported;
+  if (running && text == lastReported) return;
+  lastReported = running ? text : std::string();
+  if (isatty(STDERR_FILENO)) std::cerr << "\r\x1b[K";  // over the progress line
+  std::cerr << "zazoru intake: сводка не записана: " << EscapeControlChars(text) << std::endl;
+}
 
-// Click a column head to sort by it; a second click reverses the order.
-constexpr const char* kSortScript =
-    "<script>document.querySelectorAll('#summary th').forEach(function(th,col){th.onclick=function(){"
-    "var body=th.closest('table').tBodies[0],rows=Array.from(body.rows),num=th.dataset.type==='num',"
-    "dir=th.classList.contains('asc')?-1:1;th.parentNode.querySelectorAll('th').forEach(function(h){"
-    "h.classList.remove('asc','desc')});th.classList.add(dir>0?'asc':'desc');rows.sort(function(a,b){"
-    "var x=a.cells[col].textContent,y=b.cells[col].textContent;if(num){x=x===''?-1:+x;y=y===''?-1:+y;"
-    "return (x-y)*dir}return x.localeCompare(y,'ru')*dir});rows.forEach(function(r){body.appendChild(r)})}})"
-    "</script>";
-
-std::string Html(const TSummary& summary) {
-  int done = 0, failed = 0, waiting = 0;
-  for (const auto& r : summary.Rows) {
-    if (r.Completed())
-      ++done;
-    else if (r.ExitCode || r.Missing)
-      ++failed;
-    else
-      ++waiting;
-  }
-  std::string h = "<!DOCTYPE html>\n<html lang=\"ru\">\n<head>\n<meta charset=\"utf-8\">\n";
-  if (summary.Running) h += "<meta http-equiv=\"refresh\" content=\"5\">\n";
-  h += "<title>Сводка сверки</title>\n<style>" + std::string(kStyle) + "</style>\n</head>\n<body>\n";
-  h += "<h2>Сводка сверки</h2>\n<p>Работодателей: " + std::to_string(summary.Rows.size()) +
-       ", сверено: " + std::to_string(done) + ", не завершено: " + std::to_string(failed) +
-       ", ждут: " + std::to_string(waiting) + ", файлов без рег. номера: " + std::to_string(summary.Unassigned.size()) +
-       ".";
-  if (summary.Running) h += " Сверка идёт, страница обновляется.";
-  if (summary.Interrupted) h += " Сверка прервана.";
-  h += "</p>\n<table id=\"summary\">\n<thead><tr><th>Рег. номер</th><th>Организация</th>"
-       "<th data-type=\"num\">Код</th><th>Значение</th><th data-type=\"num\">Ошибок</th>"
-       "<th data-type=\"num\">Предупреждений</th><th>Протокол</th><th data-type=\"num\">Секунд</th></tr></thead>\n"
-       "<tbody>\n";
-  for (const TSummaryRow& r : summary.Rows) {
-    h += "<tr class=\"" + std::string(RowClass(r)) + "\"><td class=\"k\">" + HtmlEscape(r.RegNum) + "</td><td>" +
-         HtmlEscape(r.Organisation) + "</td><td class=\"n\">" + Optional(r.ExitCode) + "</td><td>" +
-         HtmlEscape(r.Meaning) + "</td><td class=\"n\">" + Optional(r.Errors) + "</td><td class=\"n\">" +
-         Optional(r.Warnings) + "</td><td>";
-    if (!r.Protocol.empty())
-      h +=
-          "<a href=\"" + HtmlEscape(r.Protocol) + "\">" + HtmlEscape(fs::path(r.Protocol).filename().string()) + "</a>";
-    h += "</td><td class=\"n\">" + Optional(r.Seconds) + "</td></tr>\n";
-  }
-  h += "</tbody>\n</table>\n";
-  if (!summary.Unassigned.empty()) {
-    h += "<h3>Не распределены (в имени нет рег. номера)</h3>\n<ul>\n";
-    for (const fs::path& file : summary.Unassigned) h += "<li>" + HtmlEscape(file.string()) + "</li>\n";
-    h += "</ul>\n";
-  }
-  h += kSortScript;
-  h += "\n</body>\n</html>\n";
-  return h;
+// What stands in for an index page that could not be written after the end: small enough to fit
+// where the whole page did not, and never saying that the intake still runs.
+std::string LostIndexPage(const std::string& reason) {
+  return "<!DOCTYPE html>\n<html lang=\"ru\">\n<head>\n<meta charset=\"utf-8\">\n<title>Сводка сверки</title>\n"
+         "</head>\n<body>\n<h2>Сводка сверки не записана</h2>\n<p>" +
+         HtmlEscape(EscapeControlChars(reason)) +
+         "</p>\n<p>Сверка завершена; сводку можно построить заново: <code>zazoru intake --summarize</code>.</p>\n"
+         "</body>\n</html>\n";
 }
 
 }  // namespace
+
+std::string ShownPath(const fs::path& path) {
+  const std::string text = path.string();
+  std::string valid;
+  for (size_t i = 0; i < text.size();) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    size_t length = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+    bool ok = length > 0 && i + length <= text.size() && !(length == 2 && c < 0xC2);
+    for (size_t k = 1; ok && k < length; ++k) ok = (static_cast<unsigned char>(text[i + k]) & 0xC0) == 0x80;
+    if (ok) {
+      valid.append(text, i, length);
+      i += length;
+    } else {
+      char buf[8];
+      std::snprintf(buf, sizeof buf, "\\x%02X", c);
+      valid += buf;
+      ++i;
+    }
+  }
+  return EscapeControlChars(valid);
+}
+
+std::string SpreadsheetText(const std::string& text) {
+  if (!text.empty() && std::string_view("=+-@\t\r").find(text.front()) != std::string_view::npos) return "'" + text;
+  return text;
+}
 
 TSummaryRow MakeSummaryRow(const TIntakeLayout& layout, const std::string& regNum, const TRunOutcome* outcome,
                            const std::string& state) {
@@ -147,6 +134,13 @@ TSummaryRow MakeSummaryRow(const TIntakeLayout& layout, const std::string& regNu
     row.Meaning = outcome->TimedOut      ? std::string("прервана: превышено время сверки работодателя")
                   : outcome->Signal != 0 ? "прервана сигналом " + std::to_string(outcome->Signal)
                                          : std::string(ExitCodeMeaning(*row.ExitCode));
+    // Every run that reaches a verdict leaves its findings: one that left none did not finish,
+    // whatever it said on leaving.
+    if (outcome->Signal == 0 && !outcome->TimedOut && !findings && *row.ExitCode != ecCritical &&
+        *row.ExitCode != ecSettingsOrServer) {
+      row.Meaning = "критическая ошибка: сверка не оставила протокола (код " + std::to_string(*row.ExitCode) + ")";
+      row.ExitCode = ecCritical;
+    }
     row.Seconds = outcome->Seconds;
     return row;
   }
@@ -159,14 +153,51 @@ TSummaryRow MakeSummaryRow(const TIntakeLayout& layout, const std::string& regNu
   row.Meaning = findings->Meaning;
   row.Errors = findings->Errors;
   row.Warnings = findings->Warnings;
+  row.Damaged = findings->DamagedFiles;
+  row.Findings = regNum + "/" + TFindings::kFileName;
   if (!findings->Protocol.empty()) row.Protocol = regNum + "/" + findings->Protocol;
   row.Seconds = findings->Seconds;
   return row;
 }
 
-void WriteSummary(const TIntakeLayout& layout, const TSummary& summary) {
-  WriteFileAtomically(layout.ReportRoot / "summary.csv", Csv(summary));
-  WriteFileAtomically(layout.ReportRoot / "index.html", Html(summary));
+bool WriteSummary(const TIntakeLayout& layout, const TSummary& summary) {
+  const fs::path index = layout.ReportRoot / "index.html";
+  const fs::path workbook = layout.ReportRoot / "summary.xlsx";
+  bool written = true;
+  auto attempt = [&](const fs::path& file, const std::function<void()>& write) {
+    try {
+      write();
+      return;
+    } catch (const std::exception& e) {
+      written = false;
+      ReportWriteFailure(e.what(), summary.Running);
+      if (summary.Running) return;  // tried again in a second
+      std::error_code ec;
+      if (file == index) {
+        try {
+          WriteFileAtomically(index, LostIndexPage(e.what()));
+          return;
+        } catch (const std::exception&) {
+        }
+      }
+      // An earlier version would pass for this intake's summary.
+      if (fs::remove(file, ec) || !fs::exists(file, ec)) return;
+      ReportWriteFailure("не удалось удалить прежний файл " + file.string() + ": " + ec.message(), false);
+    }
+  };
+  attempt(layout.ReportRoot / "summary.csv",
+          [&] { WriteFileAtomically(layout.ReportRoot / "summary.csv", Csv(summary)); });
+  attempt(layout.ReportRoot / "unassigned.csv",
+          [&] { WriteFileAtomically(layout.ReportRoot / "unassigned.csv", UnassignedCsv(summary)); });
+  if (summary.Running) {
+    std::error_code ec;
+    fs::remove(workbook, ec);
+  } else {
+    // Only at the end: read from every findings file, it would cost the intake its pace each second.
+    attempt(workbook, [&] { WriteSummaryWorkbook(layout, summary, workbook); });
+  }
+  attempt(index, [&] { WriteFileAtomically(index, IndexPage(summary)); });
+  return written;
 }
 
 TSummary SummarizeReportRoot(const TIntakeLayout& layout) {

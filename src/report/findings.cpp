@@ -106,6 +106,7 @@ std::string TFindings::ToJson(int exitCode, const std::string& regNum, const std
   doc["protocol"] = protocolFile;
   doc["errors"] = ErrorCount();
   doc["warnings"] = WarningCount();
+  doc["damaged_files"] = fDamagedFiles;
   doc["seconds"] = std::round(ProcessSeconds() * 1000) / 1000;
   doc["messages"] = MessagesJson(fRunMessages);
   ordered_json sets = ordered_json::array();
@@ -137,8 +138,10 @@ void TFindings::Write(const fs::path& directory, const std::string& json) {
   WriteFileAtomically(directory / kFileName, json);
 }
 
-std::optional<TFindingsHead> ReadFindingsHead(const fs::path& directory) {
-  // Read whole, then parsed: the intake reads one per employer, and parsing from a stream is slow.
+namespace {
+
+// Read whole, then parsed: the intake reads one per employer, and parsing from a stream is slow.
+std::optional<ordered_json> ReadFindingsJson(const fs::path& directory) {
   std::string text;
   try {
     text = ReadFileBytes(directory / TFindings::kFileName);
@@ -148,20 +151,76 @@ std::optional<TFindingsHead> ReadFindingsHead(const fs::path& directory) {
   ordered_json doc = ordered_json::parse(text, nullptr, false);
   if (doc.is_discarded() || !doc.is_object() || !doc.contains("exit_code") || !doc["exit_code"].is_number_integer())
     return std::nullopt;
+  return doc;
+}
+
+// Throws ordered_json::exception for a field of another type.
+TFindingsHead HeadOf(const ordered_json& doc) {
   TFindingsHead head;
+  head.ExitCode = doc["exit_code"].get<int>();
+  head.Meaning = doc.value("meaning", "");
+  head.RegNum = doc.value("regnum", "");
+  head.Organisation = doc.value("organisation", "");
+  head.Protocol = doc.value("protocol", "");
+  head.Errors = doc.value("errors", 0);
+  head.Warnings = doc.value("warnings", 0);
+  head.DamagedFiles = doc.value("damaged_files", 0);
+  head.Seconds = doc.value("seconds", 0.0);
+  return head;
+}
+
+std::vector<TFindingsMessage> MessagesOf(const ordered_json& doc) {
+  std::vector<TFindingsMessage> messages;
+  if (!doc.contains("messages")) return messages;
+  for (const auto& m : doc.at("messages")) messages.push_back({m.value("text", ""), m.value("kind", "") == "error"});
+  return messages;
+}
+
+}  // namespace
+
+std::optional<TFindingsHead> ReadFindingsHead(const fs::path& directory) {
+  std::optional<ordered_json> doc = ReadFindingsJson(directory);
+  if (!doc) return std::nullopt;
   try {
-    head.ExitCode = doc["exit_code"].get<int>();
-    head.Meaning = doc.value("meaning", "");
-    head.RegNum = doc.value("regnum", "");
-    head.Organisation = doc.value("organisation", "");
-    head.Protocol = doc.value("protocol", "");
-    head.Errors = doc.value("errors", 0);
-    head.Warnings = doc.value("warnings", 0);
-    head.Seconds = doc.value("seconds", 0.0);
+    return HeadOf(*doc);
   } catch (const ordered_json::exception&) {
     return std::nullopt;  // a field of another type: not a file this program wrote
   }
-  return head;
+}
+
+std::optional<TFindingsFile> ReadFindingsFile(const fs::path& directory) {
+  std::optional<ordered_json> doc = ReadFindingsJson(directory);
+  if (!doc) return std::nullopt;
+  TFindingsFile file;
+  try {
+    file.Head = HeadOf(*doc);
+    file.Messages = MessagesOf(*doc);
+    if (doc->contains("sets"))
+      for (const auto& s : doc->at("sets")) {
+        TFindingsSet set;
+        set.Year = s.value("year", 0);
+        set.Period = s.value("period", 0);
+        set.ExitCode = s.value("exit_code", 0);
+        set.ListFile = s.value("list_file", "");
+        if (s.contains("tables"))
+          for (const auto& t : s.at("tables")) {
+            TFindingsTable table;
+            table.Id = t.value("id", "");
+            table.Number = t.value("number", "");
+            table.Chapter = t.value("chapter", "");
+            table.Caption = t.value("caption", "");
+            table.IsError = t.value("kind", "") == "error";
+            if (t.contains("header")) table.Header = t.at("header").get<std::vector<std::vector<std::string>>>();
+            if (t.contains("rows")) table.Rows = t.at("rows").get<std::vector<std::vector<std::string>>>();
+            set.Tables.push_back(std::move(table));
+          }
+        set.Messages = MessagesOf(s);
+        file.Sets.push_back(std::move(set));
+      }
+  } catch (const ordered_json::exception&) {
+    return std::nullopt;
+  }
+  return file;
 }
 
 void TFindings::RemoveStale(const fs::path& directory) {

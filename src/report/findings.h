@@ -48,6 +48,9 @@ class TFindings {
   void AddRunMessage(const TResult& message);
   void AddRunMessage(std::string text, bool isError);
 
+  // Inputs the run could not read whole; each is also an error message of the run.
+  void SetDamagedFiles(int count) { fDamagedFiles = count; }
+
   int ErrorCount() const;
   int WarningCount() const;
 
@@ -64,6 +67,7 @@ class TFindings {
  private:
   std::vector<TFindingsSet> fSets;
   std::vector<TFindingsMessage> fRunMessages;
+  int fDamagedFiles = 0;
 };
 
 // The head of a findings file, as a summary reads it back.
@@ -75,11 +79,22 @@ struct TFindingsHead {
   std::string Protocol;  // file name in the same directory; empty when no protocol was written
   int Errors = 0;
   int Warnings = 0;
+  int DamagedFiles = 0;
   double Seconds = 0;
 };
 
 // Reads `directory`/findings.json; nothing when it is missing or not a findings file.
 std::optional<TFindingsHead> ReadFindingsHead(const std::filesystem::path& directory);
+
+// A findings file read whole, for a reader that lists every row.
+struct TFindingsFile {
+  TFindingsHead Head;
+  std::vector<TFindingsMessage> Messages;
+  std::vector<TFindingsSet> Sets;
+};
+
+// Reads `directory`/findings.json whole; nothing when it is missing or not a findings file.
+std::optional<TFindingsFile> ReadFindingsFile(const std::filesystem::path& directory);
 
 // Seconds since the process started.
 double ProcessSeconds();

@@ -67,6 +67,7 @@ void TProtocolFormer::writeFindings(int exitCode, const std::string& orgName, co
   if (!fFindings) return;
   if (withSearchMessages)
     for (auto& message : fSearchErrors) fFindings->AddRunMessage(*message);
+  fFindings->SetDamagedFiles(fDamagedInputs);
   TFindings::Write(fSettings.FDirReport,
                    fFindings->ToJson(exitCode, fSettings.FRegNum, orgName, fs::path(protocolPath).filename().string()));
 }
@@ -266,8 +267,12 @@ std::string TProtocolFormer::printBadProtocol(TMessageList& ListErrors, int eCod
               "Не было найдено файлов индивидуальных сведений в формате .xml", false);
     // Files that were there but could not be read (damaged XML, refused archives): the user must
     // learn why nothing was found.
+    // They are errors of the findings as much as of the protocol.
     for (auto& message : ListErrors)
-      if (message->IsError) Print(*message, w);
+      if (message->IsError) {
+        Print(*message, w);
+        if (fFindings) fFindings->AddRunMessage(*message);
+      }
   }
   if (eCode == 11) {
     if (fSettings.fCompareTerrCodes && fSettings.hasNordRight("all", TDate{}, TDate{}, -1, -1))

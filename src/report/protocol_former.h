@@ -24,6 +24,8 @@ class TProtocolFormer : public TLoggingObject {
   std::string printBadProtocol(TMessageList& ListErrors, int eCode);
 
   int fVerifiedPeople = 0;
+  // Inputs the search could not read whole, for the findings.
+  int fDamagedInputs = 0;
   // Texts of the main window's year and period boxes when a value is chosen there (windowed mode).
   std::string fYearChoice;
   std::string fPeriodChoice;

@@ -53,13 +53,23 @@ TEST_F(FindingsFileTest, AShortProtocolsFindingsHoldItsMessagesAsText) {
   EXPECT_EQ(f["errors"], 1);
   EXPECT_TRUE(f["sets"].empty());
 
+  EXPECT_EQ(f["damaged_files"], 0);
+
   TProtocolFormer second(searchErrors);
+  second.fDamagedInputs = 1;
   second.printBadProtocol(searchErrors, 10);
   f = Read();
   EXPECT_EQ(f["exit_code"], 10);
-  ASSERT_EQ(f["messages"].size(), 1u);  // the protocol shows the fixed text only, not the search's
+  // The fixed text, then the search's red messages that the protocol prints beside it: why nothing
+  // usable was found is an error, as the protocol shows it.
+  ASSERT_EQ(f["messages"].size(), 2u);
   EXPECT_EQ(f["messages"][0]["text"], "Не было найдено файлов индивидуальных сведений в формате .xml");
   EXPECT_EQ(f["messages"][0]["kind"], "warning");
+  EXPECT_EQ(f["messages"][1]["text"], "Ошибка соединения с сервером <Ливерто> & ✓");
+  EXPECT_EQ(f["messages"][1]["kind"], "error");
+  EXPECT_EQ(f["errors"], 1);
+  EXPECT_EQ(f["warnings"], 1);
+  EXPECT_EQ(f["damaged_files"], 1);
 }
 
 }  // namespace
