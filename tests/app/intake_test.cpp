@@ -411,7 +411,7 @@ TEST_F(IntakeTest, HangingAndStoppedRunsAreEnded) {
   pid_t intake = StartIntake("2");
   EXPECT_EQ(endsWithin(intake, 30), 29) << test::ReadFile(work / "intake.txt");
   auto rows = RowsWithoutSeconds(reports / "summary.csv");
-  EXPECT_EQ(rows[hanging], hanging + ",,29,прервана: превышено время сверки работодателя,,,");
+  EXPECT_EQ(rows[hanging], hanging + ",,29,прервана: превышено время сверки работодателя,,,,");
   EXPECT_NE(rows[other].find(",30,найдены ошибки,"), std::string::npos) << rows[other];
 
   // Stopped, it takes no SIGTERM until woken: the second Ctrl-C still ends it.
