@@ -41,7 +41,10 @@ std::string Optional(const std::optional<T>& v) {
     return std::to_string(*v);
 }
 
-std::string UnassignedMeaning(const fs::path& file) { return "не распределён: " + file.string(); }
+std::string UnassignedMeaning(const TUnassignedFile& file) {
+  return "не распределён: " + EscapeControlChars(file.Path.string()) +
+         (file.Reason.empty() ? std::string() : " (" + EscapeControlChars(file.Reason) + ")");
+}
 
 std::string Csv(const TSummary& summary) {
   std::string csv = "regnum,organisation,exit_code,meaning,errors,warnings,protocol,seconds\n";
@@ -49,7 +52,7 @@ std::string Csv(const TSummary& summary) {
     csv += CsvField(r.RegNum) + "," + CsvField(r.Organisation) + "," + Optional(r.ExitCode) + "," +
            CsvField(r.Meaning) + "," + Optional(r.Errors) + "," + Optional(r.Warnings) + "," + CsvField(r.Protocol) +
            "," + Optional(r.Seconds) + "\n";
-  for (const fs::path& file : summary.Unassigned) csv += ",,,," + CsvField(UnassignedMeaning(file)) + ",,,,\n";
+  for (const TUnassignedFile& file : summary.Unassigned) csv += ",,,," + CsvField(UnassignedMeaning(file)) + ",,,,\n";
   return csv;
 }
 
@@ -104,8 +107,8 @@ std::string Html(const TSummary& summary) {
   h += "<title>Сводка сверки</title>\n<style>" + std::string(kStyle) + "</style>\n</head>\n<body>\n";
   h += "<h2>Сводка сверки</h2>\n<p>Работодателей: " + std::to_string(summary.Rows.size()) +
        ", сверено: " + std::to_string(done) + ", не завершено: " + std::to_string(failed) +
-       ", ждут: " + std::to_string(waiting) + ", файлов без рег. номера: " + std::to_string(summary.Unassigned.size()) +
-       ".";
+       ", ждут: " + std::to_string(waiting) +
+       ", не распределено или пропущено файлов: " + std::to_string(summary.Unassigned.size()) + ".";
   if (summary.Running) h += " Сверка идёт, страница обновляется.";
   if (summary.Interrupted) h += " Сверка прервана.";
   h += "</p>\n<table id=\"summary\">\n<thead><tr><th>Рег. номер</th><th>Организация</th>"
@@ -124,8 +127,10 @@ std::string Html(const TSummary& summary) {
   }
   h += "</tbody>\n</table>\n";
   if (!summary.Unassigned.empty()) {
-    h += "<h3>Не распределены (в имени нет рег. номера)</h3>\n<ul>\n";
-    for (const fs::path& file : summary.Unassigned) h += "<li>" + HtmlEscape(file.string()) + "</li>\n";
+    h += "<h3>Не распределены или пропущены</h3>\n<ul>\n";
+    for (const TUnassignedFile& file : summary.Unassigned)
+      h += "<li>" + HtmlEscape(EscapeControlChars(file.Path.string())) +
+           (file.Reason.empty() ? std::string() : ": " + HtmlEscape(EscapeControlChars(file.Reason))) + "</li>\n";
     h += "</ul>\n";
   }
   h += kSortScript;

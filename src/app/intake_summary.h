@@ -41,7 +41,7 @@ TSummaryRow MakeSummaryRow(const TIntakeLayout& layout, const std::string& regNu
 
 struct TSummary {
   std::vector<TSummaryRow> Rows;
-  std::vector<std::filesystem::path> Unassigned;
+  std::vector<TUnassignedFile> Unassigned;
   bool Running = false;  // the page reloads itself while the intake runs
   bool Interrupted = false;
 };
