@@ -36,15 +36,15 @@ void StageEmployer(const TIntakeLayout& layout, const TIntakeEmployer& employer)
   if (ec) throw std::runtime_error("Не удалось создать каталог " + layout.ReportDir(employer.RegNum).string());
   std::set<std::string> taken;
   // The run names each file where the user put it, not by its link here.
-  std::vector<std::pair<std::string, std::string>> names;
+  TStagedNames names;
   for (const fs::path& file : employer.Files) {
     fs::path target = staging / UniqueName(file, taken);
     fs::create_symlink(fs::absolute(file), target, ec);
     if (ec) fs::copy_file(file, target, fs::copy_options::overwrite_existing, ec);
     if (ec) throw std::runtime_error("Не удалось подготовить файл " + file.string() + ": " + ec.message());
-    names.emplace_back(target.filename().string(), fs::absolute(file).string());
+    names.Shown[target.filename().string()] = fs::absolute(file).string();
   }
-  for (auto& name : StageArchiveEntries(employer.Entries, staging, taken)) names.push_back(std::move(name));
+  StageArchiveEntries(employer.Entries, staging, taken, names);
   WriteStagedNames(staging, names);
 }
 

@@ -8,7 +8,6 @@
 #include <cerrno>
 #include <cstring>
 #include <map>
-#include <stdexcept>
 
 #include "app/command_line.h"
 #include "base/strings.h"
@@ -101,8 +100,13 @@ TArchiveLook LookIntoArchive(const fs::path& archive) {
         look.Entries.push_back(entry);
         if (!xml || !entry.RegNum.empty()) return nullptr;
         scan = std::make_unique<TRegNumHeadScan>();
-        return [&](std::string_view bytes) {
+        return [&](std::string_view bytes, const std::string& damage) {
           if (!scan) return false;
+          if (!damage.empty()) {
+            scan.reset();
+            look.Entries.back().Problem = "файл в архиве " + damage;
+            return false;
+          }
           if (bytes.empty()) {
             scan->Finish();
             return false;
@@ -115,10 +119,8 @@ TArchiveLook LookIntoArchive(const fs::path& archive) {
   return look;
 }
 
-std::vector<std::pair<std::string, std::string>> StageArchiveEntries(const std::vector<TIntakeEntry>& entries,
-                                                                     const fs::path& staging,
-                                                                     std::set<std::string>& taken) {
-  std::vector<std::pair<std::string, std::string>> names;
+void StageArchiveEntries(const std::vector<TIntakeEntry>& entries, const fs::path& staging,
+                         std::set<std::string>& taken, TStagedNames& names) {
   std::map<fs::path, std::vector<const TIntakeEntry*>> byArchive;
   for (const TIntakeEntry& e : entries) byArchive[e.Archive].push_back(&e);
   for (const auto& [archive, wanted] : byArchive) {
@@ -142,21 +144,24 @@ std::vector<std::pair<std::string, std::string>> StageArchiveEntries(const std::
           return staging / name;
         },
         TUnpackLimits{}, bytes);
-    size_t kept = 0;
+    std::set<const TIntakeEntry*> staged;
     for (const fs::path& file : result.Files) {
       auto it = written.find(file);
       if (it == written.end()) continue;
-      names.emplace_back(file.filename().string(), it->second->Shown().string());
-      ++kept;
+      names.Shown[file.filename().string()] = it->second->Shown().string();
+      staged.insert(it->second);
     }
-    if (!result.Ok || kept != wanted.size())
-      throw std::runtime_error("Не удалось распаковать файлы архива " + archive.string() + ": " +
-                               (!result.Error.empty() ? result.Error
-                                : !result.Refused.empty()
-                                    ? result.Refused.front().Name + ": " + result.Refused.front().Reason
-                                    : std::string("архив изменился после распределения")));
+    // What could not be unpacked is the run's damaged input: its protocol names it.
+    std::map<std::string, std::string> refused;
+    for (const TRefusedEntry& r : result.Refused) refused[r.Name] = r.Reason;
+    for (const TIntakeEntry* e : wanted) {
+      if (staged.count(e)) continue;
+      auto r = refused.find(e->Name);
+      names.Refused.emplace_back(e->Shown().string(), r != refused.end()      ? r->second
+                                                      : !result.Error.empty() ? result.Error
+                                                                              : "архив изменился после распределения");
+    }
   }
-  return names;
 }
 
 }  // namespace zz

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/intake_grouping.h"
+#include "search/staged_names.h"
 
 namespace zz {
 
@@ -35,10 +36,9 @@ struct TArchiveLook {
 // The archive's entries; the content of an XML entry is looked into only when its name holds no number.
 TArchiveLook LookIntoArchive(const std::filesystem::path& archive);
 
-// Unpacks the entries into the staging folder under names not yet `taken` (each ends in ".xml");
-// returns each one's staged name and the name to show. Throws std::runtime_error when it cannot.
-std::vector<std::pair<std::string, std::string>> StageArchiveEntries(const std::vector<TIntakeEntry>& entries,
-                                                                     const std::filesystem::path& staging,
-                                                                     std::set<std::string>& taken);
+// Unpacks the entries into the staging folder under names not yet `taken` (each ends in ".xml") and
+// adds each one's name, or why it could not be unpacked, to `names`.
+void StageArchiveEntries(const std::vector<TIntakeEntry>& entries, const std::filesystem::path& staging,
+                         std::set<std::string>& taken, TStagedNames& names);
 
 }  // namespace zz

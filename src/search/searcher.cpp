@@ -75,7 +75,9 @@ void TSearcher::LogSkippedEntries(const std::string& dir) {
 void TSearcher::ScanDirectory(const std::string& dir, TXMLFileType kind) {
   WriteLogEntry("***поиск xml-файлов в каталоге " + dir);
   LogSkippedEntries(dir);
-  for (const auto& [name, shown] : ReadStagedNames(dir)) fDisplayNames[(fs::path(dir) / name).string()] = shown;
+  const TStagedNames staged = ReadStagedNames(dir);
+  for (const auto& [name, shown] : staged.Shown) fDisplayNames[(fs::path(dir) / name).string()] = shown;
+  for (const auto& [shown, why] : staged.Refused) ReportDamage("Файл " + shown + " не распакован: " + why);
   auto& list = fAllXMLFiles[kind];
   for (const fs::path& file : ListFilesByExtension(dir, ".xml")) list.push_back(file.string());
   for (const fs::path& archive : ListFilesByExtension(dir, ".zip")) {

@@ -1,4 +1,5 @@
-// The names file of a staged IS directory: one "<file name>\t<shown name>" line per file, escaped.
+// The names file of a staged IS directory: one "<file name>\t<shown name>" line per file and one
+// "\t<shown name>\t<reason>" per entry not unpacked, every field escaped.
 #include "search/staged_names.h"
 
 #include <fstream>
@@ -11,8 +12,8 @@ namespace zz {
 
 namespace fs = std::filesystem;
 
-std::map<std::string, std::string> ReadStagedNames(const fs::path& dir) {
-  std::map<std::string, std::string> names;
+TStagedNames ReadStagedNames(const fs::path& dir) {
+  TStagedNames names;
   std::error_code ec;
   if (!fs::exists(fs::symlink_status(dir / kStagedNamesFile, ec))) return names;
   std::string text;
@@ -22,19 +23,25 @@ std::map<std::string, std::string> ReadStagedNames(const fs::path& dir) {
     return names;
   }
   for (const std::string& line : Split(text, '\n')) {
-    const size_t tab = line.find('\t');
-    if (tab == std::string::npos) continue;
-    std::string name = UnescapeTextField(line.substr(0, tab)), shown = UnescapeTextField(line.substr(tab + 1));
+    std::vector<std::string> fields = Split(line, '\t');
+    if (fields.size() == 3 && fields[0].empty() && !fields[1].empty()) {
+      names.Refused.emplace_back(UnescapeTextField(fields[1]), UnescapeTextField(fields[2]));
+      continue;
+    }
+    if (fields.size() != 2) continue;
+    std::string name = UnescapeTextField(fields[0]), shown = UnescapeTextField(fields[1]);
     // Only names of this folder's own files.
     if (name.empty() || name.find('/') != std::string::npos || shown.empty()) continue;
-    names[name] = shown;
+    names.Shown[name] = shown;
   }
   return names;
 }
 
-void WriteStagedNames(const fs::path& dir, const std::vector<std::pair<std::string, std::string>>& names) {
+void WriteStagedNames(const fs::path& dir, const TStagedNames& names) {
   std::string text;
-  for (const auto& [name, shown] : names) text += EscapeTextField(name) + '\t' + EscapeTextField(shown) + '\n';
+  for (const auto& [name, shown] : names.Shown) text += EscapeTextField(name) + '\t' + EscapeTextField(shown) + '\n';
+  for (const auto& [shown, why] : names.Refused)
+    text += '\t' + EscapeTextField(shown) + '\t' + EscapeTextField(why) + '\n';
   // Laid anew with the folder by every intake: not worth a flush to disk for each employer.
   std::ofstream out(dir / kStagedNamesFile, std::ios::binary | std::ios::trunc);
   out << text;

@@ -13,10 +13,16 @@ namespace zz {
 
 inline constexpr char kStagedNamesFile[] = ".zazoru-names.tsv";
 
-// File name in the folder -> the name to show. Empty when there is no such file or it is unreadable.
-std::map<std::string, std::string> ReadStagedNames(const std::filesystem::path& dir);
+struct TStagedNames {
+  std::map<std::string, std::string> Shown;  // file name in the folder -> the name to show
+  // Entries of archives that could not be unpacked here (shown name, why): the run names them.
+  std::vector<std::pair<std::string, std::string>> Refused;
+};
+
+// Empty when there is no such file or it is unreadable.
+TStagedNames ReadStagedNames(const std::filesystem::path& dir);
 
 // Throws std::runtime_error when the file cannot be written.
-void WriteStagedNames(const std::filesystem::path& dir, const std::vector<std::pair<std::string, std::string>>& names);
+void WriteStagedNames(const std::filesystem::path& dir, const TStagedNames& names);
 
 }  // namespace zz

@@ -323,12 +323,11 @@ std::string LookIntoZip(const fs::path& archivePath, const std::function<TZipCon
     if (!reader || !file) continue;
     while (true) {
       la_ssize_t n = archive_read_data(a.get(), buffer.data(), buffer.size());
-      // A damaged entry ends where it could be read.
       if (n <= 0) {
-        reader({});
+        reader({}, n < 0 ? "повреждён: " + ErrorText(a.get()) : std::string());
         break;
       }
-      if (!reader(std::string_view(buffer.data(), static_cast<size_t>(n)))) break;
+      if (!reader(std::string_view(buffer.data(), static_cast<size_t>(n)), {})) break;
     }
   }
 }

@@ -57,9 +57,10 @@ struct TZipEntryInfo {
 
 // Looks into the archive's entries in order without writing anything: `look` gets each entry and
 // returns a reader for its content (null: the content is skipped), which gets the content in pieces,
-// then nothing once at its end, and returns false when it has seen enough. Returns why the archive could not be read to
+// then nothing once at its end (with why, when the entry is damaged there), and returns false when
+// it has seen enough. Returns why the archive could not be read to
 // its end, empty when it could.
-using TZipContentReader = std::function<bool(std::string_view bytes)>;
+using TZipContentReader = std::function<bool(std::string_view bytes, const std::string& damage)>;
 std::string LookIntoZip(const std::filesystem::path& archive,
                         const std::function<TZipContentReader(const TZipEntryInfo&)>& look,
                         const TUnpackLimits& limits);

@@ -152,6 +152,27 @@ TEST_F(IntakeGroupingTest, ArchivesAndFilesWithoutANumberGoToTheEmployerOfEachFi
   EXPECT_FALSE(Has(log, "***отрабатываем " + (reports / ".intake").string()));
 }
 
+TEST_F(IntakeGroupingTest, AnEntryOfASharedArchiveThatCannotBeUnpackedIsNamedInItsEmployersProtocol) {
+  const std::string b = "022-000-000002", c = "033-000-000003", d = "044-000-000004";
+  const fs::path mail = is / "почта.zip";
+  // Longer than one read, so that its head tells its employer before its end shows the damage.
+  const std::string longer = ISFileOf(c) + "<!--" + std::string(200000, 'x') + "-->";
+  const std::string small = ISFileOf(d);
+  test::WriteStoredZip(mail, {{"первый.xml", ISFileOf(b)}, {"второй.xml", longer}, {"третий.xml", small}});
+  // A byte near the end of each: the checksums no longer match.
+  std::string bytes = test::ReadFile(mail);
+  bytes[bytes.find(longer) + longer.size() - 10] ^= 1;
+  bytes[bytes.find(small) + small.size() - 2] ^= 1;
+  test::WriteFile(mail, bytes);
+  ASSERT_EQ(Intake(), 0) << Output();
+
+  ExpectReconciledFromOneFile(b, mail.string() + "/первый.xml");
+  EXPECT_TRUE(Has(Protocol(c), "Файл " + mail.string() + "/второй.xml не распакован: повреждён")) << Protocol(c);
+  EXPECT_FALSE(Has(Protocol(c), ".intake"));
+  // Damaged before its employer could be told: listed with the reason.
+  EXPECT_TRUE(Has(Row(mail.string() + "/третий.xml"), "файл в архиве повреждён")) << Row(mail.string() + "/третий.xml");
+}
+
 TEST_F(IntakeGroupingTest, WhatIsPassedOverIsListedWithTheReason) {
   const std::string a = "011-000-000001";
   test::WriteFile(is / "a" / (a + ".xml"), ISFileOf(a));
