@@ -140,7 +140,7 @@ void OrderLargestFirst(std::vector<TIntakeJob>& jobs, std::vector<size_t>& rowOf
 
 uintmax_t InputBytes(const TIntakeEmployer& employer) {
   uintmax_t total = 0;
-  for (const fs::path& file : employer.Files) {
+  for (const fs::path& file : InputFiles(employer)) {
     std::error_code ec;
     uintmax_t size = fs::file_size(file, ec);
     if (!ec) total += size;
@@ -343,7 +343,8 @@ int RunIntake(const std::vector<std::string>& args) {
   std::cout << "Сверено " << completed << " из " << summary.Rows.size() << " работодателей"
             << (skipped ? " (" + std::to_string(skipped) + " уже были сверены)" : std::string())
             << (summary.Unassigned.empty() ? std::string()
-                                           : ", без рег. номера файлов: " + std::to_string(summary.Unassigned.size()))
+                                           : ", не распределено или пропущено файлов: " +
+                                                 std::to_string(summary.Unassigned.size()) + " (причины в сводке)")
             << (summary.Interrupted ? ", сверка прервана" : "")
             << ". Сводка: " << (layout.ReportRoot / "index.html").string() << "\n";
   return summaryWritten ? ExitCodeOf(summary) : ecCritical;

@@ -191,7 +191,7 @@ std::string IndexPage(const TSummary& summary) {
   h += "<h2>Сводка сверки</h2>\n<p>Работодателей: " + std::to_string(summary.Rows.size()) +
        ", сверено: " + std::to_string(done) + ", не завершено: " + std::to_string(failed) +
        (running ? ", выполняются: " + std::to_string(running) : std::string()) + ", ждут: " + std::to_string(waiting) +
-       ", файлов без рег. номера: " + std::to_string(summary.Unassigned.size()) + ".";
+       ", не распределено или пропущено файлов: " + std::to_string(summary.Unassigned.size()) + ".";
   if (summary.Running) h += " Сверка идёт, страница обновляется.";
   if (summary.Interrupted) h += " Сверка прервана.";
   h += "</p>\n<div id=\"chips\">";
@@ -216,10 +216,10 @@ std::string IndexPage(const TSummary& summary) {
   }
   h += "</tbody>\n</table>\n";
   if (!summary.Unassigned.empty()) {
-    h += "<h3>Не распределены</h3>\n<table id=\"unassigned\">\n<thead><tr><th>Файл</th><th>Причина</th></tr></thead>\n"
+    h += "<h3>Не распределены или пропущены</h3>\n<table id=\"unassigned\">\n<thead><tr><th>Файл</th><th>Причина</th></tr></thead>\n"
          "<tbody>\n";
-    for (const fs::path& file : summary.Unassigned)
-      h += "<tr><td>" + HtmlEscape(ShownPath(file)) + "</td><td>" + HtmlEscape(kUnassignedReason) + "</td></tr>\n";
+    for (const TUnassignedFile& file : summary.Unassigned)
+      h += "<tr><td>" + HtmlEscape(ShownPath(file.Path)) + "</td><td>" + HtmlEscape(ShownReason(file)) + "</td></tr>\n";
     h += "</tbody>\n</table>\n";
   }
   h += kScript;

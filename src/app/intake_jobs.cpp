@@ -5,8 +5,11 @@
 #include <set>
 #include <stdexcept>
 
+#include "app/intake_looking.h"
+#include "base/strings.h"
 #include "base/utils.h"
 #include "report/findings.h"
+#include "search/staged_names.h"
 
 namespace zz {
 
@@ -32,12 +35,17 @@ void StageEmployer(const TIntakeLayout& layout, const TIntakeEmployer& employer)
   fs::create_directories(layout.ReportDir(employer.RegNum), ec);
   if (ec) throw std::runtime_error("Не удалось создать каталог " + layout.ReportDir(employer.RegNum).string());
   std::set<std::string> taken;
+  // The run names each file where the user put it, not by its link here.
+  TStagedNames names;
   for (const fs::path& file : employer.Files) {
     fs::path target = staging / UniqueName(file, taken);
     fs::create_symlink(fs::absolute(file), target, ec);
     if (ec) fs::copy_file(file, target, fs::copy_options::overwrite_existing, ec);
     if (ec) throw std::runtime_error("Не удалось подготовить файл " + file.string() + ": " + ec.message());
+    names.Shown[target.filename().string()] = fs::absolute(file).string();
   }
+  StageArchiveEntries(employer.Entries, staging, taken, names);
+  WriteStagedNames(staging, names);
 }
 
 TIntakeJob MakeJob(const TIntakeLayout& layout, const TIntakeEmployer& employer, const fs::path& program,
@@ -73,7 +81,7 @@ bool IsEmployerCurrent(const TIntakeLayout& layout, const TIntakeEmployer& emplo
   std::error_code ec;
   auto protocolTime = fs::last_write_time(dir / findings->Protocol, ec);
   if (ec) return false;
-  for (const fs::path& file : employer.Files) {
+  for (const fs::path& file : InputFiles(employer)) {
     auto t = fs::last_write_time(file, ec);
     if (ec || t >= protocolTime) return false;
   }
@@ -83,10 +91,15 @@ bool IsEmployerCurrent(const TIntakeLayout& layout, const TIntakeEmployer& emplo
 void WriteManifest(const TIntakeLayout& layout, const TIntakeGroups& groups) {
   std::error_code ec;
   fs::create_directories(layout.WorkDir(), ec);
+  // Every name escaped: a newline or a tab in a file's name must not make a line of its own.
+  auto field = [](const fs::path& p) { return EscapeTextField(fs::absolute(p).string()); };
   std::string text;
-  for (const auto& e : groups.Employers)
-    for (const auto& f : e.Files) text += e.RegNum + '\t' + fs::absolute(f).string() + '\n';
-  for (const auto& f : groups.Unassigned) text += '\t' + fs::absolute(f).string() + '\n';
+  for (const auto& e : groups.Employers) {
+    for (const auto& f : e.Files) text += e.RegNum + '\t' + field(f) + '\n';
+    for (const auto& entry : e.Entries)
+      text += e.RegNum + '\t' + field(entry.Archive) + '\t' + EscapeTextField(entry.Name) + '\n';
+  }
+  for (const auto& f : groups.Unassigned) text += '\t' + field(f.Path) + '\t' + EscapeTextField(f.Reason) + '\n';
   WriteFileAtomically(layout.ManifestFile(), text);
 }
 
@@ -96,17 +109,23 @@ std::optional<TIntakeGroups> ReadManifest(const TIntakeLayout& layout) {
   TIntakeGroups groups;
   std::string line;
   while (std::getline(in, line)) {
-    size_t tab = line.find('\t');
-    if (tab == std::string::npos) continue;
-    std::string number = line.substr(0, tab);
-    fs::path file = line.substr(tab + 1);
+    std::vector<std::string> fields = Split(line, '\t');
+    if (fields.size() < 2 || fields.size() > 3) continue;
+    const std::string& number = fields[0];
+    fs::path file = UnescapeTextField(fields[1]);
+    std::string third = fields.size() == 3 ? UnescapeTextField(fields[2]) : std::string();
     if (number.empty()) {
-      groups.Unassigned.push_back(file);
-    } else {
-      if (groups.Employers.empty() || groups.Employers.back().RegNum != number)
-        groups.Employers.push_back({number, {}});
-      groups.Employers.back().Files.push_back(file);
+      groups.Unassigned.push_back({file, third});
+      continue;
     }
+    // Only what this program wrote makes an employer.
+    if (!IsRegNumForm(number)) continue;
+    if (groups.Employers.empty() || groups.Employers.back().RegNum != number)
+      groups.Employers.push_back({number, {}, {}});
+    if (fields.size() == 3)
+      groups.Employers.back().Entries.push_back({file, third, 0});
+    else
+      groups.Employers.back().Files.push_back(file);
   }
   return groups;
 }

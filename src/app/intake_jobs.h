@@ -42,8 +42,9 @@ std::string ShellCommandLine(const std::vector<std::string>& argv);
 // An employer is current when its last run left a protocol newer than each of its input files.
 bool IsEmployerCurrent(const TIntakeLayout& layout, const TIntakeEmployer& employer);
 
-// The grouping as the summary needs it later (--summarize): one line per file,
-// "<regnum>\t<path>", with an empty number for a file not assigned.
+// The grouping as the summary needs it later (--summarize): one line per file, "<regnum>\t<path>",
+// "<regnum>\t<archive>\t<entry>" for an archive's entry, "\t<path>\t<reason>" for a file not
+// assigned; every field escaped (EscapeTextField).
 void WriteManifest(const TIntakeLayout& layout, const TIntakeGroups& groups);
 std::optional<TIntakeGroups> ReadManifest(const TIntakeLayout& layout);
 

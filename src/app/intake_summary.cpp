@@ -70,7 +70,7 @@ std::string Csv(const TSummary& summary) {
 
 std::string UnassignedCsv(const TSummary& summary) {
   std::string csv = CsvLine({"path", "reason"});
-  for (const fs::path& file : summary.Unassigned) csv += CsvLine({ShownPath(file), kUnassignedReason});
+  for (const TUnassignedFile& file : summary.Unassigned) csv += CsvLine({ShownPath(file.Path), ShownReason(file)});
   return csv;
 }
 
@@ -115,6 +115,10 @@ std::string ShownPath(const fs::path& path) {
     }
   }
   return EscapeControlChars(valid);
+}
+
+std::string ShownReason(const TUnassignedFile& file) {
+  return file.Reason.empty() ? std::string(kUnassignedReason) : ShownPath(fs::path(file.Reason));
 }
 
 std::string SpreadsheetText(const std::string& text) {

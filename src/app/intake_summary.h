@@ -47,10 +47,13 @@ TSummaryRow MakeSummaryRow(const TIntakeLayout& layout, const std::string& regNu
 
 // Why a file without a number in its name went to no employer.
 inline constexpr const char* kUnassignedReason = "в имени нет рег. номера";
+// The file's reason as the summary files show it (its own, or that of a file without a number),
+// escaped as ShownPath escapes, since a reason may name another path.
+std::string ShownReason(const TUnassignedFile& file);
 
 struct TSummary {
   std::vector<TSummaryRow> Rows;
-  std::vector<std::filesystem::path> Unassigned;
+  std::vector<TUnassignedFile> Unassigned;
   bool Running = false;  // the page reloads itself while the intake runs
   bool Interrupted = false;
 };

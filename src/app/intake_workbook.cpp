@@ -213,10 +213,10 @@ void WriteBook(const TIntakeLayout& layout, const TSummary& summary, const std::
   lxw_worksheet* unassigned = book.Sheet("Не распределены");
   book.Header(unassigned, {"Файл", "Причина"}, {80, 30});
   row = 0;
-  for (const fs::path& file : summary.Unassigned) {
+  for (const TUnassignedFile& file : summary.Unassigned) {
     ++row;
-    book.Text(unassigned, row, 0, ShownPath(file));
-    book.Text(unassigned, row, 1, kUnassignedReason);
+    book.Text(unassigned, row, 0, ShownPath(file.Path));
+    book.Text(unassigned, row, 1, ShownReason(file));
   }
   book.Filter(unassigned, row, 2);
   book.Close();

@@ -3,8 +3,11 @@
 
 #include <cxxabi.h>
 #include <execinfo.h>
+#include <fcntl.h>
 #include <sys/time.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <ctime>
 #include <stdexcept>
@@ -79,8 +82,19 @@ void TLogger::Init(const std::string& logPath, bool logNonCritical, const std::s
 }
 
 void TLogger::OpenFile() {
-  FFileName = (fs::path(FLogPath) / (FProgramName + "Log_" + Timestamp() + ".log")).string();
+  const std::string stem = (fs::path(FLogPath) / (FProgramName + "Log_" + Timestamp())).string();
   fs::create_directories(FLogPath);
+  // Runs started within one millisecond (an intake's forked runs) must not share one log and cut it.
+  FFileName = stem + ".log";
+  for (int k = 2; k < 1000; ++k) {
+    const int fd = open(FFileName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd >= 0) {
+      close(fd);
+      break;
+    }
+    if (errno != EEXIST) break;
+    FFileName = stem + "_" + std::to_string(k) + ".log";
+  }
   FLogFileStreamWriter.open(FFileName, std::ios::binary | std::ios::trunc);
   if (!FLogFileStreamWriter) throw std::runtime_error("Не удалось создать файл журнала " + FFileName);
   FLogFileStreamWriter << kBom;

@@ -303,6 +303,40 @@ std::string EscapeControlChars(std::string_view text) {
   return out;
 }
 
+std::string EscapeTextField(std::string_view text) {
+  return EscapeControlChars(ReplaceAll(std::string(text), "\\", "\\\\"));
+}
+
+std::string UnescapeTextField(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  auto hexValue = [](char c) {
+    return c >= '0' && c <= '9'   ? c - '0'
+           : c >= 'A' && c <= 'F' ? c - 'A' + 10
+           : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                                  : -1;
+  };
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\\' || i + 1 == text.size()) {
+      out += text[i];
+      continue;
+    }
+    const char c = text[++i];
+    if (c == 'n')
+      out += '\n';
+    else if (c == 'r')
+      out += '\r';
+    else if (c == 't')
+      out += '\t';
+    else if (c == 'x' && i + 2 < text.size() && hexValue(text[i + 1]) >= 0 && hexValue(text[i + 2]) >= 0) {
+      out += static_cast<char>(hexValue(text[i + 1]) * 16 + hexValue(text[i + 2]));
+      i += 2;
+    } else
+      out += c;  // "\\" and anything this program did not write
+  }
+  return out;
+}
+
 bool IsRegNumForm(std::string_view text) {
   if (text.size() != 14) return false;
   for (size_t i = 0; i < text.size(); ++i) {

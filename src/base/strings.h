@@ -50,6 +50,10 @@ std::string FormatNumber(double value);
 // One line of log or terminal text: control characters (C0, DEL and C1) are shown as "\n", "\r",
 // "\t" or "\xNN", so that a name or a reply cannot start a line of its own or drive a terminal.
 std::string EscapeControlChars(std::string_view text);
+// One field of a line-based file the program reads back (tab-separated): EscapeControlChars with the
+// backslash doubled, so that any name fits one field and UnescapeTextField gives it back byte for byte.
+std::string EscapeTextField(std::string_view text);
+std::string UnescapeTextField(std::string_view text);
 
 // The form of a registration number: three digits, "-", three digits, "-", six digits.
 bool IsRegNumForm(std::string_view text);

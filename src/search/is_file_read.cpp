@@ -11,7 +11,8 @@ TISFileRead ReadISFile(const std::string& path, const std::string& displayName, 
   TLogCaptureScope capture(read.Log);
   TLoggingObject log;
   try {
-    log.WriteLogEntry("***отрабатываем " + path);
+    // Where the user put it, and where it is read from when that is elsewhere (unpacked, staged).
+    log.WriteLogEntry("***отрабатываем " + (displayName == path ? path : displayName + " (" + path + ")"));
     TMyParser parser;
     TMyTreePtr tree = parser.parse(path);
     if (!tree) {

@@ -11,6 +11,7 @@
 #include "search/list_acquisition.h"
 #include "search/ordered_jobs.h"
 #include "search/run_temp_dir.h"
+#include "search/staged_names.h"
 #include "settings/classifiers.h"
 #include "xml/my_parser.h"
 
@@ -74,6 +75,9 @@ void TSearcher::LogSkippedEntries(const std::string& dir) {
 void TSearcher::ScanDirectory(const std::string& dir, TXMLFileType kind) {
   WriteLogEntry("***поиск xml-файлов в каталоге " + dir);
   LogSkippedEntries(dir);
+  const TStagedNames staged = ReadStagedNames(dir);
+  for (const auto& [name, shown] : staged.Shown) fDisplayNames[(fs::path(dir) / name).string()] = shown;
+  for (const auto& [shown, why] : staged.Refused) ReportDamage("Файл " + shown + " не распакован: " + why);
   auto& list = fAllXMLFiles[kind];
   for (const fs::path& file : ListFilesByExtension(dir, ".xml")) list.push_back(file.string());
   for (const fs::path& archive : ListFilesByExtension(dir, ".zip")) {
@@ -90,19 +94,20 @@ void TSearcher::UnpackArchive(const fs::path& archive) {
   // Each archive gets a folder of its own, so that same-named entries of different archives stay apart.
   const fs::path target = fRunTemp / (std::to_string(++fArchiveCount) + "-" + archive.filename().string());
   TUnpackResult unpacked = UnpackZip(archive, target, fUnpackLimits, fUnpackedBytes);
+  const std::string archiveName = DisplayName(archive.string());
   for (const TRefusedEntry& entry : unpacked.Refused)
-    ReportDamage("Файл " + entry.Name + " из архива " + archive.string() + " не распакован: " + entry.Reason);
+    ReportDamage("Файл " + entry.Name + " из архива " + archiveName + " не распакован: " + entry.Reason);
   if (!unpacked.Ok)
-    ReportDamage("Архив " + archive.string() +
-                 (unpacked.Files.empty() ? " не распакован: " : " распакован не полностью: ") + unpacked.Error);
+    ReportDamage("Архив " + archiveName + (unpacked.Files.empty() ? " не распакован: " : " распакован не полностью: ") +
+                 unpacked.Error);
   for (const TRenamedEntry& entry : unpacked.Renamed) {
-    const std::string text = "Файл " + entry.Name + " из архива " + archive.string() +
-                             " прочитан под именем " + entry.Substitute + ": его имя не читается";
+    const std::string text = "Файл " + entry.Name + " из архива " + archiveName + " прочитан под именем " +
+                             entry.Substitute + ": его имя не читается";
     WriteLogEntry("---" + text, true);
     AddMessage(std::make_unique<TProtocolMessage>(text, false));
   }
   for (const fs::path& file : unpacked.Files) {
-    const std::string shown = (archive / file.lexically_relative(target)).string();
+    const std::string shown = (fs::path(archiveName) / file.lexically_relative(target)).string();
     if (SameTextCI(file.extension().string(), ".zip"))
       ReportDamage("Файл " + shown + " не прочитан: архивы внутри архива не распаковываются");
     if (!SameTextCI(file.extension().string(), ".xml")) continue;
@@ -172,7 +177,7 @@ void TSearcher::ParseISFiles() {
       [&](size_t job) {
         // Outside the per-file guard, which would take a stop for a broken file.
         CheckRunCancel();
-        Progress(n, static_cast<int>(job) + 1, "Поиск ИС: " + pathOf(job));
+        Progress(n, static_cast<int>(job) + 1, "Поиск ИС: " + DisplayName(pathOf(job)));
       },
       [&](size_t job, TISFileRead& read) {
         try {

@@ -168,8 +168,13 @@ class TEntryFile {
 
 }  // namespace
 
-TUnpackResult UnpackZip(const fs::path& archivePath, const fs::path& targetDir, const TUnpackLimits& limits,
-                        uint64_t& runBytes) {
+namespace {
+
+// Every entry into `targetDir` under its own path when `targetOf` is null; else only the file
+// entries it names a path for.
+TUnpackResult Unpack(const fs::path& archivePath, const fs::path& targetDir,
+                     const std::function<fs::path(const TZipEntryInfo&)>* targetOf, const TUnpackLimits& limits,
+                     uint64_t& runBytes) {
   TUnpackResult result;
   TUtf8ThreadLocale utf8Names;
   std::unique_ptr<archive, TArchiveDeleter> a(archive_read_new());
@@ -197,7 +202,7 @@ TUnpackResult UnpackZip(const fs::path& archivePath, const fs::path& targetDir, 
   const std::string tooLarge = "распакованный размер архивов превышает " + std::to_string(limits.MaxRunBytes) + " байт";
 
   std::error_code ec;
-  fs::create_directories(targetDir, ec);
+  if (!targetOf) fs::create_directories(targetDir, ec);
   size_t entries = 0;
   archive_entry* entry = nullptr;
   std::vector<char> buffer(64 * 1024);
@@ -213,12 +218,18 @@ TUnpackResult UnpackZip(const fs::path& archivePath, const fs::path& targetDir, 
       return refuse("в архиве больше " + std::to_string(limits.MaxEntries) + " файлов");
     std::string name = EntryName(entry);
     const bool link = archive_entry_filetype(entry) == AE_IFLNK || archive_entry_hardlink(entry);
+    fs::path chosen;
+    if (targetOf) {
+      if (link || archive_entry_filetype(entry) != AE_IFREG) continue;
+      chosen = (*targetOf)(TZipEntryInfo{entries, name, true});
+      if (chosen.empty()) continue;
+    }
     if (link || archive_entry_filetype(entry) != AE_IFREG) {
       // Folders only hold names; a link or a device named like a report is a report not read.
       if (link && LooksLikeCandidate(name)) result.Refused.push_back({name, "ссылки из архива не распаковываются"});
       continue;
     }
-    fs::path relative = SafeRelativePath(name);
+    fs::path relative = targetOf ? chosen.filename() : SafeRelativePath(name);
     if (relative.empty()) {
       const std::string substitute = SubstituteName(entries);
       result.Renamed.push_back({name.empty() ? std::string("(имя не читается)") : name, substitute});
@@ -229,8 +240,9 @@ TUnpackResult UnpackZip(const fs::path& archivePath, const fs::path& targetDir, 
       return refuse(tooLarge);
 
     // A second entry of the same path (zip allows it) goes into a folder of its own.
-    fs::path target = targetDir / relative;
-    if (fs::exists(fs::symlink_status(target, ec))) target = targetDir / std::to_string(entries) / relative;
+    fs::path target = targetOf ? chosen : targetDir / relative;
+    if (!targetOf && fs::exists(fs::symlink_status(target, ec)))
+      target = targetDir / std::to_string(entries) / relative;
     TEntryFile out;
     if (!out.Create(target)) {
       result.Refused.push_back({name, std::string("файл не создаётся: ") + std::strerror(errno)});
@@ -276,6 +288,48 @@ TUnpackResult UnpackZip(const fs::path& archivePath, const fs::path& targetDir, 
   }
   result.Ok = true;
   return result;
+}
+
+}  // namespace
+
+TUnpackResult UnpackZip(const fs::path& archivePath, const fs::path& targetDir, const TUnpackLimits& limits,
+                        uint64_t& runBytes) {
+  return Unpack(archivePath, targetDir, nullptr, limits, runBytes);
+}
+
+TUnpackResult UnpackZipEntries(const fs::path& archivePath,
+                               const std::function<fs::path(const TZipEntryInfo&)>& targetOf,
+                               const TUnpackLimits& limits, uint64_t& runBytes) {
+  return Unpack(archivePath, {}, &targetOf, limits, runBytes);
+}
+
+std::string LookIntoZip(const fs::path& archivePath, const std::function<TZipContentReader(const TZipEntryInfo&)>& look,
+                        const TUnpackLimits& limits) {
+  TUtf8ThreadLocale utf8Names;
+  std::unique_ptr<archive, TArchiveDeleter> a(archive_read_new());
+  archive_read_support_format_zip(a.get());
+  archive_read_support_filter_none(a.get());
+  if (archive_read_open_filename(a.get(), archivePath.c_str(), 64 * 1024) != ARCHIVE_OK)
+    return "архив не читается: " + ErrorText(a.get());
+  std::vector<char> buffer(64 * 1024);
+  archive_entry* entry = nullptr;
+  for (size_t entries = 1;; ++entries) {
+    int r = archive_read_next_header(a.get(), &entry);
+    if (r == ARCHIVE_EOF) return {};
+    if (r != ARCHIVE_OK && r != ARCHIVE_WARN) return "архив повреждён: " + ErrorText(a.get());
+    if (entries > limits.MaxEntries) return "в архиве больше " + std::to_string(limits.MaxEntries) + " файлов";
+    const bool file = archive_entry_filetype(entry) == AE_IFREG && !archive_entry_hardlink(entry);
+    TZipContentReader reader = look(TZipEntryInfo{entries, EntryName(entry), file});
+    if (!reader || !file) continue;
+    while (true) {
+      la_ssize_t n = archive_read_data(a.get(), buffer.data(), buffer.size());
+      if (n <= 0) {
+        reader({}, n < 0 ? "повреждён: " + ErrorText(a.get()) : std::string());
+        break;
+      }
+      if (!reader(std::string_view(buffer.data(), static_cast<size_t>(n)), {})) break;
+    }
+  }
 }
 
 }  // namespace zz

@@ -7,7 +7,9 @@
 // entries stay.
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zz {
@@ -45,5 +47,28 @@ struct TUnpackResult {
 // what the run has unpacked so far and grows by what is kept.
 TUnpackResult UnpackZip(const std::filesystem::path& archive, const std::filesystem::path& targetDir,
                         const TUnpackLimits& limits, uint64_t& runBytes);
+
+// One entry of an archive as UnpackZip reads it.
+struct TZipEntryInfo {
+  size_t Number = 0;  // 1-based, counting every entry (folders and links too)
+  std::string Name;   // the entry's path inside the archive, as UnpackZip reads it
+  bool File = false;  // a regular file, not a folder, a link or a device
+};
+
+// Looks into the archive's entries in order without writing anything: `look` gets each entry and
+// returns a reader for its content (null: the content is skipped), which gets the content in pieces,
+// then nothing once at its end (with why, when the entry is damaged there), and returns false when
+// it has seen enough. Returns why the archive could not be read to
+// its end, empty when it could.
+using TZipContentReader = std::function<bool(std::string_view bytes, const std::string& damage)>;
+std::string LookIntoZip(const std::filesystem::path& archive,
+                        const std::function<TZipContentReader(const TZipEntryInfo&)>& look,
+                        const TUnpackLimits& limits);
+
+// Unpacks only the file entries `targetOf` gives a path for, each to exactly that path, within the
+// limits as UnpackZip does; the rest is skipped.
+TUnpackResult UnpackZipEntries(const std::filesystem::path& archive,
+                               const std::function<std::filesystem::path(const TZipEntryInfo&)>& targetOf,
+                               const TUnpackLimits& limits, uint64_t& runBytes);
 
 }  // namespace zz

@@ -308,7 +308,7 @@ TEST_F(IntakeSummaryTest, EveryReaderGetsEveryRowAndTheWorklistPutsActionFirst) 
   EXPECT_EQ(unassigned[0], (std::vector<std::string>{"path", "reason"}));
   EXPECT_EQ(unassigned[1][0], (is / "=cmd.txt").string());
   EXPECT_EQ(unassigned[2][0], (is / "почта").string() + "/письмо\\nвторое, с запятой.txt");
-  EXPECT_EQ(unassigned[2][1], "в имени нет рег. номера");
+  EXPECT_EQ(unassigned[2][1], "не XML и не архив");
 
   // summary.xlsx: employers in the worklist's order, every finding row, the unassigned files.
   TBook book = ReadWorkbook(reports / "summary.xlsx");
