@@ -10,9 +10,7 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
-#include "base/strings.h"
-#include "support/liverto_stub_process.h"
-#include "support/test_support.h"
+#include "app/intake_fixture.h"
 #include "support/zip_writer.h"
 
 namespace zz {
@@ -20,52 +18,18 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const fs::path kExample = fs::path(ZAZORU_SOURCE_DIR) / "examples" / "employer";
-const std::string kExampleRegNum = "087-104-003215";
-const std::string kProgram = std::string(ZAZORU_BINARY_DIR) + "/zazoru";
+using test::Has;
+using test::ISFileOf;
+using test::Lines;
 
-std::string ISFileOf(const std::string& regNum) {
-  std::string file = test::ReadFile(kExample / "is" / (kExampleRegNum + "_СЗВ-СТАЖ_2023.xml"));
-  return ReplaceAll(file, kExampleRegNum, regNum);
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
-
-bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
-class IntakeGroupingTest : public ::testing::Test {
+class IntakeGroupingTest : public test::IntakeFixture {
  protected:
-  test::TempDir work;
-  fs::path is = work / "is";
-  fs::path reports = work / "reports";
-  fs::path config = work / "config";
-  test::TLivertoStubProcess stub{kExample / "lists"};
+  IntakeGroupingTest() : IntakeFixture("Debug=1\n") {}
 
-  IntakeGroupingTest() {
-    fs::create_directories(is);
-    test::WriteFile(config / "Zazoru" / "ZazoruConfig.ini",
-                    "[LivertoServer]\nName=127.0.0.1\nPort=" + std::to_string(stub.Port()) +
-                        "\nApp=list4\nConnect=1\n[Options]\nWithList=0\nTerritoryControl=1\nDebug=1\n");
-  }
-
-  int Run(const std::string& args) {
-    std::string command = "XDG_CONFIG_HOME='" + config.string() + "' '" + kProgram + "' " + args + " > '" +
-                          (work / "intake.txt").string() + "' 2>&1";
-    int status = std::system(command.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
+  int Run(const std::string& args) { return IntakeFixture::Run(args, work / "intake.txt"); }
   int Intake() { return Run("intake '" + is.string() + "' '" + reports.string() + "' --jobs 2"); }
   std::string Output() { return test::ReadFile(work / "intake.txt"); }
 
-  nlohmann::json Findings(const std::string& regNum) {
-    std::ifstream in(reports / regNum / "findings.json");
-    return nlohmann::json::parse(in, nullptr, false);
-  }
   std::string Protocol(const std::string& regNum) {
     auto f = Findings(regNum);
     if (!f.is_object()) return {};

@@ -12,25 +12,18 @@
 #include <map>
 #include <nlohmann/json.hpp>
 
+#include "app/intake_fixture.h"
 #include "app/intake_summary.h"
-#include "base/strings.h"
-#include "support/liverto_stub_process.h"
-#include "support/test_support.h"
 
 namespace zz {
 namespace {
 
 namespace fs = std::filesystem;
 
-const fs::path kExample = fs::path(ZAZORU_SOURCE_DIR) / "examples" / "employer";
-const std::string kExampleRegNum = "087-104-003215";
-const std::string kExampleOrg = "МУП \"Теплосеть Заречного района\"";
+using test::ISFileOf;
+using test::kExampleOrg;
+using test::kExampleRegNum;
 const fs::path kBuild = ZAZORU_BINARY_DIR;
-
-std::string ISFileOf(const std::string& regNum, const std::string& org = kExampleOrg) {
-  std::string file = test::ReadFile(kExample / "is" / (kExampleRegNum + "_СЗВ-СТАЖ_2023.xml"));
-  return ReplaceAll(ReplaceAll(file, kExampleRegNum, regNum), kExampleOrg, org);
-}
 
 using TRecords = std::vector<std::vector<std::string>>;
 
@@ -225,25 +218,12 @@ TBook ReadWorkbook(const fs::path& file) {
   return book;
 }
 
-class IntakeSummaryTest : public ::testing::Test {
+class IntakeSummaryTest : public test::IntakeFixture {
  protected:
-  test::TempDir work;
-  fs::path is = work / "is";
-  fs::path reports = work / "reports";
-  fs::path config = work / "config";
-  test::TLivertoStubProcess stub{kExample / "lists"};
-  std::string program = (kBuild / "zazoru").string();
-
-  IntakeSummaryTest() {
-    fs::create_directories(is);
-    test::WriteFile(config / "Zazoru" / "ZazoruConfig.ini",
-                    "[LivertoServer]\nName=127.0.0.1\nPort=" + std::to_string(stub.Port()) +
-                        "\nApp=list4\nConnect=1\n[Options]\nWithList=0\nTerritoryControl=1\n");
-  }
-
+  // Standard output and error apart: the write failures are told on standard error.
   int Run(const std::string& args) {
-    std::string command = "XDG_CONFIG_HOME='" + config.string() + "' '" + program + "' " + args + " > '" +
-                          (work / "out.txt").string() + "' 2> '" + (work / "err.txt").string() + "'";
+    std::string command = Env() + "'" + program + "' " + args + " > '" + (work / "out.txt").string() + "' 2> '" +
+                          (work / "err.txt").string() + "'";
     int status = std::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
@@ -251,9 +231,6 @@ class IntakeSummaryTest : public ::testing::Test {
     return Run("intake '" + is.string() + "' '" + reports.string() + "' " + extra);
   }
   std::string Output() { return test::ReadFile(work / "out.txt") + test::ReadFile(work / "err.txt"); }
-  nlohmann::json Findings(const std::string& regNum) {
-    return nlohmann::json::parse(test::ReadFile(reports / regNum / "findings.json"), nullptr, false);
-  }
 };
 
 // An intake of five employers, one of each kind a worklist tells apart, and files of no employer
