@@ -20,6 +20,8 @@ struct TRunnerEvents {
   std::function<void(size_t job, const TRunOutcome& outcome)> Finished;
   // Called about once a second while children run, for the progress line and the summary.
   std::function<void()> Tick;
+  // Asked before each start: false starts no further job (the running ones finish).
+  std::function<bool()> MayStart;
 };
 
 // Runs a command line (program first) in a forked child as the program itself would, and returns

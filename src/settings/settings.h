@@ -99,6 +99,10 @@ class TSettings : public TSingleton {
   bool FDebug = false;
   // How long a batch run waits for a report directory that another run holds.
   int FLockWaitMinutes = 10;
+  // An intake stops starting runs after this many in a row failed on the list server (21).
+  int FIntakeServerFailures = 3;
+  // How long the intake's check of the list server before its first run may take.
+  int FIntakeServerTimeoutSeconds = 15;
   bool FCheckPerFormat = false;
   // Writes findings.json beside the protocol, for calling programs.
   bool FFindings = false;
