@@ -72,6 +72,8 @@ std::string ReadConfiguration(TSettings& s, const fs::path& dataDir) {
   // Read only: a key the user adds by hand, kept as it is when the file is written back.
   s.FLockWaitMinutes = std::max(0, ini.ReadInteger(kOptions, "LockWait", 10));
   s.FIntakeRunLimitSeconds = std::max(1, ini.ReadInteger(kOptions, "IntakeRunLimit", 4 * 60 * 60));
+  s.FIntakeServerFailures = std::max(1, ini.ReadInteger(kOptions, "IntakeServerFailures", 3));
+  s.FIntakeServerTimeoutSeconds = std::max(1, ini.ReadInteger(kOptions, "IntakeServerTimeout", 15));
   s.FCheckPerFormat = ini.ReadBool(kOptions, "CheckPerFormat", true);
   // The command line may have asked for the findings already.
   s.FFindings = s.FFindings || ini.ReadBool(kOptions, "Findings", false);

@@ -7,24 +7,31 @@
 #include <chrono>
 #include <iostream>
 #include <map>
+#include <memory>
 #include <numeric>
+#include <optional>
 #include <set>
 #include <thread>
 
 #include "app/command_line.h"
 #include "app/intake_grouping.h"
+#include "app/intake_inputs.h"
 #include "app/intake_jobs.h"
 #include "app/intake_progress.h"
 #include "app/intake_runner.h"
+#include "app/intake_server_check.h"
 #include "app/intake_summary.h"
 #include "app/program.h"
 #include "app/work_manager.h"
 #include "base/exit_code.h"
+#include "base/report_dir_lock.h"
 #include "base/run_cancel.h"
 #include "base/singleton.h"
+#include "base/strings.h"
 #include "base/utils.h"
 #include "report/findings.h"
 #include "settings/classifiers.h"
+#include "settings/settings.h"
 #include "xml/http_get.h"
 
 namespace zz {
@@ -40,8 +47,13 @@ struct TIntakeOptions {
   bool Portable = false;
   bool Exec = false;
   unsigned Jobs = 0;
+  std::string Only;  // the one employer to redo
   std::vector<std::string> Paths;
 };
+
+constexpr const char* kServerDown = "не сверен: сервер Перечней недоступен";
+constexpr const char* kStale = "устарел: файлы изменились после сверки";
+constexpr const char* kNew = "не сверен: файлы появились после сверки";
 
 int Refuse(const std::string& message) {
   std::cerr << "zazoru intake: " << message << "\n" << IntakeUsageText();
@@ -72,6 +84,9 @@ std::string ParseOptions(const std::vector<std::string>& args, TIntakeOptions& o
       } catch (const std::exception&) {
         return "--jobs ждёт число от 1 до 1024, получено \"" + value + "\"";
       }
+    } else if (a == "--only" || a.rfind("--only=", 0) == 0) {
+      o.Only = a == "--only" ? (i + 1 < args.size() ? args[++i] : "") : a.substr(7);
+      if (!IsRegNumForm(o.Only)) return "--only ждёт рег. номер вида 000-000-000000, получено \"" + o.Only + "\"";
     } else if (a.rfind("--", 0) == 0) {
       return "неизвестный параметр " + a;
     } else {
@@ -79,6 +94,7 @@ std::string ParseOptions(const std::vector<std::string>& args, TIntakeOptions& o
     }
   }
   if (o.Plan && o.Summarize) return "--plan и --summarize вместе не используются";
+  if (o.Summarize && !o.Only.empty()) return "--only и --summarize вместе не используются";
   if (o.Summarize && o.Paths.size() != 1) return "для --summarize нужен один каталог: корень отчётов";
   if (!o.Summarize && o.Paths.size() != 2) return "нужны два каталога: корень ИС и корень отчётов";
   return {};
@@ -122,20 +138,20 @@ int RunForkedJob(const std::vector<std::string>& argv) {
 }
 
 // Largest first, so that a large employer started last does not keep one core busy while the others
-// idle. The size of its files stands for its work (an archive counts compressed).
-void OrderLargestFirst(std::vector<TIntakeJob>& jobs, std::vector<size_t>& rowOfJob,
-                       const std::vector<uintmax_t>& sizeOfJob) {
-  std::vector<size_t> order(jobs.size());
+// idle. The size of its files stands for its work (an archive counts compressed). Returns the order.
+std::vector<size_t> LargestFirst(const std::vector<uintmax_t>& sizeOfJob) {
+  std::vector<size_t> order(sizeOfJob.size());
   std::iota(order.begin(), order.end(), 0);
   std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return sizeOfJob[a] > sizeOfJob[b]; });
-  std::vector<TIntakeJob> sortedJobs;
-  std::vector<size_t> sortedRows;
-  for (size_t i : order) {
-    sortedJobs.push_back(std::move(jobs[i]));
-    sortedRows.push_back(rowOfJob[i]);
-  }
-  jobs = std::move(sortedJobs);
-  rowOfJob = std::move(sortedRows);
+  return order;
+}
+
+template <class T>
+void Reorder(std::vector<T>& items, const std::vector<size_t>& order) {
+  std::vector<T> sorted;
+  sorted.reserve(items.size());
+  for (size_t i : order) sorted.push_back(std::move(items[i]));
+  items = std::move(sorted);
 }
 
 uintmax_t InputBytes(const TIntakeEmployer& employer) {
@@ -165,42 +181,133 @@ void ContinueInBatchProgram(const std::vector<std::string>& args) {
   execv(batch.c_str(), argv.data());
 }
 
-int ExitCodeOf(const TSummary& summary) {
-  for (const TSummaryRow& row : summary.Rows)
-    if (!row.Completed()) return ecCritical;
-  return ecOk;
+// 0 only when every employer was reconciled to a verdict: a run that did not complete is 29, one
+// that failed on the settings or the list server 21.
+int IntakeExitCode(const std::vector<const TSummaryRow*>& rows, bool interrupted) {
+  bool failed = interrupted, server = false;
+  for (const TSummaryRow* row : rows) {
+    if (!row->Completed())
+      failed = true;
+    else if (*row->ExitCode == ecSettingsOrServer)
+      server = true;
+  }
+  return failed ? ecCritical : server ? ecSettingsOrServer : ecOk;
+}
+
+std::vector<const TSummaryRow*> AllRows(const TSummary& summary) {
+  std::vector<const TSummaryRow*> rows;
+  for (const TSummaryRow& row : summary.Rows) rows.push_back(&row);
+  return rows;
+}
+
+int RefuseBusy(const std::string& message) {
+  std::cerr << "zazoru intake: " << message << "\n";
+  return ecSettingsOrServer;
+}
+
+// One intake per report root: a second one would redo what the first is doing and race it over the
+// summary. Refused at once; the lock is held until the intake ends (and by its forked runs).
+std::unique_ptr<TReportDirLock> LockReportRoot(const TIntakeLayout& layout, std::string& error) {
+  std::error_code ec;
+  fs::create_directories(layout.WorkDir(), ec);
+  bool busy = false;
+  try {
+    return std::make_unique<TReportDirLock>(
+        layout.WorkDir(), [&] { busy = true; }, std::chrono::milliseconds(0));
+  } catch (const std::exception& e) {
+    error = busy ? "корень отчётов " + layout.ReportRoot.string() +
+                       " занят другой сверкой (zazoru intake); дождитесь её окончания"
+                 : e.what();
+    return nullptr;
+  }
+}
+
+// Marks the rows whose run read other files than the employer has now (changed, added or removed
+// since), and adds the employers that appeared since. Returns {stale, new}.
+std::pair<size_t, size_t> MarkChangedSinceRun(const TIntakeLayout& layout, TSummary& summary) {
+  std::optional<TIntakeGroups> groups;
+  try {
+    fs::path isRoot = ReadFileBytes(layout.ISRootFile(), 1 << 16);
+    std::error_code ec;
+    if (fs::is_directory(isRoot, ec)) groups = GroupIntakeFiles(isRoot, layout.ReportRoot);
+  } catch (const std::exception&) {
+  }
+  if (!groups) groups = ReadManifest(layout);
+  if (!groups) return {0, 0};
+  std::map<std::string, const TIntakeEmployer*> now;
+  for (const TIntakeEmployer& e : groups->Employers) now[e.RegNum] = &e;
+  TDigestCache cache(layout.DigestCacheFile());
+  std::set<std::string> listed;
+  size_t stale = 0, added = 0;
+  for (TSummaryRow& row : summary.Rows) {
+    listed.insert(row.RegNum);
+    if (!row.ExitCode || row.Protocol.empty()) continue;
+    std::optional<TInputsRecord> record = ReadInputsRecord(layout, row.RegNum, TInputsRecordKind::Done);
+    if (!record) record = ReadInputsRecord(layout, row.RegNum, TInputsRecordKind::Planned);
+    if (!record) continue;  // a report root from before the records: nothing to compare with
+    auto it = now.find(row.RegNum);
+    if ((it == now.end() ? std::string() : InputsText(cache, *it->second)) == record->Inputs) continue;
+    row.Meaning = std::string(kStale) + " (" + row.Meaning + ")";
+    ++stale;
+  }
+  for (const TIntakeEmployer& e : groups->Employers) {
+    if (listed.count(e.RegNum)) continue;
+    TSummaryRow row;
+    row.RegNum = e.RegNum;
+    row.Meaning = kNew;
+    row.Missing = true;
+    summary.Rows.push_back(std::move(row));
+    ++added;
+  }
+  std::stable_sort(summary.Rows.begin(), summary.Rows.end(),
+                   [](const TSummaryRow& a, const TSummaryRow& b) { return a.RegNum < b.RegNum; });
+  cache.Save();
+  return {stale, added};
 }
 
 int Summarize(const fs::path& reportRoot) {
   std::error_code ec;
   if (!fs::is_directory(reportRoot, ec)) return Refuse("нет каталога " + reportRoot.string());
   TIntakeLayout layout{{}, fs::absolute(reportRoot)};
+  std::string busy;
+  std::unique_ptr<TReportDirLock> lock = LockReportRoot(layout, busy);
+  if (!lock) return RefuseBusy(busy);
   TSummary summary = SummarizeReportRoot(layout);
+  const auto [stale, added] = MarkChangedSinceRun(layout, summary);
   if (!WriteSummary(layout, summary)) return ecCritical;
   std::cout << "Сводка: " << (layout.ReportRoot / "summary.csv").string() << ", "
-            << (layout.ReportRoot / "index.html").string() << "\n";
-  return ExitCodeOf(summary);
+            << (layout.ReportRoot / "index.html").string();
+  if (stale || added)
+    std::cout << "; файлы изменились после сверки: устарели: " << stale << ", новых работодателей: " << added;
+  std::cout << "\n";
+  if (stale || added) return ecCritical;
+  return IntakeExitCode(AllRows(summary), false);
 }
 
 }  // namespace
 
 std::string IntakeUsageText() {
-  return "  zazoru intake <корень ИС> <корень отчётов> [--jobs N] [--again] [--exec] [p]\n"
+  return "  zazoru intake <корень ИС> <корень отчётов> [--jobs N] [--again] [--only РЕГ.НОМЕР] [--exec] [p]\n"
          "                                  сверка всех работодателей: файлы группируются по рег. номеру в имени,\n"
          "                                  каждый сверяется отдельным процессом \"zazoru bpi\" в <корень "
          "отчётов>/<рег. номер>/,\n"
          "                                  N одновременно (по умолчанию по числу ядер); сводка summary.csv и "
          "index.html;\n"
-         "                                  уже сверенные (протокол новее файлов) пропускаются, если не указан "
-         "--again;\n"
+         "                                  пропускаются работодатели, чья последняя завершённая сверка прочла те же "
+         "файлы\n"
+         "                                  (путь, размер, содержимое), если не указан --again; --only: только один "
+         "работодатель;\n"
          "                                  --exec: каждая сверка запускается заново программой, а не копией процесса "
          "intake\n"
          "  zazoru intake --plan <корень ИС> <корень отчётов>\n"
-         "                                  список команд \"zazoru bpi\" по одной на работодателя (для GNU parallel)\n"
+         "                                  список команд \"zazoru bpi\" по одной на работодателя, крупные первыми "
+         "(для "
+         "GNU parallel)\n"
          "  zazoru intake --summarize <корень отчётов>\n"
          "                                  сводка по тому, что оставили выполненные команды\n"
-         "  Коды завершения intake: 0 все работодатели сверены (каков бы ни был итог каждого),\n"
-         "  29 хотя бы одна сверка не завершилась (или сверка прервана), 21 параметры или настройки отклонены.\n";
+         "  Коды завершения intake: 0 все работодатели сверены до итога (каков бы ни был итог каждого),\n"
+         "  29 хотя бы одна сверка не завершилась (или сверка прервана, или файлы изменились после сверки),\n"
+         "  21 параметры или настройки отклонены, корень отчётов занят другой сверкой, сервер Перечней недоступен.\n";
 }
 
 int RunIntake(const std::vector<std::string>& args) {
@@ -225,7 +332,14 @@ int RunIntake(const std::vector<std::string>& args) {
   // Protocols carry the number in their names: written among the inputs they would be read as inputs.
   if (layout.ISRoot == layout.ReportRoot) return Refuse("корень отчётов не может совпадать с корнем ИС");
 
+  std::string busy;
+  std::unique_ptr<TReportDirLock> lock = LockReportRoot(layout, busy);
+  if (!lock) return RefuseBusy(busy);
+
   TIntakeGroups groups = GroupIntakeFiles(layout.ISRoot, layout.ReportRoot);
+  if (!o.Only.empty() && std::none_of(groups.Employers.begin(), groups.Employers.end(),
+                                      [&](const TIntakeEmployer& e) { return e.RegNum == o.Only; }))
+    return Refuse("под " + layout.ISRoot.string() + " нет файлов работодателя " + o.Only);
   std::vector<std::string> refused =
       CheckSharedSettings(layout.ISRoot, layout.ReportRoot,
                           groups.Employers.empty() ? "000-000-000000" : groups.Employers.front().RegNum, o.Portable);
@@ -236,10 +350,17 @@ int RunIntake(const std::vector<std::string>& args) {
   }
   // Read before the forked runs' state is dropped below.
   const std::chrono::seconds runLimit(TSettings::GetInstance().FIntakeRunLimitSeconds);
+  const int serverFailureLimit = TSettings::GetInstance().FIntakeServerFailures;
   // What an intake killed while writing its summary or manifest left behind.
   RemoveStaleAtomicTemps(layout.ReportRoot);
   RemoveStaleAtomicTemps(layout.WorkDir());
+  fs::create_directories(layout.WorkDir() / "inputs", ec);
+  RemoveStaleAtomicTemps(layout.WorkDir() / "inputs");
   WriteManifest(layout, groups);
+  WriteFileAtomically(layout.ISRootFile(), layout.ISRoot.string());
+  // Nothing counts as done until its run completes again, so that an interrupted --again is finished
+  // by the next plain run.
+  if (o.Again && o.Only.empty()) RemoveDoneRecords(layout);
 
   const fs::path program = ChildProgram();
   TSummary summary;
@@ -247,9 +368,20 @@ int RunIntake(const std::vector<std::string>& args) {
   std::vector<TIntakeJob> jobs;
   std::vector<size_t> rowOfJob;
   std::vector<uintmax_t> sizeOfJob;
+  std::vector<std::string> inputsOfJob;  // what each run will read, recorded when it completes
   size_t skipped = 0;
+  TDigestCache digests(layout.DigestCacheFile());
   for (const TIntakeEmployer& employer : groups.Employers) {
-    if (!o.Again && IsEmployerCurrent(layout, employer)) {
+    std::string inputs = InputsText(digests, employer);
+    if (!o.Only.empty() && employer.RegNum != o.Only) {
+      // Left as it is, but not shown as current when its files changed.
+      summary.Rows.push_back(MakeSummaryRow(layout, employer.RegNum, nullptr, ""));
+      TSummaryRow& row = summary.Rows.back();
+      if (row.ExitCode && !IsEmployerCurrent(layout, employer.RegNum, inputs))
+        row.Meaning = std::string(kStale) + " (" + row.Meaning + ")";
+      continue;
+    }
+    if (!o.Again && o.Only.empty() && IsEmployerCurrent(layout, employer.RegNum, inputs)) {
       summary.Rows.push_back(MakeSummaryRow(layout, employer.RegNum, nullptr, ""));
       ++skipped;
       continue;
@@ -262,19 +394,66 @@ int RunIntake(const std::vector<std::string>& args) {
       jobs.push_back(MakeJob(layout, employer, program, o.Portable));
       rowOfJob.push_back(summary.Rows.size());
       sizeOfJob.push_back(InputBytes(employer));
+      inputsOfJob.push_back(std::move(inputs));
     } catch (const std::exception& e) {
       row.ExitCode = ecCritical;
       row.Meaning = e.what();
     }
     summary.Rows.push_back(std::move(row));
   }
+  digests.Save();
+
+  const std::vector<size_t> order = LargestFirst(sizeOfJob);
+  Reorder(jobs, order);
+  Reorder(rowOfJob, order);
+  Reorder(inputsOfJob, order);
 
   if (o.Plan) {
-    for (const TIntakeJob& job : jobs) std::cout << ShellCommandLine(job.Argv) << "\n";
+    for (size_t job = 0; job < jobs.size(); ++job) {
+      // Until the job has run, what its employer's directory holds is no result of these files.
+      RemoveInputsRecord(layout, jobs[job].RegNum, TInputsRecordKind::Done);
+      WriteInputsRecord(layout, jobs[job].RegNum, TInputsRecordKind::Planned, {0, inputsOfJob[job]});
+      TFindings::RemoveStale(layout.ReportDir(jobs[job].RegNum));
+      std::cout << ShellCommandLine(jobs[job].Argv) << "\n";
+    }
     return ecOk;
   }
 
-  OrderLargestFirst(jobs, rowOfJob, sizeOfJob);
+  // The rows this intake answers for: with --only, its one employer.
+  std::vector<const TSummaryRow*> scope;
+  auto inScope = [&] {
+    scope.clear();
+    if (o.Only.empty()) return AllRows(summary);
+    for (size_t row : rowOfJob) scope.push_back(&summary.Rows[row]);
+    return scope;
+  };
+  auto finalLine = [&](const std::string& extra) {
+    size_t reconciled = 0;
+    const std::vector<const TSummaryRow*> rows = inScope();
+    for (const TSummaryRow* row : rows) reconciled += row->Completed() && *row->ExitCode != ecSettingsOrServer;
+    std::cout << "Сверено " << reconciled << " из " << rows.size() << " работодателей"
+              << (skipped ? " (" + std::to_string(skipped) + " уже были сверены)" : std::string())
+              << (summary.Unassigned.empty() ? std::string()
+                                             : ", не распределено или пропущено файлов: " +
+                                                   std::to_string(summary.Unassigned.size()) + " (причины в сводке)")
+              << extra << ". Сводка: " << (layout.ReportRoot / "index.html").string() << "\n";
+  };
+
+  // With the server down or silent every run would end with 21, each after the full timeout.
+  if (!jobs.empty()) {
+    if (std::optional<std::string> reason = CheckListServer(TSettings::GetInstance(), jobs.front().RegNum,
+                                                            TSettings::GetInstance().FIntakeServerTimeoutSeconds)) {
+      std::cerr << "zazoru intake: сервер Перечней недоступен (" << *reason << "); сверка не начата\n";
+      for (size_t row : rowOfJob) {
+        summary.Rows[row].ExitCode = ecSettingsOrServer;
+        summary.Rows[row].Meaning = kServerDown;
+      }
+      WriteSummary(layout, summary);
+      finalLine(", сервер Перечней недоступен");
+      return ecSettingsOrServer;
+    }
+  }
+
   summary.Running = true;
   WriteSummary(layout, summary);
 
@@ -287,7 +466,7 @@ int RunIntake(const std::vector<std::string>& args) {
   }
   fs::create_directories(layout.WorkDir() / "output", ec);
   const unsigned parallel = o.Jobs ? o.Jobs : std::max(1u, std::thread::hardware_concurrency());
-  TIntakeProgress progress(groups.Employers.size(), skipped);
+  TIntakeProgress progress(o.Only.empty() ? groups.Employers.size() : jobs.size(), skipped);
   std::set<size_t> running;
   size_t done = skipped;
   auto lastWrite = std::chrono::steady_clock::now();
@@ -307,11 +486,17 @@ int RunIntake(const std::vector<std::string>& args) {
     writeInterval = std::max<std::chrono::steady_clock::duration>(std::chrono::seconds(1), 10 * (lastWrite - now));
   };
 
+  // Runs failing on the list server one after another: it went down or silent during the intake.
+  int serverFailures = 0;
+  bool serverStopped = false;
   TIntakeRunner runner(
       jobs, [&](size_t job) { return layout.OutputFile(jobs[job].RegNum).string(); },
       o.Exec ? TInProcessRun() : TInProcessRun(RunForkedJob));
   TRunnerEvents events;
+  events.MayStart = [&] { return !serverStopped; };
   events.Started = [&](size_t job) {
+    RemoveInputsRecord(layout, jobs[job].RegNum, TInputsRecordKind::Done);
+    RemoveInputsRecord(layout, jobs[job].RegNum, TInputsRecordKind::Planned);
     TFindings::RemoveStale(layout.ReportDir(jobs[job].RegNum));
     running.insert(job);
     summary.Rows[rowOfJob[job]].Meaning = "выполняется";
@@ -320,7 +505,20 @@ int RunIntake(const std::vector<std::string>& args) {
   events.Finished = [&](size_t job, const TRunOutcome& outcome) {
     running.erase(job);
     ++done;
-    summary.Rows[rowOfJob[job]] = MakeSummaryRow(layout, jobs[job].RegNum, &outcome, "");
+    TSummaryRow& row = summary.Rows[rowOfJob[job]];
+    row = MakeSummaryRow(layout, jobs[job].RegNum, &outcome, "");
+    if (row.Completed() && IsVerdictCode(*row.ExitCode))
+      WriteInputsRecord(layout, jobs[job].RegNum, TInputsRecordKind::Done, {*row.ExitCode, inputsOfJob[job]});
+    if (outcome.Signal == 0 && outcome.ExitCode == ecSettingsOrServer) {
+      if (++serverFailures >= serverFailureLimit && !serverStopped) {
+        serverStopped = true;
+        progress.Finish();
+        std::cerr << "zazoru intake: сервер Перечней недоступен: " << serverFailures
+                  << " сверки подряд завершились с кодом 21; новые сверки не начинаются\n";
+      }
+    } else {
+      serverFailures = 0;
+    }
     show();
     writeSoon();
   };
@@ -334,20 +532,26 @@ int RunIntake(const std::vector<std::string>& args) {
 
   summary.Running = false;
   summary.Interrupted = runner.Interrupted();
-  for (size_t job = started; job < jobs.size(); ++job)
-    summary.Rows[rowOfJob[job]].Meaning = "не начата: сверка прервана";
+  for (size_t job = started; job < jobs.size(); ++job) {
+    TSummaryRow& row = summary.Rows[rowOfJob[job]];
+    if (serverStopped) {
+      row.ExitCode = ecSettingsOrServer;
+      row.Meaning = kServerDown;
+    } else {
+      row.Meaning = "не начата: сверка прервана";
+    }
+  }
   const bool summaryWritten = WriteSummary(layout, summary);
 
-  size_t completed = 0;
-  for (const TSummaryRow& row : summary.Rows) completed += row.Completed();
-  std::cout << "Сверено " << completed << " из " << summary.Rows.size() << " работодателей"
-            << (skipped ? " (" + std::to_string(skipped) + " уже были сверены)" : std::string())
-            << (summary.Unassigned.empty() ? std::string()
-                                           : ", не распределено или пропущено файлов: " +
-                                                 std::to_string(summary.Unassigned.size()) + " (причины в сводке)")
-            << (summary.Interrupted ? ", сверка прервана" : "")
-            << ". Сводка: " << (layout.ReportRoot / "index.html").string() << "\n";
-  return summaryWritten ? ExitCodeOf(summary) : ecCritical;
+  std::string extra;
+  if (serverStopped)
+    extra = ", сервер Перечней недоступен: не начато " + std::to_string(jobs.size() - started);
+  else if (summary.Interrupted)
+    extra = ", сверка прервана";
+  finalLine(extra);
+  if (!summaryWritten) return ecCritical;
+  if (serverStopped) return ecSettingsOrServer;
+  return IntakeExitCode(inScope(), summary.Interrupted);
 }
 
 }  // namespace zz

@@ -7,6 +7,7 @@
 
 #include "app/intake_looking.h"
 #include "base/strings.h"
+#include "app/intake_inputs.h"
 #include "base/utils.h"
 #include "report/findings.h"
 #include "search/staged_names.h"
@@ -74,18 +75,15 @@ std::string ShellCommandLine(const std::vector<std::string>& argv) {
   return line;
 }
 
-bool IsEmployerCurrent(const TIntakeLayout& layout, const TIntakeEmployer& employer) {
-  const fs::path dir = layout.ReportDir(employer.RegNum);
+bool IsEmployerCurrent(const TIntakeLayout& layout, const std::string& regNum, const std::string& inputs) {
+  std::optional<TInputsRecord> record = ReadInputsRecord(layout, regNum, TInputsRecordKind::Done);
+  if (!record || !IsVerdictCode(record->ExitCode) || record->Inputs != inputs) return false;
+  const fs::path dir = layout.ReportDir(regNum);
   std::optional<TFindingsHead> findings = ReadFindingsHead(dir);
-  if (!findings || findings->Protocol.empty() || findings->RegNum != employer.RegNum) return false;
+  if (!findings || findings->Protocol.empty() || findings->RegNum != regNum || findings->ExitCode != record->ExitCode)
+    return false;
   std::error_code ec;
-  auto protocolTime = fs::last_write_time(dir / findings->Protocol, ec);
-  if (ec) return false;
-  for (const fs::path& file : InputFiles(employer)) {
-    auto t = fs::last_write_time(file, ec);
-    if (ec || t >= protocolTime) return false;
-  }
-  return true;
+  return fs::is_regular_file(dir / findings->Protocol, ec);
 }
 
 void WriteManifest(const TIntakeLayout& layout, const TIntakeGroups& groups) {

@@ -20,6 +20,9 @@ struct TIntakeLayout {
   std::filesystem::path StagingDir(const std::string& regNum) const { return WorkDir() / "staging" / regNum; }
   std::filesystem::path OutputFile(const std::string& regNum) const { return WorkDir() / "output" / (regNum + ".txt"); }
   std::filesystem::path ManifestFile() const { return WorkDir() / "manifest.tsv"; }
+  std::filesystem::path DigestCacheFile() const { return WorkDir() / "digests.txt"; }
+  // Where the IS root was, for --summarize to look at the files as they are now.
+  std::filesystem::path ISRootFile() const { return WorkDir() / "is-root.txt"; }
   std::filesystem::path ReportDir(const std::string& regNum) const { return ReportRoot / regNum; }
 };
 
@@ -39,8 +42,9 @@ TIntakeJob MakeJob(const TIntakeLayout& layout, const TIntakeEmployer& employer,
 // The command line as one line a POSIX shell runs unchanged (GNU parallel, a job array's script).
 std::string ShellCommandLine(const std::vector<std::string>& argv);
 
-// An employer is current when its last run left a protocol newer than each of its input files.
-bool IsEmployerCurrent(const TIntakeLayout& layout, const TIntakeEmployer& employer);
+// An employer is current when its last run completed with a verdict, left its findings and protocol,
+// and read exactly the inputs it has now (`inputs`: InputsText of its files).
+bool IsEmployerCurrent(const TIntakeLayout& layout, const std::string& regNum, const std::string& inputs);
 
 // The grouping as the summary needs it later (--summarize): one line per file, "<regnum>\t<path>",
 // "<regnum>\t<archive>\t<entry>" for an archive's entry, "\t<path>\t<reason>" for a file not

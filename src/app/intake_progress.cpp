@@ -59,12 +59,16 @@ std::string TIntakeProgress::Line(size_t done, size_t total, const std::vector<s
   return Fit(line, width > 1 ? width - 1 : width);
 }
 
+double TIntakeProgress::SecondsLeft(double elapsed, size_t ran, size_t left) {
+  if (ran < kRunsBeforeEstimate) return -1;
+  return elapsed / static_cast<double>(ran) * static_cast<double>(left);
+}
+
 void TIntakeProgress::Update(size_t done, const std::vector<std::string>& running) {
   if (!fEnabled) return;
   double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - fStart).count();
   size_t ran = done > fSkipped ? done - fSkipped : 0;
-  double left = ran > 0 ? elapsed / static_cast<double>(ran) * static_cast<double>(fTotal - done) : -1;
-  std::string line = Line(done, fTotal, running, left, TerminalWidth());
+  std::string line = Line(done, fTotal, running, SecondsLeft(elapsed, ran, fTotal - done), TerminalWidth());
   std::fprintf(stderr, "\r\033[K%s", line.c_str());
   std::fflush(stderr);
   fShown = true;

@@ -20,6 +20,11 @@ class TIntakeProgress {
   bool Enabled() const { return fEnabled; }
 
   // The line itself, for a given width of the terminal (exposed for tests).
+  // The time left from the runs this intake finished; -1 (none shown) until a few have finished, as
+  // the first ones (the largest, or one that happened to be quick) say little of the rest.
+  static double SecondsLeft(double elapsed, size_t ran, size_t left);
+  static constexpr size_t kRunsBeforeEstimate = 3;
+
   static std::string Line(size_t done, size_t total, const std::vector<std::string>& running, double secondsLeft,
                           size_t width);
 

@@ -172,7 +172,8 @@ size_t TIntakeRunner::Run(unsigned parallel, const TRunnerEvents& events) {
   };
 
   while (true) {
-    while (gInterrupts == 0 && next < fJobs.size() && running.size() < parallel) {
+    while (gInterrupts == 0 && next < fJobs.size() && running.size() < parallel &&
+           (!events.MayStart || events.MayStart())) {
       size_t job = next++;
       if (events.Started) events.Started(job);
       auto start = Clock::now();

@@ -25,6 +25,8 @@ struct TRunnerEvents {
   std::function<void()> Tick;
   // How long one child may run before it is ended.
   std::chrono::seconds RunLimit = std::chrono::hours(4);
+  // Asked before each start: false starts no further job (the running ones finish).
+  std::function<bool()> MayStart;
 };
 
 // Runs a command line (program first) in a forked child as the program itself would, and returns

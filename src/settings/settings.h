@@ -101,6 +101,10 @@ class TSettings : public TSingleton {
   int FLockWaitMinutes = 10;
   // How long one employer's run of an intake may take before it is ended, in seconds.
   int FIntakeRunLimitSeconds = 4 * 60 * 60;
+  // An intake stops starting runs after this many in a row failed on the list server (21).
+  int FIntakeServerFailures = 3;
+  // How long the intake's check of the list server before its first run may take.
+  int FIntakeServerTimeoutSeconds = 15;
   bool FCheckPerFormat = false;
   // Writes findings.json beside the protocol, for calling programs.
   bool FFindings = false;

@@ -15,5 +15,11 @@ TEST(IntakeProgressTest, OneLineThatNeverWraps) {
   EXPECT_EQ(cut, "Сверено 12 из 2000,");
 }
 
+TEST(IntakeProgressTest, NoEstimateBeforeAFewRunsHaveFinished) {
+  EXPECT_LT(TIntakeProgress::SecondsLeft(10, 0, 100), 0);
+  EXPECT_LT(TIntakeProgress::SecondsLeft(10, 2, 100), 0);
+  EXPECT_DOUBLE_EQ(TIntakeProgress::SecondsLeft(10, 5, 100), 200);
+}
+
 }  // namespace
 }  // namespace zz
