@@ -19,6 +19,7 @@
 #include <thread>
 
 #include "base/strings.h"
+#include "app/intake_fixture.h"
 #include "support/liverto_stub_process.h"
 #include "support/test_support.h"
 
@@ -27,21 +28,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const fs::path kExample = fs::path(ZAZORU_SOURCE_DIR) / "examples" / "employer";
-const std::string kExampleRegNum = "087-104-003215";
+using test::ISFileOf;
+using test::kExample;
+using test::kExampleRegNum;
+using test::Lines;
 const std::string kProgram = std::string(ZAZORU_BINARY_DIR) + "/zazoru";
-
-std::string ISFileOf(const std::string& regNum) {
-  std::string file = test::ReadFile(kExample / "is" / (kExampleRegNum + "_СЗВ-СТАЖ_2023.xml"));
-  return ReplaceAll(file, kExampleRegNum, regNum);
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
 
 std::map<std::string, std::string> Rows(const fs::path& csv) {
   std::map<std::string, std::string> rows;

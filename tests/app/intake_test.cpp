@@ -19,6 +19,7 @@
 #include "app/intake_summary.h"
 #include "base/strings.h"
 #include "base/utils.h"
+#include "app/intake_fixture.h"
 #include "support/liverto_stub_process.h"
 #include "support/test_support.h"
 #include "support/zip_writer.h"
@@ -28,25 +29,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const fs::path kExample = fs::path(ZAZORU_SOURCE_DIR) / "examples" / "employer";
-const std::string kExampleRegNum = "087-104-003215";
+using test::ISFileOf;
+using test::kExample;
+using test::kExampleRegNum;
+using test::Lines;
 const std::string kProgram = std::string(ZAZORU_BINARY_DIR) + "/zazoru";
-
-// The example employer's IS file, rewritten for another registration number.
-std::string ISFileOf(const std::string& regNum) {
-  std::string file = test::ReadFile(kExample / "is" / (kExampleRegNum + "_СЗВ-СТАЖ_2023.xml"));
-  return ReplaceAll(file, kExampleRegNum, regNum);
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) {
-    if (line.ends_with('\r')) line.pop_back();
-    lines.push_back(line);
-  }
-  return lines;
-}
 
 // The summary's rows by registration number (first column), seconds (last column) left out.
 std::map<std::string, std::string> RowsWithoutSeconds(const fs::path& csv) {
@@ -60,38 +47,11 @@ std::map<std::string, std::string> RowsWithoutSeconds(const fs::path& csv) {
   return rows;
 }
 
-class IntakeTest : public ::testing::Test {
+class IntakeTest : public test::IntakeFixture {
  protected:
-  test::TempDir work;
-  fs::path is = work / "is";
-  fs::path reports = work / "reports";
-  fs::path config = work / "config";
-  // The example's Perechen only: the other employers have none, which the territorial check alone
-  // does not need.
-  test::TLivertoStubProcess stub{kExample / "lists"};
-
-  IntakeTest() {
-    fs::create_directories(is);
-    test::WriteFile(config / "Zazoru" / "ZazoruConfig.ini",
-                    "[LivertoServer]\nName=127.0.0.1\nPort=" + std::to_string(stub.Port()) +
-                        "\nApp=list4\nConnect=1\n[Options]\nWithList=0\nTerritoryControl=1\n");
-  }
-
-  std::string Env() const { return "XDG_CONFIG_HOME='" + config.string() + "' "; }
-
-  int Run(const std::string& args, const fs::path& output) {
-    std::string command = Env() + "'" + kProgram + "' " + args + " > '" + output.string() + "' 2>&1";
-    int status = std::system(command.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
   int Intake(const std::string& extra = "", const fs::path& reportRoot = {}) {
     fs::path root = reportRoot.empty() ? reports : reportRoot;
     return Run("intake '" + is.string() + "' '" + root.string() + "' " + extra, work / "intake.txt");
-  }
-
-  nlohmann::json Findings(const std::string& regNum, const fs::path& reportRoot = {}) {
-    std::ifstream in((reportRoot.empty() ? reports : reportRoot) / regNum / "findings.json");
-    return nlohmann::json::parse(in, nullptr, false);
   }
 
   // Starts the intake without waiting for it; no core file if one of its runs crashes.
@@ -206,6 +166,19 @@ pid_t ProcessWritingTo(const fs::path& file) {
   return -1;
 }
 
+// The run that writes into `output` once it waits for a report directory another holds.
+pid_t WaitingRun(const fs::path& output) {
+  for (int i = 0; i < 1000; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    std::ifstream in(output);
+    std::string text((std::istreambuf_iterator<char>(in)), {});
+    if (text.find("занят другой сверкой") == std::string::npos) continue;
+    // An earlier run's file may say so too: only a process writing it now counts.
+    if (pid_t pid = ProcessWritingTo(output); pid > 0) return pid;
+  }
+  return -1;
+}
+
 TEST_F(IntakeTest, ACrashingRunDoesNotStopTheOthers) {
   const std::string crashing = "011-000-000001", a = "022-000-000002", b = "033-000-000003";
   for (const auto& n : {crashing, a, b}) test::WriteFile(is / (n + ".xml"), ISFileOf(n));
@@ -216,14 +189,7 @@ TEST_F(IntakeTest, ACrashingRunDoesNotStopTheOthers) {
 
   pid_t intake = StartIntake("2");
   ASSERT_GT(intake, 0);
-  const fs::path output = reports / ".intake" / "output" / (crashing + ".txt");
-  pid_t run = -1;
-  for (int i = 0; i < 1000 && run <= 0; ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    std::ifstream in(output);
-    std::string text((std::istreambuf_iterator<char>(in)), {});
-    if (text.find("занят другой сверкой") != std::string::npos) run = ProcessWritingTo(output);
-  }
+  const pid_t run = WaitingRun(reports / ".intake" / "output" / (crashing + ".txt"));
   ASSERT_GT(run, 0) << test::ReadFile(work / "intake.txt");
   ASSERT_NE(run, intake);
   // SIGKILL, as the system's out-of-memory killer ends a run: a sanitizer build turns SIGSEGV into an
@@ -422,14 +388,7 @@ TEST_F(IntakeTest, HangingAndStoppedRunsAreEnded) {
   // Stopped, it takes no SIGTERM until woken: the second Ctrl-C still ends it.
   test::WriteFile(ini, settings);
   intake = StartIntake("1");
-  const fs::path output = reports / ".intake" / "output" / (hanging + ".txt");
-  pid_t run = -1;
-  for (int i = 0; i < 1000 && run <= 0; ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    std::ifstream in(output);
-    std::string text((std::istreambuf_iterator<char>(in)), {});
-    if (text.find("занят другой сверкой") != std::string::npos) run = ProcessWritingTo(output);
-  }
+  const pid_t run = WaitingRun(reports / ".intake" / "output" / (hanging + ".txt"));
   ASSERT_GT(run, 0) << test::ReadFile(work / "intake.txt");
   kill(run, SIGSTOP);
   kill(intake, SIGINT);
