@@ -2,6 +2,7 @@
 #include "app/intake_server_check.h"
 
 #include <algorithm>
+#include <chrono>
 
 #include "base/exit_code.h"
 #include "search/list_acquisition.h"
@@ -32,7 +33,9 @@ std::optional<std::string> CheckListServer(const TSettings& settings, const std:
   limits.TotalTimeoutMs = std::min(limits.TotalTimeoutMs, timeoutMs);
   limits.ConnectTimeoutMs = std::min(limits.ConnectTimeoutMs, timeoutMs);
   TProbe probe(settings, nullptr, limits);
-  const int year = settings.FYear > 0 ? settings.FYear : 2023;
+  // Any year does: the reply's form is judged, not its content. This year's is one the server knows.
+  const auto today = std::chrono::year_month_day(std::chrono::floor<std::chrono::days>(std::chrono::system_clock::now()));
+  const int year = settings.FYear > 0 ? settings.FYear : static_cast<int>(today.year());
   const int before = RunExitCode();
   SetRunExitCode(ecOk);
   probe.QueryListServer(settings.GetULQueryURL(regNum, year, 4), year, -1, 4);
