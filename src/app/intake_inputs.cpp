@@ -168,7 +168,7 @@ void TDigestCache::Save() const {
               Hex(e.Digest) + "\n";
   std::error_code ec;
   fs::create_directories(fFile.parent_path(), ec);
-  WriteFileAtomically(fFile, text);
+  WriteFileAtomically(fFile, text, TDurability::Cached);
 }
 
 std::string InputsText(TDigestCache& cache, const TIntakeEmployer& employer) {
@@ -219,7 +219,7 @@ void WriteInputsRecord(const TIntakeLayout& layout, const std::string& regNum, T
   const fs::path file = RecordFile(layout, regNum, kind);
   std::error_code ec;
   fs::create_directories(file.parent_path(), ec);
-  WriteFileAtomically(file, std::to_string(record.ExitCode) + "\n" + record.Inputs);
+  WriteFileAtomically(file, std::to_string(record.ExitCode) + "\n" + record.Inputs, TDurability::Cached);
 }
 
 void RemoveInputsRecord(const TIntakeLayout& layout, const std::string& regNum, TInputsRecordKind kind) {

@@ -171,11 +171,11 @@ void TAtomicFile::Write(std::string_view bytes) {
   }
 }
 
-void TAtomicFile::Commit() {
+void TAtomicFile::Commit(TDurability durability) {
   // Files written by the user's own tools keep their permissions; new ones get the usual ones.
   struct stat old {};
   fchmod(fFd, stat(fPath.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644);
-  if (fsync(fFd) != 0 || close(fFd) != 0) {
+  if ((durability == TDurability::Flushed && fsync(fFd) != 0) || close(fFd) != 0) {
     fFd = -1;
     std::error_code ec;
     fs::remove(fTempPath, ec);
@@ -216,10 +216,10 @@ int RemoveStaleAtomicTemps(const fs::path& directory) {
   return removed;
 }
 
-void WriteFileAtomically(const fs::path& path, const std::string& bytes) {
+void WriteFileAtomically(const fs::path& path, const std::string& bytes, TDurability durability) {
   TAtomicFile file(path);
   file.Write(bytes);
-  file.Commit();
+  file.Commit(durability);
 }
 
 }  // namespace zz

@@ -54,7 +54,12 @@ int RemoveStaleAtomicTemps(const std::filesystem::path& directory);
 
 // Replaces the file with the bytes: they go to a temporary file beside it, which is flushed to
 // disk and renamed into place, so a failure or a kill midway leaves the previous file intact.
-void WriteFileAtomically(const std::filesystem::path& path, const std::string& bytes);
+// Flushed: on disk before it replaces the old file. Cached: left to the system, for files that only
+// spare a later run work it would otherwise redo (a crash of the machine then costs that work).
+enum class TDurability { Flushed, Cached };
+
+void WriteFileAtomically(const std::filesystem::path& path, const std::string& bytes,
+                         TDurability durability = TDurability::Flushed);
 
 // A file written beside its final name and renamed into place by Commit; dropped (the previous
 // file untouched) when destroyed without Commit.
@@ -67,7 +72,7 @@ class TAtomicFile {
   // Appends bytes; throws std::runtime_error on failure.
   void Write(std::string_view bytes);
   // Flushes to disk and renames into place; throws std::runtime_error on failure.
-  void Commit();
+  void Commit(TDurability durability = TDurability::Flushed);
   const std::filesystem::path& Path() const { return fPath; }
 
  private:
