@@ -350,7 +350,9 @@ TEST_F(IntakeSummaryTest, EveryReaderGetsEveryRowAndTheWorklistPutsActionFirst) 
     EXPECT_FALSE(expected.empty()) << n;
   }
   for (size_t r = 1; r < findings.Rows.size(); ++r) {
-    if (findings.Rows[r][0] == formula) EXPECT_EQ(findings.Rows[r][1], "=1+2 Завод, \"цех\"");
+    if (findings.Rows[r][0] == formula) {
+      EXPECT_EQ(findings.Rows[r][1], "=1+2 Завод, \"цех\"");
+    }
   }
   const TSheet& files = book.Sheets[2];
   ASSERT_EQ(files.Rows.size(), 3u);
