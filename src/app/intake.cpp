@@ -30,6 +30,7 @@
 #include "base/strings.h"
 #include "base/utils.h"
 #include "report/findings.h"
+#include "search/staged_names.h"
 #include "settings/classifiers.h"
 #include "settings/settings.h"
 #include "xml/http_get.h"
@@ -237,13 +238,14 @@ std::pair<size_t, size_t> MarkChangedSinceRun(const TIntakeLayout& layout, TSumm
   std::map<std::string, const TIntakeEmployer*> now;
   for (const TIntakeEmployer& e : groups->Employers) now[e.RegNum] = &e;
   TDigestCache cache(layout.DigestCacheFile());
+  const TInputsRecords records(layout);
   std::set<std::string> listed;
   size_t stale = 0, added = 0;
   for (TSummaryRow& row : summary.Rows) {
     listed.insert(row.RegNum);
     if (!row.ExitCode || row.Protocol.empty()) continue;
-    std::optional<TInputsRecord> record = ReadInputsRecord(layout, row.RegNum, TInputsRecordKind::Done);
-    if (!record) record = ReadInputsRecord(layout, row.RegNum, TInputsRecordKind::Planned);
+    std::optional<TInputsRecord> record = records.Find(row.RegNum, TInputsRecordKind::Done);
+    if (!record) record = records.Find(row.RegNum, TInputsRecordKind::Planned);
     if (!record) continue;  // a report root from before the records: nothing to compare with
     auto it = now.find(row.RegNum);
     if ((it == now.end() ? std::string() : InputsText(cache, *it->second)) == record->Inputs) continue;
@@ -354,13 +356,17 @@ int RunIntake(const std::vector<std::string>& args) {
   // What an intake killed while writing its summary or manifest left behind.
   RemoveStaleAtomicTemps(layout.ReportRoot);
   RemoveStaleAtomicTemps(layout.WorkDir());
-  fs::create_directories(layout.WorkDir() / "inputs", ec);
-  RemoveStaleAtomicTemps(layout.WorkDir() / "inputs");
+  // Where earlier versions kept a file per employer; they are redone once.
+  fs::remove_all(layout.WorkDir() / "inputs", ec);
+  // The names file the employers' folders share is laid anew by this intake's staging.
+  fs::remove(layout.WorkDir() / "staging" / kStagedNamesFile, ec);
   WriteManifest(layout, groups);
   WriteFileAtomically(layout.ISRootFile(), layout.ISRoot.string());
   // Nothing counts as done until its run completes again, so that an interrupted --again is finished
   // by the next plain run.
-  if (o.Again && o.Only.empty()) RemoveDoneRecords(layout);
+  TInputsRecords records(layout);
+  records.Compact();
+  if (o.Again && o.Only.empty()) records.RemoveAllDone();
 
   const fs::path program = ChildProgram();
   TSummary summary;
@@ -377,11 +383,11 @@ int RunIntake(const std::vector<std::string>& args) {
       // Left as it is, but not shown as current when its files changed.
       summary.Rows.push_back(MakeSummaryRow(layout, employer.RegNum, nullptr, ""));
       TSummaryRow& row = summary.Rows.back();
-      if (row.ExitCode && !IsEmployerCurrent(layout, employer.RegNum, inputs))
+      if (row.ExitCode && !IsEmployerCurrent(layout, records, employer.RegNum, inputs))
         row.Meaning = std::string(kStale) + " (" + row.Meaning + ")";
       continue;
     }
-    if (!o.Again && o.Only.empty() && IsEmployerCurrent(layout, employer.RegNum, inputs)) {
+    if (!o.Again && o.Only.empty() && IsEmployerCurrent(layout, records, employer.RegNum, inputs)) {
       summary.Rows.push_back(MakeSummaryRow(layout, employer.RegNum, nullptr, ""));
       ++skipped;
       continue;
@@ -411,8 +417,8 @@ int RunIntake(const std::vector<std::string>& args) {
   if (o.Plan) {
     for (size_t job = 0; job < jobs.size(); ++job) {
       // Until the job has run, what its employer's directory holds is no result of these files.
-      RemoveInputsRecord(layout, jobs[job].RegNum, TInputsRecordKind::Done);
-      WriteInputsRecord(layout, jobs[job].RegNum, TInputsRecordKind::Planned, {0, inputsOfJob[job]});
+      records.Remove(jobs[job].RegNum, TInputsRecordKind::Done);
+      records.Write(jobs[job].RegNum, TInputsRecordKind::Planned, {0, inputsOfJob[job]});
       TFindings::RemoveStale(layout.ReportDir(jobs[job].RegNum));
       std::cout << ShellCommandLine(jobs[job].Argv) << "\n";
     }
@@ -495,8 +501,8 @@ int RunIntake(const std::vector<std::string>& args) {
   TRunnerEvents events;
   events.MayStart = [&] { return !serverStopped; };
   events.Started = [&](size_t job) {
-    RemoveInputsRecord(layout, jobs[job].RegNum, TInputsRecordKind::Done);
-    RemoveInputsRecord(layout, jobs[job].RegNum, TInputsRecordKind::Planned);
+    records.Remove(jobs[job].RegNum, TInputsRecordKind::Done);
+    records.Remove(jobs[job].RegNum, TInputsRecordKind::Planned);
     TFindings::RemoveStale(layout.ReportDir(jobs[job].RegNum));
     running.insert(job);
     summary.Rows[rowOfJob[job]].Meaning = "выполняется";
@@ -508,7 +514,7 @@ int RunIntake(const std::vector<std::string>& args) {
     TSummaryRow& row = summary.Rows[rowOfJob[job]];
     row = MakeSummaryRow(layout, jobs[job].RegNum, &outcome, "");
     if (row.Completed() && IsVerdictCode(*row.ExitCode))
-      WriteInputsRecord(layout, jobs[job].RegNum, TInputsRecordKind::Done, {*row.ExitCode, inputsOfJob[job]});
+      records.Write(jobs[job].RegNum, TInputsRecordKind::Done, {*row.ExitCode, inputsOfJob[job]});
     if (outcome.Signal == 0 && outcome.ExitCode == ecSettingsOrServer) {
       if (++serverFailures >= serverFailureLimit && !serverStopped) {
         serverStopped = true;

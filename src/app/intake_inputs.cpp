@@ -73,8 +73,17 @@ std::string Hex(uint64_t v) {
   return buf;
 }
 
-fs::path RecordFile(const TIntakeLayout& layout, const std::string& regNum, TInputsRecordKind kind) {
-  return layout.WorkDir() / "inputs" / (regNum + (kind == TInputsRecordKind::Done ? ".done" : ".planned"));
+const char* KindName(TInputsRecordKind kind) { return kind == TInputsRecordKind::Done ? "done" : "planned"; }
+
+std::optional<TInputsRecordKind> KindOf(std::string_view name) {
+  if (name == "done") return TInputsRecordKind::Done;
+  if (name == "planned") return TInputsRecordKind::Planned;
+  return std::nullopt;
+}
+
+std::string RecordLine(TInputsRecordKind kind, const std::string& regNum, const TInputsRecord& record) {
+  return std::string("+") + KindName(kind) + '\t' + regNum + '\t' + std::to_string(record.ExitCode) + '\t' +
+         EscapeTextField(record.Inputs) + '\n';
 }
 
 }  // namespace
@@ -198,39 +207,92 @@ bool IsVerdictCode(int code) {
   return false;
 }
 
-std::optional<TInputsRecord> ReadInputsRecord(const TIntakeLayout& layout, const std::string& regNum,
-                                              TInputsRecordKind kind) {
+TInputsRecords::TInputsRecords(const TIntakeLayout& layout) : fFile(layout.WorkDir() / "inputs.log") {
   std::string text;
   try {
-    text = ReadFileBytes(RecordFile(layout, regNum, kind), size_t{64} << 20);
+    text = ReadFileBytes(fFile, size_t{1} << 30);
   } catch (const std::exception&) {
-    return std::nullopt;
+    return;  // none yet, or unreadable: nothing is current
   }
-  size_t nl = text.find('\n');
-  if (nl == std::string::npos) return std::nullopt;
-  TInputsRecord record;
-  if (!TryParseInt(text.substr(0, nl), record.ExitCode)) return std::nullopt;
-  record.Inputs = text.substr(nl + 1);
-  return record;
+  size_t pos = 0;
+  while (true) {
+    const size_t nl = text.find('\n', pos);
+    if (nl == std::string::npos) break;  // a line without its end was cut while written
+    const std::string_view line(text.data() + pos, nl - pos);
+    pos = nl + 1;
+    ++fLines;
+    if (line.empty()) continue;
+    const std::vector<std::string> fields = Split(std::string(line.substr(1)), '\t');
+    const std::optional<TInputsRecordKind> kind = KindOf(fields[0]);
+    if (!kind) continue;
+    if (line[0] == '-' && fields.size() == 1) {
+      std::erase_if(fRecords, [&](const auto& entry) { return entry.first.first == *kind; });
+      continue;
+    }
+    if (fields.size() < 2 || !IsRegNumForm(fields[1])) continue;
+    if (line[0] == '-' && fields.size() == 2) {
+      fRecords.erase({*kind, fields[1]});
+      continue;
+    }
+    TInputsRecord record;
+    if (line[0] != '+' || fields.size() != 4 || !TryParseInt(fields[2], record.ExitCode)) continue;
+    record.Inputs = UnescapeTextField(fields[3]);
+    fRecords[{*kind, fields[1]}] = std::move(record);
+  }
 }
 
-void WriteInputsRecord(const TIntakeLayout& layout, const std::string& regNum, TInputsRecordKind kind,
-                       const TInputsRecord& record) {
-  const fs::path file = RecordFile(layout, regNum, kind);
-  std::error_code ec;
-  fs::create_directories(file.parent_path(), ec);
-  WriteFileAtomically(file, std::to_string(record.ExitCode) + "\n" + record.Inputs, TDurability::Cached);
+std::optional<TInputsRecord> TInputsRecords::Find(const std::string& regNum, TInputsRecordKind kind) const {
+  auto it = fRecords.find({kind, regNum});
+  if (it == fRecords.end()) return std::nullopt;
+  return it->second;
 }
 
-void RemoveInputsRecord(const TIntakeLayout& layout, const std::string& regNum, TInputsRecordKind kind) {
-  std::error_code ec;
-  fs::remove(RecordFile(layout, regNum, kind), ec);
+void TInputsRecords::Write(const std::string& regNum, TInputsRecordKind kind, const TInputsRecord& record) {
+  fRecords[{kind, regNum}] = record;
+  Append(RecordLine(kind, regNum, record));
 }
 
-void RemoveDoneRecords(const TIntakeLayout& layout) {
+void TInputsRecords::Remove(const std::string& regNum, TInputsRecordKind kind) {
+  if (fRecords.erase({kind, regNum}) == 0) return;
+  Append(std::string("-") + KindName(kind) + '\t' + regNum + '\n');
+}
+
+void TInputsRecords::RemoveAllDone() {
+  std::erase_if(fRecords, [](const auto& entry) { return entry.first.first == TInputsRecordKind::Done; });
+  Append("-done\n");
+}
+
+void TInputsRecords::Compact() {
+  if (fLines > 2 * fRecords.size() + 64) Rewrite();
+}
+
+void TInputsRecords::Append(const std::string& line) {
+  // Appended by this intake alone (the report root is locked); not flushed to disk, as a lost line
+  // only makes the next intake redo an employer.
   std::error_code ec;
-  for (fs::directory_iterator it(layout.WorkDir() / "inputs", ec), end; !ec && it != end; it.increment(ec))
-    if (it->path().extension() == ".done") fs::remove(it->path(), ec);
+  fs::create_directories(fFile.parent_path(), ec);
+  int fd = open(fFile.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+  if (fd < 0) return;
+  size_t done = 0;
+  while (done < line.size()) {
+    ssize_t n = write(fd, line.data() + done, line.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += static_cast<size_t>(n);
+  }
+  close(fd);
+  ++fLines;
+}
+
+void TInputsRecords::Rewrite() {
+  std::string text;
+  for (const auto& [key, record] : fRecords) text += RecordLine(key.first, key.second, record);
+  try {
+    WriteFileAtomically(fFile, text, TDurability::Cached);
+    fLines = fRecords.size();
+  } catch (const std::exception&) {
+    // The old journal stays; its lines still say what they said.
+  }
 }
 
 }  // namespace zz

@@ -8,10 +8,12 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "app/intake_grouping.h"
@@ -74,12 +76,29 @@ struct TInputsRecord {
   std::string Inputs;
 };
 
-std::optional<TInputsRecord> ReadInputsRecord(const TIntakeLayout& layout, const std::string& regNum,
-                                              TInputsRecordKind kind);
-void WriteInputsRecord(const TIntakeLayout& layout, const std::string& regNum, TInputsRecordKind kind,
-                       const TInputsRecord& record);
-void RemoveInputsRecord(const TIntakeLayout& layout, const std::string& regNum, TInputsRecordKind kind);
-// Every "done" record: nothing is current until its run completes again (--again).
-void RemoveDoneRecords(const TIntakeLayout& layout);
+// Every employer's records, kept in one journal of the intake ("inputs.log"): a line is appended
+// for each change and the last line of an employer wins. One file for the office rather than one per
+// employer: creating thousands of small files per intake is what the file system charges for most.
+// A line cut by a crash is ignored, which only makes the next intake redo that employer.
+class TInputsRecords {
+ public:
+  explicit TInputsRecords(const TIntakeLayout& layout);
+
+  std::optional<TInputsRecord> Find(const std::string& regNum, TInputsRecordKind kind) const;
+  void Write(const std::string& regNum, TInputsRecordKind kind, const TInputsRecord& record);
+  void Remove(const std::string& regNum, TInputsRecordKind kind);
+  // Every "done" record: nothing is current until its run completes again (--again).
+  void RemoveAllDone();
+  // Rewrites the journal as its records alone when past lines outnumber them.
+  void Compact();
+
+ private:
+  void Append(const std::string& line);
+  void Rewrite();
+
+  std::filesystem::path fFile;
+  std::map<std::pair<TInputsRecordKind, std::string>, TInputsRecord> fRecords;
+  size_t fLines = 0;
+};
 
 }  // namespace zz

@@ -36,16 +36,25 @@ void StageEmployer(const TIntakeLayout& layout, const TIntakeEmployer& employer)
   fs::create_directories(layout.ReportDir(employer.RegNum), ec);
   if (ec) throw std::runtime_error("Не удалось создать каталог " + layout.ReportDir(employer.RegNum).string());
   std::set<std::string> taken;
-  // The run names each file where the user put it, not by its link here.
+  // The run names each file where the user put it: a link by its target, anything else by its line.
   TStagedNames names;
+  names.LinksShowTargets = true;
   for (const fs::path& file : employer.Files) {
     fs::path target = staging / UniqueName(file, taken);
     fs::create_symlink(fs::absolute(file), target, ec);
-    if (ec) fs::copy_file(file, target, fs::copy_options::overwrite_existing, ec);
+    if (!ec) continue;
+    fs::copy_file(file, target, fs::copy_options::overwrite_existing, ec);
     if (ec) throw std::runtime_error("Не удалось подготовить файл " + file.string() + ": " + ec.message());
     names.Shown[target.filename().string()] = fs::absolute(file).string();
   }
   StageArchiveEntries(employer.Entries, staging, taken, names);
+  if (names.Shown.empty() && names.Refused.empty()) {
+    // Links alone: the folder takes the one names file all such folders share.
+    const fs::path shared = staging.parent_path() / kStagedNamesFile;
+    if (!fs::exists(fs::symlink_status(shared, ec))) WriteStagedNames(staging.parent_path(), names);
+    fs::create_hard_link(shared, staging / kStagedNamesFile, ec);
+    if (!ec) return;
+  }
   WriteStagedNames(staging, names);
 }
 
@@ -75,8 +84,9 @@ std::string ShellCommandLine(const std::vector<std::string>& argv) {
   return line;
 }
 
-bool IsEmployerCurrent(const TIntakeLayout& layout, const std::string& regNum, const std::string& inputs) {
-  std::optional<TInputsRecord> record = ReadInputsRecord(layout, regNum, TInputsRecordKind::Done);
+bool IsEmployerCurrent(const TIntakeLayout& layout, const TInputsRecords& records, const std::string& regNum,
+                       const std::string& inputs) {
+  std::optional<TInputsRecord> record = records.Find(regNum, TInputsRecordKind::Done);
   if (!record || !IsVerdictCode(record->ExitCode) || record->Inputs != inputs) return false;
   const fs::path dir = layout.ReportDir(regNum);
   std::optional<TFindingsHead> findings = ReadFindingsHead(dir);

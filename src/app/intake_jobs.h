@@ -11,6 +11,8 @@
 
 namespace zz {
 
+class TInputsRecords;
+
 // The intake's own files under the report root.
 struct TIntakeLayout {
   std::filesystem::path ISRoot;
@@ -44,7 +46,8 @@ std::string ShellCommandLine(const std::vector<std::string>& argv);
 
 // An employer is current when its last run completed with a verdict, left its findings and protocol,
 // and read exactly the inputs it has now (`inputs`: InputsText of its files).
-bool IsEmployerCurrent(const TIntakeLayout& layout, const std::string& regNum, const std::string& inputs);
+bool IsEmployerCurrent(const TIntakeLayout& layout, const TInputsRecords& records, const std::string& regNum,
+                       const std::string& inputs);
 
 // The grouping as the summary needs it later (--summarize): one line per file, "<regnum>\t<path>",
 // "<regnum>\t<archive>\t<entry>" for an archive's entry, "\t<path>\t<reason>" for a file not

@@ -214,6 +214,31 @@ TEST_F(IntakeResumeTest, AnInterruptedAgainIsFinishedByTheNextPlainRun) {
   for (const auto& n : numbers) EXPECT_NE(ProtocolTime(n), first[n]) << n;
 }
 
+// The records of finished runs are lines of one journal: one cut while it was written (a crash)
+// costs the next intake that employer's run, no other.
+TEST_F(IntakeResumeTest, ARecordCutByACrashRedoesThatEmployerOnly) {
+  const std::string a = "011-000-000001", b = "022-000-000002";
+  test::WriteFile(is / (a + ".xml"), ISFileOf(a));
+  test::WriteFile(is / (b + ".xml"), ISFileOf(b));
+  ASSERT_EQ(Intake("--jobs 1"), 0) << Said();
+  const auto a1 = ProtocolTime(a), b1 = ProtocolTime(b);
+  const fs::path journal = reports / ".intake" / "inputs.log";
+  std::string text = test::ReadFile(journal);
+  ASSERT_EQ(text.back(), '\n');
+  const size_t lastLine = text.rfind('\n', text.size() - 2) + 1;
+  const std::string last = text.substr(lastLine);
+  const std::string cutOne = last.find(a) != std::string::npos ? a : b, other = cutOne == a ? b : a;
+  test::WriteFile(journal, text.substr(0, lastLine + last.size() / 2));
+
+  ASSERT_EQ(Intake("--jobs 1"), 0) << Said();
+  EXPECT_NE(Said().find("(1 уже были сверены)"), std::string::npos) << Said();
+  EXPECT_NE(ProtocolTime(cutOne), cutOne == a ? a1 : b1);
+  EXPECT_EQ(ProtocolTime(other), other == a ? a1 : b1);
+  // The protocol names the file where it lies, not by the intake's link to it.
+  EXPECT_NE(Protocol(a).find((is / (a + ".xml")).string()), std::string::npos);
+  EXPECT_EQ(Protocol(a).find(".intake"), std::string::npos);
+}
+
 TEST_F(IntakeResumeTest, SummarizeShowsAnEmployerWhoseFilesChangedSinceItsRunAsStale) {
   const std::string a = "011-000-000001", b = "022-000-000002", c = "033-000-000003";
   for (const auto& n : {a, b}) WriteWithOldTime(is / (n + ".xml"), ISFileOf(n));
