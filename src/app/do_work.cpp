@@ -44,7 +44,8 @@ int SetResultCode(const TVerification& v, int redSearchMessages) {
                              static_cast<size_t>(redSearchMessages);
   int code = v.fECode;
   if (errorBlocks > 0) {
-    const bool keepsVerdict = (code == 12 || code == 22 || code == 23) && errorBlocks == 1;
+    const bool keepsVerdict =
+        (code == ecNothingListSupplied || code == ecCorrectingOnly || code == ecNoList) && errorBlocks == 1;
     if (!keepsVerdict) code = ecErrors;
   }
   if (code == 0 && !v.fWarningResults.empty()) code = ecWarnings;
@@ -217,9 +218,6 @@ void TWorkManager::doWork() {
       v.fListData = TListData{set.FList->fFileName, set.FList->fOrgName, static_cast<int>(set.FList->fWorkers.size())};
     former->fVerifiedPeople += set.CountVerifiedpeople();
 
-    set.UniteList();
-    set.UniteIS();
-    set.FlushResults(true);
     WriteLogEntry("***анализ результатов сверок сэтов");
     RaiseRunExitCode(v.fECode);
     WriteLogEntry("***анализ результатов сверок сэтов завершен");
@@ -229,7 +227,6 @@ void TWorkManager::doWork() {
     WriteLogEntry("***часть протокола сформирована");
     // The verification's records point into the set's data: they go before it.
     verification.reset();
-    set.FlushResults(false);
     searcher.fSets.erase(searcher.fSets.begin() + i);
     ++processed;
     progress(0, steps, done + kSetSteps, "Ход сверки");

@@ -1,7 +1,6 @@
 #pragma once
 // One reporting period of the organisation in a run: its IS packs (initial and correcting), the
-// Perechen found for it, the flags that decide whether a verification makes sense, and the
-// two-stage release of its data around the writing of its protocol part.
+// Perechen found for it, and the flags that decide whether a verification makes sense.
 //
 // Persons, periods and payments live in arenas: each pack's (shared with the year-parts of an
 // ЕФС-1 pack), the Perechen's, and the set's own for what the run makes (clones of united
@@ -42,13 +41,6 @@ class TSet {
   // Every pack reports a whole year (the forms from 2017 on and ЕФС-1 carry period 4 for the year).
   bool IsAnnual() const;
 
-  void UniteList();
-  void UniteIS();
-  // Releases the collected data objects; with true those that records refer to stay.
-  void FlushResults(bool notResultData);
-  // Objects released so far (each counted once).
-  size_t ReleasedCount() const { return FDeletedObjects.size(); }
-
   // Where the run puts the objects it makes for this set.
   TDataArena& Arena() { return *fArena; }
 
@@ -63,41 +55,9 @@ class TSet {
   bool FHasSPV1 = false;
 
  private:
-  // Insertion-ordered identity collection: Add collects, Finish drops every later repetition of an
-  // object (one sort of the addresses instead of a hash set node per object).
-  template <class T>
-  struct TIdentitySet {
-    std::vector<T*> items;
-    void Add(T* item) {
-      if (item) items.push_back(item);
-    }
-    void Finish() {
-      std::vector<std::pair<const T*, size_t>> order;
-      order.reserve(items.size());
-      for (size_t i = 0; i < items.size(); ++i) order.emplace_back(items[i], i);
-      std::sort(order.begin(), order.end());
-      std::vector<bool> repeated(items.size(), false);
-      for (size_t i = 1; i < order.size(); ++i)
-        if (order[i].first == order[i - 1].first) repeated[order[i].second] = true;
-      size_t kept = 0;
-      for (size_t i = 0; i < items.size(); ++i)
-        if (!repeated[i]) items[kept++] = items[i];
-      items.resize(kept);
-    }
-  };
-  template <class T>
-  void Release(TIdentitySet<T>& collection, bool notResultData);
-
   TLoggingObject FLogger;
   bool fIsSPV2 = false;
   std::shared_ptr<TDataArena> fArena;
-  bool fCollected = false;
-  // Released objects, sorted, each once.
-  std::vector<const void*> FDeletedObjects;
-  TIdentitySet<TWorker> FListWorkers, FIsWorkers;
-  TIdentitySet<TWorkPeriod> FistPeriods, FIsPeriods;
-  TIdentitySet<TPosition> FListPositions;
-  TIdentitySet<TAddTariffPayment> FIsPayments;
 };
 
 }  // namespace zz

@@ -295,43 +295,5 @@ TEST_F(SearcherTest, VerdictOfEachSet) {
   EXPECT_EQ(searcher->fSets[0]->IsVerificationPossible(true), 0);
 }
 
-TEST_F(SearcherTest, FlushResultsReleasesEachObjectOnceAndKeepsResultDataForTheSecondStage) {
-  test::WriteFile(is / "a.xml", ExampleWith({1, 2, 3}));
-  test::WriteFile(is / "b.xml", ExampleWith({1}));
-  std::filesystem::copy_file(kExample / "lists" / "perechen_087-104-003215_2023_q4.xml", lists / "perechen.xml");
-  // Released after the first stage, after the second, and after a third call; with a record made
-  // about one period or not.
-  auto stages = [&](bool recordAboutAPeriod) {
-    Search(2023, 4);
-    EXPECT_EQ(searcher->fSets.size(), 1u);
-    TSet& set = *searcher->fSets[0];
-    std::vector<std::unique_ptr<TResult>> errors, warnings;
-    set.UnionISWorkers(errors, warnings);
-    for (auto& pack : set.FInitPacks)
-      for (TWorker* w : pack->Workers) w->MergedWorkPeriods = w->WorkPeriods;
-    for (TWorker* w : set.FList->fWorkers) w->MergedWorkPeriods = w->WorkPeriods;
-    if (recordAboutAPeriod) set.FInitPacks[0]->Workers[0]->WorkPeriods[0]->IsResultData = true;
-    set.UniteList();
-    set.UniteIS();
-    std::vector<size_t> released;
-    set.FlushResults(true);
-    released.push_back(set.ReleasedCount());
-    set.FlushResults(false);
-    released.push_back(set.ReleasedCount());
-    set.FlushResults(false);  // the collections are gone
-    released.push_back(set.ReleasedCount());
-    return released;
-  };
-  std::vector<size_t> plain = stages(false);
-  std::vector<size_t> kept = stages(true);
-  ASSERT_EQ(plain.size(), 3u);
-  EXPECT_GT(plain[0], 0u);
-  // The period a record refers to waits for the second stage; every object goes exactly once.
-  EXPECT_EQ(kept[0], plain[0] - 1);
-  EXPECT_EQ(kept[1], plain[1]);
-  EXPECT_EQ(plain[2], plain[1]);
-  EXPECT_EQ(kept[2], kept[1]);
-}
-
 }  // namespace
 }  // namespace zz
