@@ -5,6 +5,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -449,6 +451,29 @@ class TestMainWindow : public QObject {
     WaitForRunEnd(w);
     QCOMPARE(w->StepLabel->FullText(), QString("Сверка остановлена"));
     QCOMPARE(w->StepProgress->maximum(), 1);
+  }
+
+  void menusHaveDistinctKeyboardAccelerators() {
+    QList<QMenu*> menus;
+    QList<QKeySequence> bar;
+    for (QAction* action : w->menuBar()->actions()) {
+      QVERIFY2(action->menu(), qPrintable(action->text()));
+      menus << action->menu();
+      bar << QKeySequence::mnemonic(action->text());
+    }
+    QCOMPARE(menus.size(), 2);
+    auto distinct = [](const QList<QKeySequence>& keys) {
+      for (int i = 0; i < keys.size(); ++i)
+        if (keys[i].isEmpty() || keys.indexOf(keys[i]) != i) return false;
+      return true;
+    };
+    QVERIFY(distinct(bar));
+    for (QMenu* menu : menus) {
+      QList<QKeySequence> keys;
+      for (QAction* action : menu->actions())
+        if (!action->isSeparator()) keys << QKeySequence::mnemonic(action->text());
+      QVERIFY2(distinct(keys), qPrintable(menu->title()));
+    }
   }
 
   void mainWindowOffersMinimiseAndCloseOnly() {

@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QPrinter>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QtTest>
 
 #include "settings/scramble.h"
@@ -52,6 +53,17 @@ class TestSmallWindows : public QObject {
     QCOMPARE(UnscrambleText(s->FULLogin, kLoginKey), std::string("Иванов"));
     QCOMPARE(UnscrambleText(s->FULPass, kPasswordKey), std::string("пароль 1"));
     QCOMPARE(s->FULLogin, ScrambleText("Иванов", kLoginKey));
+  }
+
+  void loginWindowIsWideEnoughForItsTitle() {
+    TLoginForm* login = fx->manager->LoginForm();
+    QFont bold = login->font();
+    bold.setBold(true);
+    // The title in a title bar's bold face, with room for the icon and three buttons on each side
+    // (each button about a line high, as the desktop draws them).
+    const QFontMetrics metrics(bold);
+    const int needed = metrics.horizontalAdvance(login->windowTitle()) + 2 * 4 * metrics.height();
+    QVERIFY2(login->width() >= needed, qPrintable(QString("%1 < %2").arg(login->width()).arg(needed)));
   }
 
   void loginRefusesAnEmptyNameAndEmptiesItsEditsEachTime() {
@@ -170,6 +182,28 @@ class TestSmallWindows : public QObject {
     QVERIFY2(texts().startsWith("Abbrechen|"), qPrintable(texts()));
     InstallQtTranslations(QLocale(QLocale::Russian, QLocale::Russia));
     QVERIFY(texts().startsWith("Отмена|"));
+  }
+
+  void aLongErrorLineIsShownWhole() {
+    TErrListForm* errors = fx->manager->ErrListForm();
+    const std::string reason = "не найден каталог, проверьте путь в настройках";
+    const std::string line = "Файл /home/specialist/Документы/ИС/" + std::string(60, 'x') + "/весна.xml: " + reason;
+    errors->SetMessages({line, "вторая ошибка"});
+    errors->show();
+    QVERIFY(QTest::qWaitForWindowExposed(errors));
+    QListWidget* list = errors->lbErrors;
+    const QRect first = list->visualItemRect(list->item(0));
+    const QRect second = list->visualItemRect(list->item(1));
+    // Within the list's width, over several lines, and the next line below it.
+    QVERIFY(first.right() <= list->viewport()->width());
+    const QRect text = list->fontMetrics().boundingRect(QRect(0, 0, first.width(), 10000), Qt::TextWordWrap,
+                                                        QString::fromStdString(line));
+    QVERIFY(text.height() >= 2 * list->fontMetrics().lineSpacing());
+    QVERIFY2(first.height() >= text.height(), qPrintable(QString("%1 < %2").arg(first.height()).arg(text.height())));
+    QVERIFY(second.top() >= first.bottom());
+    QCOMPARE(list->horizontalScrollBar()->maximum(), 0);
+    QCOMPARE(list->item(0)->toolTip(), QString::fromStdString(line));
+    QCOMPARE(errors->Lines().value(0), QString::fromStdString(line));
   }
 
   void errorListCopiesAndPrints() {
