@@ -7,9 +7,12 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPrinter>
+#include <QProcess>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QtTest>
+#include <filesystem>
+#include <tuple>
 
 #include "settings/scramble.h"
 #include "settings/settings.h"
@@ -144,6 +147,42 @@ class TestSmallWindows : public QObject {
                                              ", строка 2: значение \"31.02.2023\" не является датой в формате "
                                              "дд.мм.гггг"));
     QVERIFY(!manager.MainWindow());
+  }
+
+  void withoutTheClassifiersBothModesSayWhichFileAndWhereItWasLookedFor() {
+    // Copies of the programs in a directory of their own, without the shipped files beside them,
+    // started from another directory.
+    const std::filesystem::path app = fx->temp->path() / "app";
+    const std::filesystem::path work = fx->temp->path() / "work";
+    std::filesystem::create_directories(app);
+    std::filesystem::create_directories(work);
+    std::filesystem::copy_file(QCoreApplication::applicationFilePath().toStdString(), app / "test_ui");
+    std::filesystem::copy_file(std::filesystem::path(ZAZORU_BINARY_DIR) / "zazoru", app / "zazoru");
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_CONFIG_HOME", QString::fromStdString((fx->temp->path() / "config").string()));
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    auto run = [&](const std::filesystem::path& program, const QStringList& arguments, const QString& start) {
+      QProcess process;
+      QProcessEnvironment own = env;
+      if (!start.isEmpty()) own.insert("ZAZORU_UI_START", start);
+      process.setProcessEnvironment(own);
+      process.setWorkingDirectory(QString::fromStdString(work.string()));
+      process.start(QString::fromStdString(program.string()), arguments);
+      if (!process.waitForFinished(60000)) process.kill();
+      return std::make_tuple(process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()).trimmed(),
+                             QString::fromUtf8(process.readAllStandardError()).trimmed());
+    };
+    const auto [windowCode, shown, windowErrors] = run(app / "test_ui", {}, "without-classifiers");
+    QVERIFY2(windowCode == 0, qPrintable(windowErrors));
+    for (const std::filesystem::path& place :
+         {work / "perech-lmvt.xsd", app / "perech-lmvt.xsd", fx->temp->path() / "share" / "zazoru" / "perech-lmvt.xsd"})
+      QVERIFY2(shown.contains(QString::fromStdString(place.lexically_normal().string())), qPrintable(shown));
+    QVERIFY2(shown.startsWith("Не найден файл perech-lmvt.xsd"), qPrintable(shown));
+    // The batch mode says the same on standard error and ends as critically failed.
+    const auto [batchCode, batchOut, batchErrors] =
+        run(app / "zazoru", {"bpi", QString::fromStdString(fx->isDir.string())}, "");
+    QCOMPARE(batchCode, 29);
+    QCOMPARE(batchErrors, "zazoru: критическая ошибка: " + shown);
   }
 
   void aboutShowsTheVersionLine() {
