@@ -63,13 +63,37 @@ fs::path ExecutableDir() {
   return exe.parent_path();
 }
 
+std::vector<fs::path> ShippedFilePlaces(const std::string& name) {
+  std::error_code ec;
+  return {fs::current_path(ec) / name, ExecutableDir() / name,
+          (ExecutableDir() / ".." / "share" / "zazoru" / name).lexically_normal()};
+}
+
 fs::path FindShippedFile(const std::string& name) {
   std::error_code ec;
-  const fs::path candidates[] = {fs::current_path(ec) / name, ExecutableDir() / name,
-                                 ExecutableDir() / ".." / "share" / "zazoru" / name};
-  for (const fs::path& p : candidates)
+  for (const fs::path& p : ShippedFilePlaces(name))
     if (fs::is_regular_file(p, ec)) return p;
   return name;
+}
+
+namespace {
+
+std::string MissingShippedFileText(const std::string& name) {
+  // One line: standard error shows it as it is, and the batch's log keeps it in one entry.
+  std::string text = "Не найден файл " + name + ", без которого программа не работает. Места, где он искался: ";
+  const std::vector<fs::path> places = ShippedFilePlaces(name);
+  for (size_t i = 0; i < places.size(); ++i) text += (i ? "; " : "") + places[i].string();
+  return text + ". Переустановите программу или положите файл в одно из этих мест.";
+}
+
+}  // namespace
+
+TMissingShippedFile::TMissingShippedFile(const std::string& name) : std::runtime_error(MissingShippedFileText(name)) {}
+
+fs::path RequireShippedFile(const std::string& name) {
+  const fs::path path = FindShippedFile(name);
+  if (!path.is_absolute()) throw TMissingShippedFile(name);
+  return path;
 }
 
 bool FileNameOrderLess(const fs::path& a, const fs::path& b) {

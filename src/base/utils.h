@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <functional>
 #include <initializer_list>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,6 +26,16 @@ std::filesystem::path ExecutableDir();
 // A shipped file by bare name: the current directory, the executable's directory, then
 // <exe dir>/../share/zazoru. Returns the name as given (relative) when found nowhere.
 std::filesystem::path FindShippedFile(const std::string& name);
+// The places FindShippedFile looks in, in its order.
+std::vector<std::filesystem::path> ShippedFilePlaces(const std::string& name);
+// A shipped file the program cannot work without, found nowhere: the message names the file and
+// every place it was looked for, and is the same in the windows and on standard error.
+class TMissingShippedFile : public std::runtime_error {
+ public:
+  explicit TMissingShippedFile(const std::string& name);
+};
+// FindShippedFile for a file that must be there; throws TMissingShippedFile.
+std::filesystem::path RequireShippedFile(const std::string& name);
 
 // The order of listings: file names case-insensitively, then by bytes.
 bool FileNameOrderLess(const std::filesystem::path& a, const std::filesystem::path& b);

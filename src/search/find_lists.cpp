@@ -90,7 +90,9 @@ void TSearcher::FindListsInFiles() {
     const std::string& path = candidates[static_cast<size_t>(i)];
     CheckRunCancel();
     try {
-      Progress(n, i, "Поиск Перечня: " + path);
+      // No position: reading one large Perechen takes seconds, and a bar standing still at a file's
+      // start would look like a hang.
+      Progress(0, 0, "Поиск Перечня: " + path);
       if (fUnreadable.contains(path)) continue;
       TMyParser parser;
       TMyTreePtr tree = parser.parse(path);

@@ -26,7 +26,7 @@ std::vector<xmlNode*> Group(xmlNode* root, const std::string& x, const std::stri
 }
 
 std::vector<std::string> ReadSeniorityCodes() {
-  std::filesystem::path path = FindShippedFile(kSchemaFile);
+  std::filesystem::path path = RequireShippedFile(kSchemaFile);
   std::string error;
   TXmlDocPtr doc = LoadDomDocument(path, &error);
   if (!doc) throw std::runtime_error("Не удалось прочитать файл " + std::string(kSchemaFile) + ": " + error);

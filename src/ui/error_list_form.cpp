@@ -26,8 +26,11 @@ TErrListForm::TErrListForm(QWidget* parent) : QDialog(parent) {
 
   lbErrors = new QListWidget(this);
   lbErrors->setObjectName("lbErrors");
-  lbErrors->setUniformItemSizes(true);
-  lbErrors->setWordWrap(false);
+  // A long line wraps at the window's width: its end often says why.
+  lbErrors->setWordWrap(true);
+  lbErrors->setResizeMode(QListView::Adjust);
+  lbErrors->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  lbErrors->setSpacing(2);
   QPalette pal = lbErrors->palette();
   pal.setColor(QPalette::Base, pal.color(QPalette::ToolTipBase));
   pal.setColor(QPalette::Text, pal.color(QPalette::ToolTipText));
@@ -56,7 +59,6 @@ void TErrListForm::SetMessages(const std::vector<std::string>& messages) {
   lbErrors->clear();
   for (const std::string& m : messages) {
     auto* item = new QListWidgetItem(QS(m), lbErrors);
-    item->setSizeHint(QSize(0, 26));
     item->setToolTip(QS(m));
   }
 }

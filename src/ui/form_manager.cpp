@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "app/program.h"
+#include "base/utils.h"
 #include "search/searcher.h"
 #include "settings/list_file_error.h"
 #include "ui/about_form.h"
@@ -55,6 +56,11 @@ void TWorkManagerForm::Prepare() {
   } catch (const TListFileError& e) {
     // A damaged reference list stops the program before any window: the user is told which line
     // of which file to mend.
+    if (StartApplication()) ShowError(nullptr, QS(e.what()));
+    throw;
+  } catch (const TMissingShippedFile& e) {
+    // Without the classifiers no window can work: the user is told which file and where it was
+    // looked for, then the program ends.
     if (StartApplication()) ShowError(nullptr, QS(e.what()));
     throw;
   }

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "base/strings.h"
 #include "settings/scramble.h"
@@ -50,7 +51,7 @@ TLoginForm::TLoginForm(QWidget* parent) : QDialog(parent), FSettings(TSettings::
   layout->addLayout(grid);
   layout->addStretch(1);
   layout->addLayout(buttons);
-  setFixedSize(layout->sizeHint().expandedTo(QSize(280, 117)));
+  setFixedSize(layout->sizeHint().expandedTo(QSize(std::max(280, TitleWidth(this)), 117)));
 
   connect(bbOK, &QPushButton::clicked, this, [this] { bbOKClick(); });
   connect(bbCancel, &QPushButton::clicked, this, &QDialog::reject);

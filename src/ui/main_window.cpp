@@ -215,15 +215,15 @@ void TMainWindow::BuildControls() {
   layout->addStretch(1);
   layout->addLayout(bottom);
 
-  QMenu* file = menuBar()->addMenu("Файл");
-  N1 = file->addAction("Настройки");
+  QMenu* file = menuBar()->addMenu("&Файл");
+  N1 = file->addAction("&Настройки");
   N1->setObjectName("N1");
-  nExit = file->addAction("Выход");
+  nExit = file->addAction("&Выход");
   nExit->setObjectName("nExit");
-  QMenu* help = menuBar()->addMenu("Справка");
-  N2 = help->addAction("Помощь");
+  QMenu* help = menuBar()->addMenu("&Справка");
+  N2 = help->addAction("&Помощь");
   N2->setObjectName("N2");
-  nAbout = help->addAction("О программе...");
+  nAbout = help->addAction("&О программе...");
   nAbout->setObjectName("nAbout");
 
   // Handlers.
@@ -367,6 +367,7 @@ void TMainWindow::N2Click() {
 }
 
 void TMainWindow::ProgressUpdate(int Min, int Max, int Curr, const std::string& Messag) {
+  if (fStopping) return;
   StepLabel->SetFullText(QS(Messag));
   StepProgress->setRange(Min, std::max(Min, Max));
   StepProgress->setValue(std::clamp(Curr, Min, std::max(Min, Max)));
@@ -440,6 +441,7 @@ void TMainWindow::StartRun() {
 }
 
 void TMainWindow::RunEnded() {
+  fStopping = false;
   fRunThread->wait();
   fRunThread.reset();
   if (fOutcome.Stopped) {
@@ -486,15 +488,23 @@ void TMainWindow::bbStopClick() {
   if (!fRunning) return;
   RequestRunCancel();
   bbStop->setEnabled(false);
+  // The run notices the stop only between its steps, which may take seconds.
+  fStopping = true;
+  StepLabel->SetFullText(kStoppingText);
+  StepProgress->setRange(0, 0);
 }
 
 void TMainWindow::SetRunning(bool running) {
   fRunning = running;
+  fStopping = false;
   if (running) fStartEnabled = BitBtn1->isEnabled();
   for (QWidget* w : std::initializer_list<QWidget*>{CheckBox1, DirBox, VarsBox, OptionsBox}) w->setEnabled(!running);
   N1->setEnabled(!running);
   BitBtn1->setEnabled(!running && fStartEnabled);
   bbStop->setEnabled(running);
+  // The start button lost the focus when it was disabled; a Space meant for it must not reach
+  // whatever took the focus.
+  if (!running && BitBtn1->isEnabled()) BitBtn1->setFocus(Qt::OtherFocusReason);
 }
 
 bool TMainWindow::eventFilter(QObject* watched, QEvent* event) {

@@ -85,6 +85,8 @@ class TMainWindow : public QMainWindow, public TLoggingObject {
   // Labels of a run that did not end normally.
   static constexpr const char* kFailedText = "Сверка завершена с ошибками";
   static constexpr const char* kStoppedText = "Сверка остановлена";
+  // Shown from the press of "Остановить" until the run has ended.
+  static constexpr const char* kStoppingText = "Останавливается…";
 
  signals:
   // A run ended (normally, with an error, or stopped) and the window is ready for the next one.
@@ -108,6 +110,8 @@ class TMainWindow : public QMainWindow, public TLoggingObject {
   bool fRunning = false;
   bool fStartEnabled = true;
   bool fCloseWhenStopped = false;
+  // A stop was asked for: the run's later steps no longer reach the label.
+  bool fStopping = false;
   std::unique_ptr<QThread> fRunThread;
   // Written by the run's thread before it ends, read after it ended.
   struct TRunOutcome {

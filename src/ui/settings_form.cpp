@@ -186,7 +186,12 @@ void TSettingsForm::keyPressEvent(QKeyEvent* event) {
   // Escape in an in-place editor ends that editing only; the window keeps its unsaved changes.
   if (event->key() == Qt::Key_Escape && (dtpCell->isVisible() || eCellRegNum->isVisible())) {
     HideEditors();
-    sgRegNums->setFocus();
+    event->accept();
+    return;
+  }
+  // Enter in the date editor ends it too, the date already taken; the window stays open.
+  if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && dtpCell->isVisible()) {
+    HideEditors();
     event->accept();
     return;
   }

@@ -1,6 +1,8 @@
 // Cells and grids of the settings window's tables, shared by its pages.
 #include "ui/settings_grid_cells.h"
 
+#include <QAbstractItemView>
+#include <QApplication>
 #include <QHeaderView>
 #include <QObject>
 #include <QScrollBar>
@@ -58,6 +60,17 @@ QTableWidget* NewGrid(QWidget* parent, const QString& name, const QStringList& h
     grid->setCurrentIndex(QModelIndex());
   });
   return grid;
+}
+
+void HideInPlaceEditor(QWidget* editor) {
+  QWidget* focus = QApplication::focusWidget();
+  if (editor->isVisible() && focus && (focus == editor || editor->isAncestorOf(focus)))
+    for (QWidget* w = editor->parentWidget(); w; w = w->parentWidget())
+      if (auto* view = qobject_cast<QAbstractItemView*>(w)) {
+        view->setFocus(Qt::OtherFocusReason);
+        break;
+      }
+  editor->hide();
 }
 
 void FitGridWidth(QTableWidget* grid) {

@@ -29,6 +29,9 @@ void SetCell(QTableWidget* grid, int row, int column, const QString& text,
 // selected counts as the heading row.
 int RowIndexOf(const QTableWidget* grid);
 QTableWidget* NewGrid(QWidget* parent, const QString& name, const QStringList& headings);
+// Hides an editor shown over a grid's or list's cell. The focus goes back to the view first: a
+// focused widget that hides hands the focus on as Tab would, which moves the view's current cell.
+void HideInPlaceEditor(QWidget* editor);
 // Wide enough to show every column without scrolling sideways.
 void FitGridWidth(QTableWidget* grid);
 

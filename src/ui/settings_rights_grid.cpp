@@ -142,7 +142,12 @@ void TSettingsForm::bbAddRegNum_AdvClick() {
 void TSettingsForm::bbRemoveRegNum_AdvClick() {
   HideEditors();
   const int rowIndex = RowIndexOf(sgRegNums);
-  if (!Confirm(this, "Вы действительно хотите удалить запись?")) return;
+  const int entry = EntryOfRow(rowIndex - 1);
+  // Named, so that the entry removed is the one the user means.
+  const QString question = entry < 0 ? QString("Вы действительно хотите удалить запись?")
+                                     : QString("Вы действительно хотите удалить запись %1?")
+                                           .arg(QS(tempOriginalList[static_cast<size_t>(entry)].FNum));
+  if (!Confirm(this, question)) return;
   RemoveRightsRow(rowIndex);
 }
 
@@ -195,7 +200,7 @@ void TSettingsForm::CommitNumberEditor() {
   }
   const size_t entry = static_cast<size_t>(fEditedEntry);
   fEditedEntry = -1;
-  eCellRegNum->hide();
+  HideInPlaceEditor(eCellRegNum);
   if (entry < tempOriginalList.size()) tempOriginalList[entry].FNum = NormalizeRegNumPrefix(text);
   ApplyFilter();
 }
@@ -235,8 +240,8 @@ void TSettingsForm::DateEditorChanged() {
 void TSettingsForm::HideEditors() {
   fEditedEntry = -1;
   fEditedDateColumn = -1;
-  eCellRegNum->hide();
-  dtpCell->hide();
+  HideInPlaceEditor(eCellRegNum);
+  HideInPlaceEditor(dtpCell);
 }
 
 bool TSettingsForm::eventFilter(QObject* watched, QEvent* event) {

@@ -1,6 +1,7 @@
 // Helpers shared by the windows: text conversion, fonts, masked edits, message boxes.
 #include "ui/ui_common.h"
 
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QScreen>
@@ -39,6 +40,15 @@ void CentreOnDesktop(QWidget* window) {
   frame.moveCenter(screen->availableGeometry().center());
   // Moved by hand, a dialog is no longer placed over its parent when it shows.
   window->move(frame.topLeft());
+}
+
+int TitleWidth(const QWidget* window) {
+  // Title bars draw in a bold face; the title sits in the middle, so the room of the icon and the
+  // three buttons is kept on both sides.
+  QFont font = window->font();
+  font.setBold(true);
+  const QFontMetrics metrics(font);
+  return metrics.horizontalAdvance(window->windowTitle()) + 8 * metrics.height() + 16;
 }
 
 void ShowError(QWidget* parent, const QString& text) {

@@ -29,6 +29,10 @@ std::string MaskedText(const QLineEdit* edit);
 // Places a window that is about to show in the middle of the desktop (the screen of its parent).
 void CentreOnDesktop(QWidget* window);
 
+// Width a window needs for its whole title: the desktop cuts a title that does not fit between the
+// window's icon and its buttons.
+int TitleWidth(const QWidget* window);
+
 // Modal messages: an error (error icon, OK) and a confirmation (OK / Cancel, true on OK).
 void ShowError(QWidget* parent, const QString& text);
 bool Confirm(QWidget* parent, const QString& text);

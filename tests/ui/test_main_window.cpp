@@ -5,6 +5,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -405,6 +407,73 @@ class TestMainWindow : public QObject {
     StartAndWait(w);
     QCOMPARE(w->StepLabel->FullText(), QString("Готово!"));
     QCOMPARE(fx->opened, QStringList{QString::fromStdString(fx->manager->ReportFile())});
+  }
+
+  void afterARunTheFocusIsOnTheStartButton() {
+    TypeValidNumber();
+    QVERIFY(w->CheckBox1->isChecked());
+    QTest::mouseClick(w->BitBtn1, Qt::LeftButton);
+    WaitForRunEnd(w);
+    QCOMPARE(fx->manager->runs, 1);
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w->BitBtn1));
+    // A Space starts the next run and leaves the comparison on.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    WaitForRunEnd(w);
+    QCOMPARE(fx->manager->runs, 2);
+    QVERIFY(w->CheckBox1->isChecked());
+  }
+
+  void readingThePerechenShowsABusyBarAndAStopSaysSoAtOnce() {
+    const std::filesystem::path employer = std::filesystem::path(ZAZORU_SOURCE_DIR) / "examples" / "employer";
+    Retype(w->EDirIS, QString::fromStdString((employer / "is").string()));
+    Retype(w->EDirPerech, QString::fromStdString((employer / "lists").string()));
+    Retype(w->ERegNum, "087104003215");
+    ChooseItem(w->CmbYear, "не имеет значения");
+    TRunGate gate;
+    fx->manager->realRun = true;
+    fx->manager->during = [&] {
+      TSearcher* searcher = fx->manager->Searcher();
+      searcher->managerProgress = [&gate, shown = searcher->managerProgress](int min, int max, int curr,
+                                                                             const std::string& text) {
+        shown(min, max, curr, text);
+        if (text.starts_with("Поиск Перечня") && !gate.Reached()) gate.Hold();
+      };
+    };
+    QTest::mouseClick(w->BitBtn1, Qt::LeftButton);
+    QVERIFY(QTest::qWaitFor([&] { return gate.Reached(); }, 60000));
+    QTRY_VERIFY(w->StepLabel->FullText().startsWith("Поиск Перечня"));
+    QCOMPARE(w->StepProgress->minimum(), 0);
+    QCOMPARE(w->StepProgress->maximum(), 0);
+    QTest::mouseClick(w->bbStop, Qt::LeftButton);
+    QCOMPARE(w->StepLabel->FullText(), QString("Останавливается…"));
+    // The run's steps up to where it notices the stop do not take the label back.
+    gate.Release();
+    WaitForRunEnd(w);
+    QCOMPARE(w->StepLabel->FullText(), QString("Сверка остановлена"));
+    QCOMPARE(w->StepProgress->maximum(), 1);
+  }
+
+  void menusHaveDistinctKeyboardAccelerators() {
+    QList<QMenu*> menus;
+    QList<QKeySequence> bar;
+    for (QAction* action : w->menuBar()->actions()) {
+      QVERIFY2(action->menu(), qPrintable(action->text()));
+      menus << action->menu();
+      bar << QKeySequence::mnemonic(action->text());
+    }
+    QCOMPARE(menus.size(), 2);
+    auto distinct = [](const QList<QKeySequence>& keys) {
+      for (int i = 0; i < keys.size(); ++i)
+        if (keys[i].isEmpty() || keys.indexOf(keys[i]) != i) return false;
+      return true;
+    };
+    QVERIFY(distinct(bar));
+    for (QMenu* menu : menus) {
+      QList<QKeySequence> keys;
+      for (QAction* action : menu->actions())
+        if (!action->isSeparator()) keys << QKeySequence::mnemonic(action->text());
+      QVERIFY2(distinct(keys), qPrintable(menu->title()));
+    }
   }
 
   void mainWindowOffersMinimiseAndCloseOnly() {

@@ -238,9 +238,10 @@ class TestSettingsForm : public QObject {
     ClickCell(f->sgRegNums, 1, 1);
     QCOMPARE(MessagesOf(remove).value(1), QString("Невозможно удалить 2 строку!"));
     ClickCell(f->sgRegNums, 0, 1);
-    QCOMPARE(Press(f->bbRemoveRegNum_Adv, QMessageBox::Cancel), QString("Вы действительно хотите удалить запись?"));
+    QCOMPARE(Press(f->bbRemoveRegNum_Adv, QMessageBox::Cancel),
+             QString("Вы действительно хотите удалить запись 123-456?"));
     QCOMPARE(f->sgRegNums->rowCount(), 2);
-    QCOMPARE(Press(f->bbRemoveRegNum_Adv, QMessageBox::Ok), QString("Вы действительно хотите удалить запись?"));
+    QCOMPARE(Press(f->bbRemoveRegNum_Adv, QMessageBox::Ok), QString("Вы действительно хотите удалить запись 123-456?"));
     QCOMPARE(f->sgRegNums->rowCount(), 1);
     // The basic list with nothing selected.
     f->cbAdvancedNordCheck->setChecked(false);
@@ -490,6 +491,36 @@ class TestSettingsForm : public QObject {
     QTest::keyClick(f->cbDebug, Qt::Key_Escape);
     QVERIFY(!f->isVisible());
     QVERIFY(s->FDebug);
+  }
+
+  void closingADateEditorKeepsTheCurrentCellAndTheDeletionNamesItsEntry() {
+    s->FTerrCodeRightList.emplace_back("111", true, false, false, false, false, false, false, false, "01.02.2020", "");
+    s->FTerrCodeRightList.emplace_back("222", true, false, false, false, false, false, false, false, "", "");
+    OpenAdvanced();
+    // Both ways of closing, in the last column, where a step on lands on the next row.
+    for (int key : {Qt::Key_Escape, Qt::Key_Return}) {
+      DoubleClickCell(f->sgRegNums, 0, 11);
+      QVERIFY(f->dtpCell->isVisible());
+      QVERIFY(f->dtpCell->Picker->hasFocus());
+      QVERIFY(PickToday(f->dtpCell->Picker));
+      QTest::keyClick(f->dtpCell->Picker, static_cast<Qt::Key>(key));
+      QVERIFY(!f->dtpCell->isVisible());
+      QVERIFY(f->isVisible());
+      QCOMPARE(f->sgRegNums->currentRow(), 0);
+      QCOMPARE(f->sgRegNums->currentColumn(), 11);
+      QVERIFY(f->sgRegNums->hasFocus());
+    }
+    // The number editor closed with Enter, too.
+    DoubleClickCell(f->sgRegNums, 0, 1);
+    QVERIFY(f->eCellRegNum->hasFocus());
+    QTest::keyClick(f->eCellRegNum, Qt::Key_Return);
+    QVERIFY(!f->eCellRegNum->isVisible());
+    QCOMPARE(f->sgRegNums->currentRow(), 0);
+    QCOMPARE(f->sgRegNums->currentColumn(), 1);
+    QCOMPARE(Press(f->bbRemoveRegNum_Adv, QMessageBox::Ok), QString("Вы действительно хотите удалить запись 111?"));
+    QTest::mouseClick(f->bbSave, Qt::LeftButton);
+    QCOMPARE(s->FTerrCodeRightList.size(), size_t(1));
+    QCOMPARE(s->FTerrCodeRightList[0].FNum, std::string("222"));
   }
 
   void pickingTodayUncoversThePicker() {

@@ -7,8 +7,12 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPrinter>
+#include <QProcess>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QtTest>
+#include <filesystem>
+#include <tuple>
 
 #include "settings/scramble.h"
 #include "settings/settings.h"
@@ -52,6 +56,17 @@ class TestSmallWindows : public QObject {
     QCOMPARE(UnscrambleText(s->FULLogin, kLoginKey), std::string("Иванов"));
     QCOMPARE(UnscrambleText(s->FULPass, kPasswordKey), std::string("пароль 1"));
     QCOMPARE(s->FULLogin, ScrambleText("Иванов", kLoginKey));
+  }
+
+  void loginWindowIsWideEnoughForItsTitle() {
+    TLoginForm* login = fx->manager->LoginForm();
+    QFont bold = login->font();
+    bold.setBold(true);
+    // The title in a title bar's bold face, with room for the icon and three buttons on each side
+    // (each button about a line high, as the desktop draws them).
+    const QFontMetrics metrics(bold);
+    const int needed = metrics.horizontalAdvance(login->windowTitle()) + 2 * 4 * metrics.height();
+    QVERIFY2(login->width() >= needed, qPrintable(QString("%1 < %2").arg(login->width()).arg(needed)));
   }
 
   void loginRefusesAnEmptyNameAndEmptiesItsEditsEachTime() {
@@ -134,6 +149,42 @@ class TestSmallWindows : public QObject {
     QVERIFY(!manager.MainWindow());
   }
 
+  void withoutTheClassifiersBothModesSayWhichFileAndWhereItWasLookedFor() {
+    // Copies of the programs in a directory of their own, without the shipped files beside them,
+    // started from another directory.
+    const std::filesystem::path app = fx->temp->path() / "app";
+    const std::filesystem::path work = fx->temp->path() / "work";
+    std::filesystem::create_directories(app);
+    std::filesystem::create_directories(work);
+    std::filesystem::copy_file(QCoreApplication::applicationFilePath().toStdString(), app / "test_ui");
+    std::filesystem::copy_file(std::filesystem::path(ZAZORU_BINARY_DIR) / "zazoru", app / "zazoru");
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_CONFIG_HOME", QString::fromStdString((fx->temp->path() / "config").string()));
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    auto run = [&](const std::filesystem::path& program, const QStringList& arguments, const QString& start) {
+      QProcess process;
+      QProcessEnvironment own = env;
+      if (!start.isEmpty()) own.insert("ZAZORU_UI_START", start);
+      process.setProcessEnvironment(own);
+      process.setWorkingDirectory(QString::fromStdString(work.string()));
+      process.start(QString::fromStdString(program.string()), arguments);
+      if (!process.waitForFinished(60000)) process.kill();
+      return std::make_tuple(process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()).trimmed(),
+                             QString::fromUtf8(process.readAllStandardError()).trimmed());
+    };
+    const auto [windowCode, shown, windowErrors] = run(app / "test_ui", {}, "without-classifiers");
+    QVERIFY2(windowCode == 0, qPrintable(windowErrors));
+    for (const std::filesystem::path& place :
+         {work / "perech-lmvt.xsd", app / "perech-lmvt.xsd", fx->temp->path() / "share" / "zazoru" / "perech-lmvt.xsd"})
+      QVERIFY2(shown.contains(QString::fromStdString(place.lexically_normal().string())), qPrintable(shown));
+    QVERIFY2(shown.startsWith("Не найден файл perech-lmvt.xsd"), qPrintable(shown));
+    // The batch mode says the same on standard error and ends as critically failed.
+    const auto [batchCode, batchOut, batchErrors] =
+        run(app / "zazoru", {"bpi", QString::fromStdString(fx->isDir.string())}, "");
+    QCOMPARE(batchCode, 29);
+    QCOMPARE(batchErrors, "zazoru: критическая ошибка: " + shown);
+  }
+
   void aboutShowsTheVersionLine() {
     TMainWindow* w = fx->manager->MainWindow();
     TAboutBox* about = fx->manager->AboutBox();
@@ -170,6 +221,28 @@ class TestSmallWindows : public QObject {
     QVERIFY2(texts().startsWith("Abbrechen|"), qPrintable(texts()));
     InstallQtTranslations(QLocale(QLocale::Russian, QLocale::Russia));
     QVERIFY(texts().startsWith("Отмена|"));
+  }
+
+  void aLongErrorLineIsShownWhole() {
+    TErrListForm* errors = fx->manager->ErrListForm();
+    const std::string reason = "не найден каталог, проверьте путь в настройках";
+    const std::string line = "Файл /home/specialist/Документы/ИС/" + std::string(60, 'x') + "/весна.xml: " + reason;
+    errors->SetMessages({line, "вторая ошибка"});
+    errors->show();
+    QVERIFY(QTest::qWaitForWindowExposed(errors));
+    QListWidget* list = errors->lbErrors;
+    const QRect first = list->visualItemRect(list->item(0));
+    const QRect second = list->visualItemRect(list->item(1));
+    // Within the list's width, over several lines, and the next line below it.
+    QVERIFY(first.right() <= list->viewport()->width());
+    const QRect text = list->fontMetrics().boundingRect(QRect(0, 0, first.width(), 10000), Qt::TextWordWrap,
+                                                        QString::fromStdString(line));
+    QVERIFY(text.height() >= 2 * list->fontMetrics().lineSpacing());
+    QVERIFY2(first.height() >= text.height(), qPrintable(QString("%1 < %2").arg(first.height()).arg(text.height())));
+    QVERIFY(second.top() >= first.bottom());
+    QCOMPARE(list->horizontalScrollBar()->maximum(), 0);
+    QCOMPARE(list->item(0)->toolTip(), QString::fromStdString(line));
+    QCOMPARE(errors->Lines().value(0), QString::fromStdString(line));
   }
 
   void errorListCopiesAndPrints() {

@@ -2,6 +2,7 @@
 #include "ui_test_support.h"
 
 #include <QLineEdit>
+#include <iostream>
 #include <stdexcept>
 
 #include "base/run_cancel.h"
@@ -144,6 +145,20 @@ void WaitForRunEnd(TMainWindow* window) {
 void StartAndWait(TMainWindow* window) {
   QTest::mouseClick(window->BitBtn1, Qt::LeftButton);
   WaitForRunEnd(window);
+}
+
+int StartWithoutClassifiers() {
+  TWorkManagerForm manager(false);
+  bool thrown = false;
+  const QString message = MessageOf([&] {
+    try {
+      manager.Prepare();
+    } catch (const std::exception&) {
+      thrown = true;
+    }
+  });
+  std::cout << message.toStdString() << std::endl;
+  return thrown && !manager.MainWindow() ? 0 : 1;
 }
 
 void ChooseItem(QComboBox* box, const QString& text) {

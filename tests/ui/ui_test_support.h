@@ -87,6 +87,11 @@ void StartAndWait(TMainWindow* window);
 // Waits for the end of a run in progress.
 void WaitForRunEnd(TMainWindow* window);
 
+// The windowed start of a copy of the test program away from the classifier files (in the process
+// started by the test of that start): prints the message it showed and returns 0 when no main
+// window came up.
+int StartWithoutClassifiers();
+
 // Chooses a combo box item with the keyboard, as a user would.
 void ChooseItem(QComboBox* box, const QString& text);
 // Clicks a check box as a user would.
