@@ -32,6 +32,7 @@
 #include "report/findings.h"
 #include "search/staged_names.h"
 #include "settings/classifiers.h"
+#include "settings/process_state.h"
 #include "settings/settings.h"
 #include "xml/http_get.h"
 
@@ -129,10 +130,7 @@ fs::path ChildProgram() {
 // the intake's own check, no exit code, no stop request. The rest is the batch mode itself.
 int RunForkedJob(const std::vector<std::string>& argv) {
   RestartProcessSeconds();
-  TSingleton::DestroyAll();
-  Classifiers().clear();
-  SetRunExitCode(ecOk);
-  ResetRunCancel();
+  ResetProcessWideState();
   int code = RunProgram(argv);
   TSingleton::DestroyAll();
   return code;

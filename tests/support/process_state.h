@@ -2,19 +2,17 @@
 // Resets the process-wide objects so that each test starts from a fresh program state.
 #include <gtest/gtest.h>
 
+// The fixtures that reset the state also set and read it.
 #include "base/exit_code.h"
 #include "base/run_cancel.h"
 #include "base/singleton.h"
 #include "settings/classifiers.h"
+#include "settings/process_state.h"
 
 namespace zz::test {
 
-inline void ResetProcessState() {
-  TSingleton::DestroyAll();
-  Classifiers().clear();
-  SetRunExitCode(0);
-  ResetRunCancel();
-}
+// The same reset as a forked intake run's.
+inline void ResetProcessState() { ResetProcessWideState(); }
 
 // Resets in the constructor, so that members of derived fixtures may already hold the fresh singletons.
 class FreshProcessTest : public ::testing::Test {

@@ -1,0 +1,17 @@
+#include "settings/process_state.h"
+
+#include "base/exit_code.h"
+#include "base/run_cancel.h"
+#include "base/singleton.h"
+#include "settings/classifiers.h"
+
+namespace zz {
+
+void ResetProcessWideState() {
+  TSingleton::DestroyAll();
+  Classifiers().clear();
+  SetRunExitCode(ecOk);
+  ResetRunCancel();
+}
+
+}  // namespace zz
