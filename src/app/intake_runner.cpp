@@ -183,7 +183,7 @@ size_t TIntakeRunner::Run(unsigned parallel, const TRunnerEvents& events) {
         if (events.Finished) events.Finished(job, TRunOutcome{127, 0, 0});
         continue;
       }
-      running[pid] = {job, start};
+      running[pid] = {job, start, std::nullopt, false};
     }
     if (running.empty()) break;
     if (gInterrupts > 1 && !terminated) {
