@@ -135,13 +135,7 @@ class TestSmallWindows : public QObject {
     test::WriteFile(fx->dataDir() / "RightList.txt", "087-104/11111111\n087-104/00000001 01.01.2023 31.02.2023\n");
     TWorkManagerForm manager(false);
     bool thrown = false;
-    const QString message = MessageOf([&] {
-      try {
-        manager.Prepare();
-      } catch (const std::exception&) {
-        thrown = true;
-      }
-    });
+    const QString message = PrepareMessage(manager, thrown);
     QVERIFY(thrown);
     QCOMPARE(message, QString::fromStdString("Ошибка в файле " + (fx->dataDir() / "RightList.txt").string() +
                                              ", строка 2: значение \"31.02.2023\" не является датой в формате "

@@ -147,16 +147,21 @@ void StartAndWait(TMainWindow* window) {
   WaitForRunEnd(window);
 }
 
-int StartWithoutClassifiers() {
-  TWorkManagerForm manager(false);
-  bool thrown = false;
-  const QString message = MessageOf([&] {
+QString PrepareMessage(TWorkManagerForm& manager, bool& thrown) {
+  thrown = false;
+  return MessageOf([&] {
     try {
       manager.Prepare();
     } catch (const std::exception&) {
       thrown = true;
     }
   });
+}
+
+int StartWithoutClassifiers() {
+  TWorkManagerForm manager(false);
+  bool thrown = false;
+  const QString message = PrepareMessage(manager, thrown);
   std::cout << message.toStdString() << std::endl;
   return thrown && !manager.MainWindow() ? 0 : 1;
 }

@@ -90,6 +90,8 @@ void WaitForRunEnd(TMainWindow* window);
 // The windowed start of a copy of the test program away from the classifier files (in the process
 // started by the test of that start): prints the message it showed and returns 0 when no main
 // window came up.
+// The message box the windowed start shows before any window; thrown: the start gave up.
+QString PrepareMessage(TWorkManagerForm& manager, bool& thrown);
 int StartWithoutClassifiers();
 
 // Chooses a combo box item with the keyboard, as a user would.
