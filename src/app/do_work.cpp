@@ -1,4 +1,5 @@
-// One reconciliation run: the search, then every set verified and written into the protocol.
+// One reconciliation run: the search, then every set verified and written into the protocol; the
+// run's exit code is what the search and the sets decided.
 #include <algorithm>
 #include <chrono>
 #include <exception>
@@ -6,6 +7,7 @@
 
 #include "app/work_manager.h"
 #include "base/exit_code.h"
+#include "base/logger.h"
 #include "base/report_dir_lock.h"
 #include "base/run_cancel.h"
 #include "base/strings.h"
@@ -72,53 +74,124 @@ class TPartFilesGuard {
   int fExceptions = std::uncaught_exceptions();
 };
 
+// The pack rows of the protocol: initial packs, then correcting packs by date.
+void AddPackSummaries(TSet& set, TVerification& v) {
+  for (const auto& pack : set.FInitPacks) v.fPDData.FInitPacks.push_back(PackSummary(*pack));
+  std::stable_sort(set.FCorrPacks.begin(), set.FCorrPacks.end(),
+                   [](const auto& a, const auto& b) { return a->PackDateAsDate() < b->PackDateAsDate(); });
+  for (const auto& pack : set.FCorrPacks) v.fPDData.FCorrPacks.push_back(PackSummary(*pack));
+  if (!set.FInitPacks.empty()) {
+    for (const auto& pack : set.FInitPacks) v.fFileNames.push_back(pack->FileName);
+    for (const auto& pack : set.FCorrPacks) v.fFileNames.push_back(pack->FileName);
+  }
+}
+
+// The report directory, held for the whole run: another run into the same directory waits.
+std::unique_ptr<TReportDirLock> LockReportDir(const TRunParams& run, TLoggingObject& log) {
+  const auto maxWait = std::chrono::minutes(run.FLockWaitMinutes);
+  return std::make_unique<TReportDirLock>(
+      run.FDirReport,
+      [&] {
+        const std::string text = "Каталог протокола " + run.FDirReport +
+                                 " занят другой сверкой, ожидаем её завершения (не дольше " +
+                                 std::to_string(run.FLockWaitMinutes) + " мин.)";
+        log.WriteLogEntry("---" + text, true);
+        std::cerr << "zazoru: " << EscapeControlChars(text) << std::endl;
+      },
+      maxWait);
+}
+
+// What runs killed while writing left in the directory: their writers are gone and the lock is ours.
+void ClearReportDir(const std::string& reportDir, TLoggingObject& log) {
+  if (int stale = RemoveStaleAtomicTemps(reportDir))
+    log.WriteLogEntry("---удалено недописанных протоколов прерванных сверок: " + std::to_string(stale));
+  RemovePartFiles(reportDir);
+}
+
+// The code the search alone gives the run; 0 lets the verification go on.
+int SearchExitCode(const TSearcher& searcher) {
+  // A directory without usable files keeps its 10; "no set" only explains an otherwise clean search.
+  if (searcher.fSets.empty() && !searcher.fSearchErrors.empty() && searcher.fExitCode == ecOk) return ecNoSetFormed;
+  return searcher.fExitCode;
+}
+
+void CollectTerrCodes(TSet& set, TVerification& v) {
+  v.WriteLogEntry("***проверка права проставления терр кодов");
+  for (auto* packs : {&set.FInitPacks, &set.FCorrPacks})
+    for (auto& pack : *packs) {
+      for (auto& record : pack->TerrCodes()) v.fTerrCodes.push_back(std::move(record));
+      pack->TerrCodes().clear();
+    }
+  // A report of a whole year meets dated rights over that year, not over its last quarter.
+  v.verifyTerrCodes(set.FYear, set.IsAnnual() ? 0 : set.FPeriod);
+  v.WriteLogEntry("***проверка права проставления территориальных кодов завершена");
+}
+
+void CollectParseFindings(TSet& set, TVerification& v) {
+  v.WriteLogEntry("***сборка данных об ошибках заполнения ИС");
+  for (auto* packs : {&set.FInitPacks, &set.FCorrPacks})
+    for (auto& pack : *packs) v.getParseErrorsAndWarnings(*pack, set.FList.get());
+  v.WriteLogEntry("***сборка данных об ошибках заполнения ИС завершена");
+}
+
+void CompareWithList(TSet& set, TVerification& v, bool hasAtLeastOneInitPack) {
+  v.WriteLogEntry("***анализируем сэт");
+  int verdict = set.IsVerificationPossible(hasAtLeastOneInitPack);
+  if (verdict != 0) {
+    v.fECode = verdict;
+    v.fPreZazoruResult = std::make_unique<TPreZazoruResult>(verdict);
+  }
+  v.WriteLogEntry("***анализ сэта завершен");
+  v.WriteLogEntry("***подготавливаем сэт для сверки");
+  if (set.IsVerificationPossible(hasAtLeastOneInitPack) == ecNoMatchingIS) return;
+  std::vector<TWorker*> workers = set.UnionISWorkers(v.FErrorResults, v.fWarningResults);
+  v.fCorrPacksOnly = (set.FInitPacks.empty() && !set.FCorrPacks.empty()) || set.FHasSPV1;
+  v.WriteLogEntry("***подготовка сэта для сверки завершена");
+  v.WriteLogEntry("***выполнение сверки");
+  try {
+    v.verify(set.FList.get(), workers, set.FYear, set.FPeriod);
+  } catch (const std::exception& e) {
+    // Data that cannot be compared ends this period's comparison, not the run.
+    v.WriteLogEntry("---сверка периода прервана", true);
+    v.WriteLogException(e);
+    v.FErrorResults.push_back(std::make_unique<TProtocolMessage>(
+        std::string("Сверка за период прервана из-за ошибки в данных: ") + e.what(), true));
+  }
+  v.WriteLogEntry("***выполнение сверки завершено");
+}
+
 }  // namespace
 
-void TWorkManager::doWork() {
+TRunResult TWorkManager::doWork(const TRunParams& run) {
+  fLastRun = TRunResult{};
   TSearcher& searcher = *fSearcher;
   auto progress = [&](int min, int max, int curr, const std::string& text) {
     if (searcher.managerProgress) searcher.managerProgress(min, max, curr, text);
   };
-  const auto maxWait = std::chrono::minutes(fSettings.FLockWaitMinutes);
-  TReportDirLock lock(
-      fSettings.FDirReport,
-      [&] {
-        const std::string text = "Каталог протокола " + fSettings.FDirReport +
-                                 " занят другой сверкой, ожидаем её завершения (не дольше " +
-                                 std::to_string(fSettings.FLockWaitMinutes) + " мин.)";
-        WriteLogEntry("---" + text, true);
-        std::cerr << "zazoru: " << EscapeControlChars(text) << std::endl;
-      },
-      maxWait);
-  // Protocols of runs killed while writing them: their writers are gone and the lock is ours.
-  if (int stale = RemoveStaleAtomicTemps(fSettings.FDirReport))
-    WriteLogEntry("---удалено недописанных протоколов прерванных сверок: " + std::to_string(stale));
-  RemovePartFiles(fSettings.FDirReport);
-  TPartFilesGuard partFiles(fSettings.FDirReport);
+  const std::unique_ptr<TReportDirLock> lock = LockReportDir(run, *this);
+  ClearReportDir(run.FDirReport, *this);
+  TPartFilesGuard partFiles(run.FDirReport);
 
-  searcher.Run();
+  searcher.Run(run);
   CheckRunCancel();
-  auto former = std::make_unique<TProtocolFormer>(searcher.fSearchErrors);
-  former->fYearChoice = fSettings.FYearChoice;
-  former->fPeriodChoice = fSettings.FPeriodChoice;
-  former->fDamagedInputs = searcher.fDamagedInputs;
+  TRunResult result;
+  TProtocolFormer former(run, searcher.fSearchErrors);
+  former.fDamagedInputs = searcher.fDamagedInputs;
+  former.fOrgName = searcher.fOrgName;
   if (!searcher.fSets.empty()) {
-    fSettings.FYear = searcher.fSets.front()->FYear;
-    fSettings.FPeriod = searcher.fSets.front()->FPeriod;
-  } else if (!searcher.fSearchErrors.empty() && RunExitCode() == ecOk) {
-    // A directory without usable files keeps its 10; "no set" only explains an otherwise clean search.
-    SetRunExitCode(ecNoSetFormed);
+    result.Year = former.fYear = searcher.fSets.front()->FYear;
+    result.Period = former.fPeriod = searcher.fSets.front()->FPeriod;
   }
 
-  if (RunExitCode() != ecOk) {
-    const std::string code = std::to_string(RunExitCode());
+  result.ExitCode = SearchExitCode(searcher);
+  if (result.ExitCode != ecOk) {
+    const std::string code = std::to_string(result.ExitCode);
     WriteLogEntry("---до запуска основного алгоритма анализа возникли проблемы ExitCode=" + code);
     WriteLogEntry("***сформировать bad протокол");
-    fReportFile = former->printBadProtocol(searcher.fSearchErrors, RunExitCode());
+    result.ReportFile = former.printBadProtocol(searcher.fSearchErrors, result.ExitCode);
     WriteLogEntry("***сформирован bad протокол, exitCode=" + code);
-    former.reset();
     fSearcher.reset();
-    return;
+    return fLastRun = result;
   }
 
   WriteLogEntry("//////////////////////////////////");
@@ -140,66 +213,18 @@ void TWorkManager::doWork() {
     const int done = (N - 1 - i) * kSetSteps;
     TSet& set = *searcher.fSets[static_cast<size_t>(i)];
     if (!set.FInitPacks.empty()) set.FHasInitPacks = true;
-    auto verification = std::make_unique<TVerification>(set.Arena());
+    auto verification = std::make_unique<TVerification>(set.Arena(), run);
     TVerification& v = *verification;
-    v.fWithPositions = fSettings.FCompareWithListStaff;
-    v.fWithNameList = fSettings.FCompareWithListNameList;
     v.fYear = set.FYear;
     v.fPeriod = set.FPeriod;
+    AddPackSummaries(set, v);
 
-    for (const auto& pack : set.FInitPacks) v.fPDData.FInitPacks.push_back(PackSummary(*pack));
-    std::stable_sort(set.FCorrPacks.begin(), set.FCorrPacks.end(),
-                     [](const auto& a, const auto& b) { return a->PackDateAsDate() < b->PackDateAsDate(); });
-    for (const auto& pack : set.FCorrPacks) v.fPDData.FCorrPacks.push_back(PackSummary(*pack));
-
-    if (!set.FInitPacks.empty()) {
-      for (const auto& pack : set.FInitPacks) v.fFileNames.push_back(pack->FileName);
-      for (const auto& pack : set.FCorrPacks) v.fFileNames.push_back(pack->FileName);
-    }
-
-    if (fSettings.fCompareTerrCodes) {
-      WriteLogEntry("***проверка права проставления терр кодов");
-      for (auto* packs : {&set.FInitPacks, &set.FCorrPacks})
-        for (auto& pack : *packs) {
-          for (auto& record : pack->TerrCodes()) v.fTerrCodes.push_back(std::move(record));
-          pack->TerrCodes().clear();
-        }
-      // A report of a whole year meets dated rights over that year, not over its last quarter.
-      v.verifyTerrCodes(set.FYear, set.IsAnnual() ? 0 : set.FPeriod);
-      WriteLogEntry("***проверка права проставления территориальных кодов завершена");
-    }
-
-    WriteLogEntry("***сборка данных об ошибках заполнения ИС");
-    for (auto* packs : {&set.FInitPacks, &set.FCorrPacks})
-      for (auto& pack : *packs) v.getParseErrorsAndWarnings(*pack, set.FList.get());
-    WriteLogEntry("***сборка данных об ошибках заполнения ИС завершена");
+    if (run.fCompareTerrCodes) CollectTerrCodes(set, v);
+    CollectParseFindings(set, v);
     progress(0, steps, done + 1, "Ход сверки");
 
-    if (fSettings.FCompareWithList) {
-      WriteLogEntry("***анализируем сэт");
-      int verdict = set.IsVerificationPossible(hasAtLeastOneInitPack);
-      if (verdict != 0) {
-        v.fECode = verdict;
-        v.fPreZazoruResult = std::make_unique<TPreZazoruResult>(verdict);
-      }
-      WriteLogEntry("***анализ сэта завершен");
-      WriteLogEntry("***подготавливаем сэт для сверки");
-      if (set.IsVerificationPossible(hasAtLeastOneInitPack) != ecNoMatchingIS) {
-        std::vector<TWorker*> workers = set.UnionISWorkers(v.FErrorResults, v.fWarningResults);
-        v.fCorrPacksOnly = (set.FInitPacks.empty() && !set.FCorrPacks.empty()) || set.FHasSPV1;
-        WriteLogEntry("***подготовка сэта для сверки завершена");
-        WriteLogEntry("***выполнение сверки");
-        try {
-          v.verify(set.FList.get(), workers, set.FYear, set.FPeriod);
-        } catch (const std::exception& e) {
-          // Data that cannot be compared ends this period's comparison, not the run.
-          WriteLogEntry("---сверка периода прервана", true);
-          WriteLogException(e);
-          v.FErrorResults.push_back(std::make_unique<TProtocolMessage>(
-              std::string("Сверка за период прервана из-за ошибки в данных: ") + e.what(), true));
-        }
-        WriteLogEntry("***выполнение сверки завершено");
-      }
+    if (run.FCompareWithList) {
+      CompareWithList(set, v, hasAtLeastOneInitPack);
       WriteLogEntry("***анализ результата сверки сэта");
       v.fECode = SetResultCode(v, redSearchMessages);
       WriteLogEntry("---результат по сэту ,eCode=" + std::to_string(v.fECode));
@@ -212,18 +237,18 @@ void TWorkManager::doWork() {
     progress(0, steps, done + 2, "Ход сверки");
 
     for (auto* results : {&v.FErrorResults, &v.fWarningResults})
-      for (auto& result : *results)
-        if (auto* table = dynamic_cast<TTableResult*>(result.get())) table->TagRecords();
+      for (auto& r : *results)
+        if (auto* table = dynamic_cast<TTableResult*>(r.get())) table->TagRecords();
     if (set.FList)
       v.fListData = TListData{set.FList->fFileName, set.FList->fOrgName, static_cast<int>(set.FList->fWorkers.size())};
-    former->fVerifiedPeople += set.CountVerifiedpeople();
+    former.fVerifiedPeople += set.CountVerifiedpeople();
 
     WriteLogEntry("***анализ результатов сверок сэтов");
-    RaiseRunExitCode(v.fECode);
+    result.ExitCode = std::max(result.ExitCode, v.fECode);
     WriteLogEntry("***анализ результатов сверок сэтов завершен");
     progress(0, steps, done + 3, "Ход сверки");
     WriteLogEntry("***формирование части протокола");
-    former->formProtocolPart(v);
+    former.formProtocolPart(v);
     WriteLogEntry("***часть протокола сформирована");
     // The verification's records point into the set's data: they go before it.
     verification.reset();
@@ -235,16 +260,16 @@ void TWorkManager::doWork() {
   // A file or archive that could not be read whole is an error of the run, whatever the sets found.
   if (searcher.fDamagedInputs > 0) {
     WriteLogEntry("---часть входных файлов не прочитана: " + std::to_string(searcher.fDamagedInputs), true);
-    RaiseRunExitCode(ecErrors);
+    result.ExitCode = std::max<int>(result.ExitCode, ecErrors);
   }
   WriteLogEntry("***перебор сформированных периодов окончен");
   CheckRunCancel();
   progress(0, 1, 1, "Ход сверки");
   progress(0, 1, 0, "Сохранение протокола");
-  fReportFile = former->printProtocol(processed);
-  former.reset();
+  result.ReportFile = former.printProtocol(processed, result.ExitCode);
   progress(0, 1, 1, "Сохранение протокола");
   fSearcher.reset();
+  return fLastRun = result;
 }
 
 }  // namespace zz

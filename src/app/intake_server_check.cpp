@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <chrono>
 
-#include "base/exit_code.h"
 #include "search/list_acquisition.h"
 #include "settings/settings.h"
 
@@ -36,12 +35,8 @@ std::optional<std::string> CheckListServer(const TSettings& settings, const std:
   // Any year does: the reply's form is judged, not its content. This year's is one the server knows.
   const auto today = std::chrono::year_month_day(std::chrono::floor<std::chrono::days>(std::chrono::system_clock::now()));
   const int year = settings.FYear > 0 ? settings.FYear : static_cast<int>(today.year());
-  const int before = RunExitCode();
-  SetRunExitCode(ecOk);
   probe.QueryListServer(settings.GetULQueryURL(regNum, year, 4), year, -1, 4);
-  const bool failed = RunExitCode() == ecSettingsOrServer;
-  SetRunExitCode(before);
-  if (!failed) return std::nullopt;
+  if (!probe.Failed()) return std::nullopt;
   return probe.Reason.empty() ? std::string("сервер не ответил") : probe.Reason;
 }
 

@@ -45,7 +45,6 @@ void ReportCriticalFailure(const std::exception& e) {
   } catch (const std::exception& logFailure) {
     std::cerr << "zazoru: не удалось записать журнал: " << logFailure.what() << std::endl;
   }
-  SetRunExitCode(ecCritical);
 }
 
 // The restart costs about 20 ms; large pages save about a third of a run that reads tens of MiB.
@@ -130,10 +129,12 @@ int RunProgram(const std::vector<std::string>& args) {
       manager = FormManagerFactory()(line.Portable);
     } else {
       std::cerr << "zazoru: оконный режим в этой сборке недоступен; для пакетного режима укажите bpi.\n" << UsageText();
-      return RunExitCode();
+      return ecCritical;
     }
     manager->Prepare();
+    const int code = manager->ExitCode();
     manager.reset();
+    return code;
   } catch (const std::exception& e) {
     manager.reset();
     ReportCriticalFailure(e);
@@ -141,7 +142,7 @@ int RunProgram(const std::vector<std::string>& args) {
     manager.reset();
     ReportCriticalFailure(std::runtime_error("неизвестная ошибка"));
   }
-  return RunExitCode();
+  return ecCritical;
 }
 
 }  // namespace zz

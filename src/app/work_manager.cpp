@@ -174,7 +174,7 @@ void TWorkManagerBPI::Prepare() {
     fSearcher->managerProgress = [this](int Min, int Max, int Curr, const std::string& Messag) {
       ProgressBPI(Min, Max, Curr, Messag);
     };
-    doWork();
+    doWork(fSettings.RunParams());
     return;
   }
   WriteLogEntry("***возникли ошибки в параметрах сверки", true);
@@ -183,7 +183,7 @@ void TWorkManagerBPI::Prepare() {
   // The calling program's operator sees standard error first; the log may be where nobody looks.
   if (!fConfigError.empty()) std::cerr << "zazoru: " << EscapeControlChars(ConfigErrorMessage()) << std::endl;
   WriteLogEntry("-------------------------------", true);
-  SetRunExitCode(ecSettingsOrServer);
+  fLastRun.ExitCode = ecSettingsOrServer;
   std::error_code ec;
   if (fSettings.FFindings && !fSettings.FDirReport.empty() && fs::is_directory(fSettings.FDirReport, ec)) {
     TFindings findings;

@@ -3,6 +3,7 @@
 // classifiers), the settings check, and the run itself. One variant per run mode.
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,16 @@
 namespace zz {
 
 class TSearcher;
+
+// What one run ended with.
+struct TRunResult {
+  int ExitCode = 0;
+  // The protocol written; empty when the run wrote none.
+  std::string ReportFile;
+  // The reporting period of the run's first set, when one was formed.
+  std::optional<int> Year;
+  std::optional<int> Period;
+};
 
 class TWorkManager : public TLoggingObject {
  public:
@@ -25,8 +36,10 @@ class TWorkManager : public TLoggingObject {
   // Creates the searcher of the next run when there is none.
   void createSearcher();
   TSearcher* Searcher() const { return fSearcher.get(); }
-  // One run over the settings; sets the run exit code and fReportFile. The searcher must exist.
-  void doWork();
+  // One run of `run`, which is used by reference until it returns. The searcher must exist.
+  TRunResult doWork(const TRunParams& run);
+  // The code the process ends with: the last run's, or the refusal of the settings.
+  int ExitCode() const { return fLastRun.ExitCode; }
 
   void ReadIni();
   bool WriteIni();
@@ -38,7 +51,7 @@ class TWorkManager : public TLoggingObject {
   const std::string& ConfigError() const { return fConfigError; }
   // The message that says so, naming the file.
   std::string ConfigErrorMessage() const;
-  const std::string& ReportFile() const { return fReportFile; }
+  const std::string& ReportFile() const { return fLastRun.ReportFile; }
 
   // The data directory: the executable's directory in portable mode, otherwise
   // ${XDG_CONFIG_HOME:-$HOME/.config}/Zazoru.
@@ -47,7 +60,7 @@ class TWorkManager : public TLoggingObject {
  protected:
   TSettings& fSettings;
   std::filesystem::path FAppDataDir;
-  std::string fReportFile;
+  TRunResult fLastRun;
   std::string fConfigError;
   std::unique_ptr<TSearcher> fSearcher;
 };

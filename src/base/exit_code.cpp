@@ -1,17 +1,7 @@
-// The process-wide run exit code.
+// What the exit codes mean.
 #include "base/exit_code.h"
 
-#include <algorithm>
-
 namespace zz {
-
-namespace {
-int gRunExitCode = ecOk;
-}
-
-int RunExitCode() { return gRunExitCode; }
-void SetRunExitCode(int code) { gRunExitCode = code; }
-void RaiseRunExitCode(int code) { gRunExitCode = std::max(gRunExitCode, code); }
 
 const char* ExitCodeMeaning(int code) {
   switch (code) {

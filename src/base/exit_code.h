@@ -1,5 +1,6 @@
 #pragma once
-// The run exit code: one process-wide integer that every stage may set and that ends the process.
+// The exit codes of a run, as the calling program sees them. Each stage returns what it decides;
+// the program's top combines them into the one code the process ends with.
 
 namespace zz {
 
@@ -16,11 +17,6 @@ enum TExitCode : int {
   ecCritical = 29,
   ecErrors = 30,
 };
-
-int RunExitCode();
-void SetRunExitCode(int code);
-// Keeps the larger of the current code and `code`.
-void RaiseRunExitCode(int code);
 
 // What a run's exit code tells the calling program, in a few words (for findings and summaries).
 const char* ExitCodeMeaning(int code);

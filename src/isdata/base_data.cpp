@@ -51,8 +51,6 @@ std::string UtDataTypeName(TUtDataType type) {
   return {};
 }
 
-int PeriodStepMonths(int year) { return year == 2010 ? 6 : 3; }
-
 TBaseData::TBaseData(const TBaseData& BaseData, const TWorkPeriod& Period) : TBaseData(BaseData) {
   FYear = Period.Year;
   FCorrYear = Period.CorrYear;

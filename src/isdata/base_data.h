@@ -40,8 +40,6 @@ TIsPrefixes PrefixesOf(TUtModeFormat mode);
 enum TUtDataType { udtBaseBase, udtCorrCorr, udtStagBase, udtStagAdd, udtStagPens };
 std::string UtDataTypeName(TUtDataType type);
 
-// Months in one reporting-period step: the year 2010 was reported in half-years.
-int PeriodStepMonths(int year);
 
 class TBaseData {
  public:

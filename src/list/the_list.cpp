@@ -5,6 +5,7 @@
 #include <optional>
 #include <stdexcept>
 
+#include "base/reporting_period.h"
 #include "base/strings.h"
 #include "xml/my_node.h"
 
@@ -110,8 +111,7 @@ void TTheList::AddMessage(std::unique_ptr<TListError> message) { fParseErrors_Li
 
 bool TTheList::QuarterBounds(int year, int period, TDate& QBegin, TDate& QEnd) const {
   if (year < 1 || year > 9999) throw std::runtime_error("неверный отчетный год " + std::to_string(year));
-  int q0 = period;
-  if (year == 2010) q0 = period >= 3 ? 3 : 1;
+  const int q0 = FirstQuarterOfPeriod(year, period);
   static constexpr unsigned kFirstMonth[] = {0, 1, 4, 7, 10};
   if (q0 < 1 || q0 > 4 || fPeriod < 1 || fPeriod > 4) return false;
   QBegin = FAccumulate ? MakeDate(year, 1, 1) : MakeDate(year, kFirstMonth[q0], 1);

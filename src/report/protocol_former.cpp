@@ -5,6 +5,7 @@
 
 #include "base/dates.h"
 #include "base/exit_code.h"
+#include "base/reporting_period.h"
 #include "base/strings.h"
 #include "base/utils.h"
 
@@ -31,9 +32,9 @@ const char* QuarterName(int year, int quarter, bool accumulate) {
   }
   switch (quarter) {
     case 1: return "первый квартал";
-    case 2: return year == 2010 ? "первое полугодие" : "второй квартал";
+    case 2: return InHalfYears(year) ? "первое полугодие" : "второй квартал";
     case 3: return "третий квартал";
-    case 4: return year == 2010 ? "второе полугодие" : "четвертый квартал";
+    case 4: return InHalfYears(year) ? "второе полугодие" : "четвертый квартал";
   }
   return "";
 }
@@ -48,12 +49,12 @@ void WritePackHeaderCells(TStreamWriter& w, const char* periodCell) {
 
 }  // namespace
 
-TProtocolFormer::TProtocolFormer(TMessageList& searchErrors)
-    : fSettings(TSettings::GetInstance()), fSearchErrors(searchErrors) {
-  if (fSettings.FFindings) fFindings = std::make_unique<TFindings>();
+TProtocolFormer::TProtocolFormer(const TRunParams& params, TMessageList& searchErrors)
+    : fYear(params.FYear), fPeriod(params.FPeriod), fParams(params), fSearchErrors(searchErrors) {
+  if (fParams.FFindings) fFindings = std::make_unique<TFindings>();
 }
 
-fs::path TProtocolFormer::ReportPath(const std::string& name) const { return fs::path(fSettings.FDirReport) / name; }
+fs::path TProtocolFormer::ReportPath(const std::string& name) const { return fs::path(fParams.FDirReport) / name; }
 
 void TProtocolFormer::Print(TResult& result, TStreamWriter& w) { result.PrintResult(w, fNumChapter, fNumTable, fName); }
 
@@ -68,8 +69,8 @@ void TProtocolFormer::writeFindings(int exitCode, const std::string& orgName, co
   if (withSearchMessages)
     for (auto& message : fSearchErrors) fFindings->AddRunMessage(*message);
   fFindings->SetDamagedFiles(fDamagedInputs);
-  TFindings::Write(fSettings.FDirReport,
-                   fFindings->ToJson(exitCode, fSettings.FRegNum, orgName, fs::path(protocolPath).filename().string()));
+  TFindings::Write(fParams.FDirReport,
+                   fFindings->ToJson(exitCode, fParams.FRegNum, orgName, fs::path(protocolPath).filename().string()));
 }
 
 void TProtocolFormer::formProtocolPart(TVerificationResults& v) {
@@ -111,8 +112,8 @@ void TProtocolFormer::formProtocolPart(TVerificationResults& v) {
 
 void TProtocolFormer::writePeriodHeading(TStreamWriter& w, int year, int quarter) {
   w.WriteLine("<hr><h3 style=\"color:black;\">Отчетный период: <b>");
-  if (fSettings.FAccumulateOption) w.WriteLine("накопительным итогом за ");
-  w.WriteLine(QuarterName(year, quarter, fSettings.FAccumulateOption));
+  if (fParams.FAccumulateOption) w.WriteLine("накопительным итогом за ");
+  w.WriteLine(QuarterName(year, quarter, fParams.FAccumulateOption));
   w.WriteLine(", " + std::to_string(year) + " год </b></h3>");
 }
 
@@ -175,7 +176,7 @@ void TProtocolFormer::writeCheckDate(TStreamWriter& w) {
 }
 
 void TProtocolFormer::writeHeader(TStreamWriter& w, int exitCode, const std::string& orgName) {
-  const TSettings& s = fSettings;
+  const TRunParams& s = fParams;
   const std::string regNum = HtmlEscape(s.FRegNum);
   w.WriteLine("<!DOCTYPE html>");
   w.WriteLine("<!-- saved from url=(0016)http://localhost -->");
@@ -184,7 +185,7 @@ void TProtocolFormer::writeHeader(TStreamWriter& w, int exitCode, const std::str
   w.WriteLine(" <meta http-equiv=\"Content-Type\" content=\"text/html; charset=Windows-1251\" />");
   w.WriteLine(" <style type=\"text/css\">@page {size:landscape;}table {border-collapse: collapse;}</style>");
   w.WriteLine(" <title>");
-  w.WriteLine("   Протокол сверки ИС и Перечня ЛП для " + regNum + " за " + std::to_string(s.FYear) + " год.");
+  w.WriteLine("   Протокол сверки ИС и Перечня ЛП для " + regNum + " за " + std::to_string(fYear) + " год.");
   w.WriteLine("   Программа \"Тальвир\" версия " + s.Version() + " от " + s.AppDate());
   w.WriteLine(" </title>");
   w.WriteLine("</head>");
@@ -204,12 +205,12 @@ void TProtocolFormer::writeHeader(TStreamWriter& w, int exitCode, const std::str
   w.WriteLine("<br/><br/><b>Опции сверки:</b>");
   w.WriteLine("<ul>");
   if (s.FCompareWithList) w.WriteLine("<li>Сверка по фактическим периодам.</li>");
-  if (s.FYear < 2010)
+  if (fYear < 2010)
     w.WriteLine(s.fPensOption ? "<li>Сверка КОРРЕКТИРУЮЩИХ и/или ПЕНСИОННЫХ сведений.</li>"
                               : "<li>Сверка ИСХОДНЫХ сведений.</li>");
   if (s.FMode == mWindow) {
-    if (!fYearChoice.empty()) w.WriteLine("<li>Год: " + HtmlEscape(fYearChoice) + "</li>");
-    if (!fPeriodChoice.empty()) w.WriteLine("<li>Период: " + HtmlEscape(fPeriodChoice) + "</li>");
+    if (!s.FYearChoice.empty()) w.WriteLine("<li>Год: " + HtmlEscape(s.FYearChoice) + "</li>");
+    if (!s.FPeriodChoice.empty()) w.WriteLine("<li>Период: " + HtmlEscape(s.FPeriodChoice) + "</li>");
   }
   w.WriteLine("</ul>");
   auto checkbox = [&](bool on, const std::string& text) {
@@ -231,10 +232,10 @@ void TProtocolFormer::writeHeader(TStreamWriter& w, int exitCode, const std::str
   w.WriteLine("<br/><br/>");
 }
 
-std::string TProtocolFormer::printProtocol(int verificationCount) {
-  std::string path = fSettings.getProtokolFileName() + ".html";
+std::string TProtocolFormer::printProtocol(int verificationCount, int exitCode) {
+  std::string path = fParams.ProtocolFileName(fYear, fPeriod) + ".html";
   TCp1251FileWriter w(path, false);
-  writeHeader(w, RunExitCode(), fSettings.FOrgName);
+  writeHeader(w, exitCode, fOrgName);
   w.WriteLine(
       "<script type=\"text/javascript\">function change() {var elements = document.querySelectorAll('.warn');for(var "
       "i=0;i<elements.length;i++) {if (elements[i].style.display =='none') {elements[i].style.display ='';} else "
@@ -249,12 +250,12 @@ std::string TProtocolFormer::printProtocol(int verificationCount) {
   w.WriteLine("</body>");
   w.WriteLine("</html>");
   w.Commit();
-  writeFindings(RunExitCode(), fSettings.FOrgName, path, true);
+  writeFindings(exitCode, fOrgName, path, true);
   return path;
 }
 
 std::string TProtocolFormer::printBadProtocol(TMessageList& ListErrors, int eCode) {
-  std::string path = fSettings.getProtokolFileName() + ".html";
+  std::string path = fParams.ProtocolFileName(fYear, fPeriod) + ".html";
   TCp1251FileWriter w(path, false);
   WriteLogEntry("---путь формирования bad протокола " + path);
   writeHeader(w, eCode, "");
@@ -275,7 +276,7 @@ std::string TProtocolFormer::printBadProtocol(TMessageList& ListErrors, int eCod
       }
   }
   if (eCode == 11) {
-    if (fSettings.fCompareTerrCodes && fSettings.hasNordRight("all", TDate{}, TDate{}, -1, -1))
+    if (fParams.fCompareTerrCodes && fParams.hasNordRight("all", TDate{}, TDate{}, -1, -1))
       fixedText("<h3 style =\"color:blue\">Необходимо уточнить право организации на проставление кодов РКС, МКС</h3>",
                 "Необходимо уточнить право организации на проставление кодов РКС, МКС", false);
     const std::string text =

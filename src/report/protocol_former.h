@@ -15,20 +15,22 @@ namespace zz {
 
 class TProtocolFormer : public TLoggingObject {
  public:
-  // The searcher's messages, used by reference.
-  explicit TProtocolFormer(TMessageList& searchErrors);
+  // The run's parameters and the searcher's messages, used by reference.
+  TProtocolFormer(const TRunParams& params, TMessageList& searchErrors);
 
   void formProtocolPart(TVerificationResults& verification);
-  // Returns the protocol's path.
-  std::string printProtocol(int verificationCount);
+  // Returns the protocol's path. `exitCode` is the run's, which the head shows.
+  std::string printProtocol(int verificationCount, int exitCode);
   std::string printBadProtocol(TMessageList& ListErrors, int eCode);
 
   int fVerifiedPeople = 0;
   // Inputs the search could not read whole, for the findings.
   int fDamagedInputs = 0;
-  // Texts of the main window's year and period boxes when a value is chosen there (windowed mode).
-  std::string fYearChoice;
-  std::string fPeriodChoice;
+  // The period the protocol is named and headed for: the one asked for, or the first set's.
+  int fYear = 0;
+  int fPeriod = 0;
+  // The organisation's name for the head and the findings.
+  std::string fOrgName;
 
  private:
   std::filesystem::path ReportPath(const std::string& name) const;
@@ -45,7 +47,7 @@ class TProtocolFormer : public TLoggingObject {
   void writeFindings(int exitCode, const std::string& orgName, const std::string& protocolPath,
                      bool withSearchMessages);
 
-  TSettings& fSettings;
+  const TRunParams& fParams;
   TMessageList& fSearchErrors;
   int fNumChapter = 0;
   int fNumTable = 0;

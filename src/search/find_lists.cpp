@@ -1,5 +1,4 @@
 // The list acquisition: a Perechen for every set, from the list server or from local files.
-#include "base/exit_code.h"
 #include "base/run_cancel.h"
 #include "list/the_list.h"
 #include "search/list_acquisition.h"
@@ -12,9 +11,9 @@ void TSearcher::FindLists() {
   Progress(0, 0, "Поиск файла Перечня...");
   if (fSets.empty()) return;
   WriteLogEntry("***перебираем сэты и к каждому периоду ищем перечень. Всего сэтов " + std::to_string(fSets.size()));
-  if (fSettings.UseUL() || fSettings.FMode == mBPI) {
+  if (fParams.UseUL() || fParams.FMode == mBPI) {
     FindListsOnServer();
-    if (RunExitCode() == ecSettingsOrServer) return;
+    if (fExitCode == ecSettingsOrServer) return;
   } else {
     FindListsInFiles();
   }
@@ -23,7 +22,7 @@ void TSearcher::FindLists() {
 
 void TSearcher::FindListsOnServer() {
   TListAcquisition acquisition(
-      fSettings, [this](std::unique_ptr<TListError> e) { AddMessage(std::move(e)); }, fListServerLimits);
+      fParams, [this](std::unique_ptr<TListError> e) { AddMessage(std::move(e)); }, fListServerLimits);
   for (auto& set : fSets) {
     CheckRunCancel();
     const int year = set->FYear;
@@ -32,13 +31,14 @@ void TSearcher::FindListsOnServer() {
     TListReply found;
     std::string foundDescription;
     for (int p = range.High; p >= range.Low && !found; --p) {
-      const std::string reg = fSettings.GetActualRegNum(year, p);
+      const std::string reg = fParams.GetActualRegNum(year, p);
       WriteLogEntry("***запрос к Ливерто на поиск перечня для организации (" + reg + ") период " + std::to_string(p) +
                     "." + std::to_string(year));
       const int collect = ServerCollect(p, range.Low);
-      TListReply reply = acquisition.QueryListServer(fSettings.GetULQueryURL(reg, year, p), year, collect, p);
+      TListReply reply = acquisition.QueryListServer(fParams.GetULQueryURL(reg, year, p), year, collect, p);
       WriteLogEntry("***запрос к Ливерто завершен");
-      if (RunExitCode() == ecSettingsOrServer) {
+      if (acquisition.Failed()) {
+        fExitCode = ecSettingsOrServer;
         WriteLogEntry("---возникли проблемы при запросе к Ливерто, код завершения программы " +
                           std::to_string(ecSettingsOrServer),
                       true);
@@ -73,6 +73,7 @@ void TSearcher::FindListsOnServer() {
     } catch (const TListFieldError& e) {
       // A reply whose Perechen cannot be read whole is as good as a damaged one.
       acquisition.RefuseReply(year, range.Low, e.what());
+      fExitCode = ecSettingsOrServer;
       return;
     }
     found = TListReply{};
@@ -82,7 +83,7 @@ void TSearcher::FindListsOnServer() {
 }
 
 void TSearcher::FindListsInFiles() {
-  TListAcquisition acquisition(fSettings, [this](std::unique_ptr<TListError> e) { AddMessage(std::move(e)); });
+  TListAcquisition acquisition(fParams, [this](std::unique_ptr<TListError> e) { AddMessage(std::move(e)); });
   const std::vector<std::string> candidates = fAllXMLFiles[xftList];
   if (!candidates.empty()) Progress(0, 0, "Найдены xml-файлы");
   const int n = static_cast<int>(candidates.size());
@@ -109,7 +110,7 @@ void TSearcher::FindListsInFiles() {
         const int year = ListElementYear(element);
         const int q = ListElementQuarter(element);
         if (!acquisition.CheckListHeader(element, year, q, q, description, correcting)) continue;
-        if (fSettings.FCheckPerFormat) {
+        if (fParams.FCheckPerFormat) {
           std::vector<std::string> lines = acquisition.CheckListFormat(path);
           if (!lines.empty()) {
             for (const std::string& line : lines) {

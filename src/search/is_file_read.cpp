@@ -1,6 +1,7 @@
 // Reading one IS file into a pack on whichever thread: the tree, the recognition, the pack, the messages.
 #include "search/is_file_read.h"
 
+#include "base/reporting_period.h"
 #include "isdata/base_data.h"
 #include "xml/my_parser.h"
 
@@ -36,7 +37,7 @@ TISFileRead ReadISFile(const std::string& path, const std::string& displayName, 
     }
     if (query.Period != 0 && query.Period != base->Period()) {
       log.WriteLogEntry("***период пачки не совпадает с выбранным в настройках периодом (" +
-                        std::to_string(PeriodStepMonths(base->Year()) * base->Period()) + " месяцев)");
+                        std::to_string(MonthsPerPeriod(base->Year()) * base->Period()) + " месяцев)");
       return read;
     }
     log.WriteLogEntry("***xml-файл удовлетворяет требованиям");

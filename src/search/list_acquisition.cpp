@@ -10,6 +10,7 @@
 #include <stdexcept>
 
 #include "base/exit_code.h"
+#include "base/reporting_period.h"
 #include "base/strings.h"
 #include "base/utils.h"
 #include "list/the_list.h"
@@ -129,29 +130,18 @@ struct TSchemaValidFree {
 
 // ---------------------------------------------------------------------------------------------
 
-TListAcquisition::TListAcquisition(const TSettings& settings, TListErrorSink sink, THttpGetLimits limits)
-    : fSettings(settings), fSink(std::move(sink)), fLimits(limits) {}
+TListAcquisition::TListAcquisition(const TRunParams& params, TListErrorSink sink, THttpGetLimits limits)
+    : fParams(params), fSink(std::move(sink)), fLimits(limits) {}
 
 void TListAcquisition::Add(std::unique_ptr<TListError> message) {
   if (fSink) fSink(std::move(message));
 }
 
-namespace {
-
-// For 2010 the messages carry the half-year code (2, 4) instead of the half-year (1, 2).
-int MessageQuarter(int year, int quarter) {
-  if (year == 2010 && quarter == 1) return 2;
-  if (year == 2010 && quarter == 2) return 4;
-  return quarter;
-}
-
-}  // namespace
-
 void TListAcquisition::RefuseReply(int year, int quarter, const std::string& reason) {
   Add(std::make_unique<TListError>(
       "Возникла ошибка при подключении к БД ПК \"Ливерто\". Проверьте настройки подключения.", year,
-      MessageQuarter(year, quarter), nullptr, true));
-  SetRunExitCode(ecSettingsOrServer);
+      PeriodCode(year, quarter), nullptr, true));
+  fFailed = true;
   WriteLogEntry("---возникла ошибка при подключении к Ливерто", true);
   WriteLogEntry("---причина: " + reason, true);
   WriteLogEntry("---код завершения программы " + std::to_string(ecSettingsOrServer), true);
@@ -160,7 +150,7 @@ void TListAcquisition::RefuseReply(int year, int quarter, const std::string& rea
 TListReply TListAcquisition::QueryListServer(const std::string& url, int year, int collect, int quarter) {
   std::string query = url;
   if (collect != -1) query += "&collect=" + std::to_string(collect);
-  const int messageQuarter = MessageQuarter(year, quarter);
+  const int messageQuarter = PeriodCode(year, quarter);
 
   TMyParser parser;
   parser.HttpLimits = fLimits;
@@ -193,7 +183,7 @@ TListReply TListAcquisition::QueryListServer(const std::string& url, int year, i
     // Any other main message, with or without an explanation, is an error reply.
     THtml error = THtml::Text("Возникла ошибка при запросе к БД ПК \"Ливерто\":") + versionPart + HtmlBr() +
                   THtml::Text("Сообщение: " + std::string(mainMessage->text())) + explanationPart;
-    SetRunExitCode(ecSettingsOrServer);
+    fFailed = true;
     WriteLogEntry("---возникла ошибка при подключении к Ливерто: " + error.Plain(), true);
     WriteLogEntry("---код завершения программы " + std::to_string(ecSettingsOrServer), true);
     Add(std::make_unique<TListError>(error, year, messageQuarter, nullptr, true));
@@ -213,7 +203,7 @@ bool TListAcquisition::CheckListHeader(const TMyNode* element, int year, int qua
     const TMyNode* enterprise = element->SelectSingleNode("Предприятие");
     if (!enterprise) return false;
     const TMyAttrib* regNum = enterprise->Attributes().getNamedItem("РегНомер");
-    if (!regNum || regNum->text() != fSettings.GetActualRegNum(year, regNumQuarter)) return false;
+    if (!regNum || regNum->text() != fParams.GetActualRegNum(year, regNumQuarter)) return false;
 
     int listYear = 0;
     if (!TryParseInt(AttrText(element, "ОтчетныйГод"), listYear)) return false;
@@ -306,16 +296,12 @@ int ListElementYear(const TMyNode* element) {
 bool ListElementAccumulates(const TMyNode* element) { return AttrText(element, "НакопитИтогом") == "1"; }
 
 TServerQuarterRange ServerQuarterRange(int year, int setQuarter) {
-  if (year == 2010) return {setQuarter > 2 ? 2 : 1, 2};
-  return {setQuarter, 4};
+  return {PeriodOrdinal(year, setQuarter), PeriodsInYear(year)};
 }
 
 int ServerCollect(int p, int low) { return p > low ? low : -1; }
 
-int ServerListPeriod(int year, int low) {
-  if (year == 2010) return low == 1 ? 2 : 4;
-  return low;
-}
+int ServerListPeriod(int year, int low) { return PeriodCode(year, low); }
 
 std::string ServerListFileName(const std::string& description) {
   return "Перечень из БД ПК \"Ливерто\" " + description;

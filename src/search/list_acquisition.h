@@ -5,7 +5,7 @@
 //
 // Messages for the protocol are TListError records tagged with the year and quarter they concern;
 // they go to the sink the acquisition was made with (the searcher's message list). A failed server
-// query sets the run exit code to 21.
+// query is remembered (Failed): the run then ends with 21.
 #include <functional>
 #include <memory>
 #include <string>
@@ -18,7 +18,7 @@
 
 namespace zz {
 
-class TSettings;
+class TRunParams;
 class TTheList;
 
 using TListErrorSink = std::function<void(std::unique_ptr<TListError>)>;
@@ -49,15 +49,17 @@ inline THttpGetLimits DefaultListServerLimits() {
 
 class TListAcquisition : public TLoggingObject {
  public:
-  TListAcquisition(const TSettings& settings, TListErrorSink sink, THttpGetLimits limits = DefaultListServerLimits());
+  TListAcquisition(const TRunParams& params, TListErrorSink sink, THttpGetLimits limits = DefaultListServerLimits());
 
   // Asks the server. `collect` -1 adds no "collect" key. For 2010 `quarter` is the half-year (1, 2),
   // and the messages carry the half-year code (2, 4). Returns the first "Перечень" of a reply without
-  // "ОсновноеСообщение"; on no reply, an unreadable reply or an error reply the exit code becomes 21.
+  // "ОсновноеСообщение"; no reply, an unreadable reply or an error reply fail the query (Failed).
   TListReply QueryListServer(const std::string& url, int year, int collect, int quarter);
   // A reply that cannot be used although it arrived (damaged, or a field of its Perechen unreadable):
-  // the query failed, with the reason in the log, and the exit code becomes 21.
+  // the query failed, with the reason in the log.
   void RefuseReply(int year, int quarter, const std::string& reason);
+  // A query failed: the server could not be asked, or its reply could not be used.
+  bool Failed() const { return fFailed; }
 
   // True when the element belongs to the organisation (its registration number valid for `year` and
   // `regNumQuarter`), to `year` (0 = any) and to `quarter` (0 = any; a cumulative Perechen of a later
@@ -76,9 +78,10 @@ class TListAcquisition : public TLoggingObject {
  private:
   void Add(std::unique_ptr<TListError> message);
 
-  const TSettings& fSettings;
+  const TRunParams& fParams;
   TListErrorSink fSink;
   THttpGetLimits fLimits;
+  bool fFailed = false;
 };
 
 // "ОтчетныйПериод" divided by 3 (absent, empty or "0" count as 12); throws when it is not a number.

@@ -5,7 +5,6 @@
 #include <cstdlib>
 
 #include "base/batch_memory.h"
-#include "base/exit_code.h"
 #include "base/run_cancel.h"
 #include "base/strings.h"
 #include "search/list_acquisition.h"
@@ -19,7 +18,7 @@ namespace zz {
 
 namespace fs = std::filesystem;
 
-TSearcher::TSearcher(fs::path tempParent) : fSettings(TSettings::GetInstance()), fTempParent(std::move(tempParent)) {
+TSearcher::TSearcher(fs::path tempParent) : fTempParent(std::move(tempParent)) {
   fAllXMLFiles[xftPD];
   fAllXMLFiles[xftList];
 }
@@ -28,7 +27,9 @@ void TSearcher::Progress(int max, int curr, const std::string& text) {
   if (managerProgress) managerProgress(0, max, curr, text);
 }
 
-void TSearcher::Run() {
+void TSearcher::Run(const TRunParams& params) {
+  fParams = params;
+  fExitCode = ecOk;
   Progress(0, 0, "Поиск файлов...");
   // Unpacked files are this run's alone and go when the search ends, however it ends.
   TRunTempDir runTemp(fTempParent);
@@ -42,7 +43,7 @@ void TSearcher::Run() {
   WriteLogEntry("***разбор ИСов");
   ParseISFiles();
   WriteLogEntry("***разбор ИСов завершен");
-  if (RunExitCode() == ecNoISFiles) return;
+  if (fExitCode == ecNoISFiles) return;
   WriteLogEntry("//////////////////////////////////");
   WriteLogEntry("***поиск Перечня");
   FindLists();
@@ -51,10 +52,10 @@ void TSearcher::Run() {
 
 void TSearcher::FindFiles() {
   WriteLogEntry("***поиск файлов ИС");
-  ScanDirectory(fSettings.FDirPD, xftPD);
-  if (!(fSettings.UseUL() || fSettings.FMode == mBPI)) {
+  ScanDirectory(fParams.FDirPD, xftPD);
+  if (!(fParams.UseUL() || fParams.FMode == mBPI)) {
     WriteLogEntry("***поиск файлов Переченей");
-    ScanDirectory(fSettings.FDirList, xftList);
+    ScanDirectory(fParams.FDirList, xftList);
   }
 }
 
@@ -159,7 +160,7 @@ void TSearcher::ParseISFiles() {
   if (candidates.empty()) {
     Progress(0, 0, "Xml-файлы не найдены");
     AddMessage(std::make_unique<TProtocolMessage>("Xml-файлы не найдены", false));
-    SetRunExitCode(ecNoISFiles);
+    fExitCode = ecNoISFiles;
   }
   Progress(0, 0, "Найдены xml-файлы");
   WriteLogEntry("***перебираем найденные xml-файлы ");
@@ -167,7 +168,7 @@ void TSearcher::ParseISFiles() {
   // over here in that order, as if they were read one after another.
   const int n = static_cast<int>(candidates.size());
   auto pathOf = [&](size_t job) -> const std::string& { return candidates[static_cast<size_t>(n) - 1 - job]; };
-  const TISFileQuery query{fSettings.FRegNum, fSettings.FYear, fSettings.FPeriod};
+  const TISFileQuery query{fParams.FRegNum, fParams.FYear, fParams.FPeriod};
   // Process-wide set-up the reading threads only look up: made here, before they start.
   PrepareXmlReading();
   TLogger::GetInstance();
@@ -196,7 +197,7 @@ void TSearcher::ParseISFiles() {
   if (!fFoundIS) {
     AddMessage(std::make_unique<TProtocolMessage>("Необходимые Xml-файлы не найдены", false));
     WriteLogEntry("---Необходимые Xml-файлы не найдены", true);
-    SetRunExitCode(ecNoISFiles);
+    fExitCode = ecNoISFiles;
   }
 }
 
@@ -222,7 +223,7 @@ void TSearcher::TakeISFile(const std::string& path, TISFileRead& read) {
     AddMessage(std::make_unique<TProtocolMessage>("Ошибка при разборе пачки: " + DisplayName(path), true));
     return;
   }
-  if (!pack->OrgName().empty()) fSettings.FOrgName = pack->OrgName();
+  if (!pack->OrgName().empty()) fOrgName = pack->OrgName();
   for (auto& message : pack->PackErrors()) AddMessage(std::move(message));
   pack->PackErrors().clear();
 

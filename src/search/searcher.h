@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "base/exit_code.h"
 #include "base/logger.h"
 #include "base/utils.h"
 #include "pack/pack.h"
@@ -28,12 +29,18 @@ class TSearcher : public TLoggingObject {
   // search ends.
   explicit TSearcher(std::filesystem::path tempParent);
 
-  void Run();
+  // One search over what the run is asked for; what it found stays in the members below.
+  void Run(const TRunParams& params);
 
   TProgressUpdate managerProgress;
   TMessageList fSearchErrors;
   std::vector<std::unique_ptr<TSet>> fSets;
   bool fFoundIS = false;
+  // What the search alone decides of the run's exit code: 10 when no IS file was found, 21 when the
+  // list server failed; 0 otherwise.
+  int fExitCode = ecOk;
+  // The organisation's name as the last IS file read with one gives it.
+  std::string fOrgName;
   std::map<TXMLFileType, std::vector<std::string>> fAllXMLFiles;
   TUnpackLimits fUnpackLimits;
   // Inputs that could not be used whole (unreadable XML, refused archives and entries); each is an
@@ -74,7 +81,7 @@ class TSearcher : public TLoggingObject {
   void ReportDamage(const std::string& text);
   void AddMessage(std::unique_ptr<TProtocolMessage> message) { fSearchErrors.push_back(std::move(message)); }
 
-  TSettings& fSettings;
+  TRunParams fParams;  // of the run under way
   std::filesystem::path fTempParent;
   std::filesystem::path fRunTemp;  // set while the search runs
   int fArchiveCount = 0;

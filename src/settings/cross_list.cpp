@@ -28,7 +28,7 @@ std::string TakeField(std::string& line) {
 
 }  // namespace
 
-void TSettings::CrossListLoadFromFile(const std::string& FileName) {
+void TRunParams::CrossListLoadFromFile(const std::string& FileName) {
   int lineNumber = 0;
   for (std::string line : ReadTextLines(FileName)) {
     ++lineNumber;
@@ -44,7 +44,7 @@ void TSettings::CrossListLoadFromFile(const std::string& FileName) {
   }
 }
 
-void TSettings::CrossListSaveToFile(const std::string& FileName) const {
+void TRunParams::CrossListSaveToFile(const std::string& FileName) const {
   std::vector<std::string> lines;
   for (const TCrossRec& r : FCrossList)
     lines.push_back(r.FSRegNum + "/" + r.FERegNum + "/" + std::to_string(r.FCrossYear) + "/" +
@@ -52,11 +52,11 @@ void TSettings::CrossListSaveToFile(const std::string& FileName) const {
   WriteTextLines(FileName, lines);
 }
 
-void TSettings::CrossListAddElement(const std::string& SRegNum, const std::string& ERegNum, int Year, int Period) {
+void TRunParams::CrossListAddElement(const std::string& SRegNum, const std::string& ERegNum, int Year, int Period) {
   FCrossList.emplace_back(SRegNum, ERegNum, Year, Period);
 }
 
-std::string TSettings::GetActualRegNum(int year, int period) const {
+std::string TRunParams::GetActualRegNum(int year, int period) const {
   std::string result = FRegNum;
   std::set<std::string> seen{result};
   const int requested = year * 4 + period;

@@ -1,6 +1,5 @@
 #include "settings/process_state.h"
 
-#include "base/exit_code.h"
 #include "base/run_cancel.h"
 #include "base/singleton.h"
 #include "settings/classifiers.h"
@@ -10,7 +9,6 @@ namespace zz {
 void ResetProcessWideState() {
   TSingleton::DestroyAll();
   Classifiers().clear();
-  SetRunExitCode(ecOk);
   ResetRunCancel();
 }
 

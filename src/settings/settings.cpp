@@ -3,13 +3,14 @@
 
 #include <filesystem>
 
+#include "base/reporting_period.h"
 #include "base/strings.h"
 #include "settings/scramble.h"
 #include "version.h"
 
 namespace zz {
 
-TSettings::TSettings() {
+TRunParams::TRunParams() {
   FExeData.FileVersion = ZAZORU_FILE_VERSION;
   FExeData.Comments = ZAZORU_BUILD_DATE;
   FExeData.ProductName = "Zazoru";
@@ -17,26 +18,15 @@ TSettings::TSettings() {
   FExeData.OriginalFileName = "zazoru";
 }
 
-int TSettings::periodAsSZV() const {
-  if (FYear == 2010) return FPeriod <= 2 ? 1 : 2;
-  return FPeriod;
-}
-
-int TSettings::periodBegin(int year, int period) {
-  if (year == 2010) return period <= 2 ? 1 : 3;
-  return period;
-}
-
-std::string TSettings::GetULQueryURL(const std::string& RegNum, int Year, int Period) const {
+std::string TRunParams::GetULQueryURL(const std::string& RegNum, int Year, int Period) const {
   return "http://" + FULMachine + ":" + FULPort + "/" + FULAppName +
          "/GetList?user=" + PercentEncode(UnscrambleText(FULLogin, kLoginKey)) +
          "&pass=" + PercentEncode(UnscrambleText(FULPass, kPasswordKey)) + "&regNum=" + PercentEncode(RegNum) +
          "&year=" + std::to_string(Year) + "&quarter=" + std::to_string(Period);
 }
 
-std::string TSettings::getProtokolFileName() const {
-  int quarter = FYear == 2010 ? (FPeriod >= 3 ? 2 : 1) : FPeriod;
-  std::string name = "ZAZORU-" + std::to_string(FYear) + "-" + std::to_string(quarter) +
+std::string TRunParams::ProtocolFileName(int year, int period) const {
+  std::string name = "ZAZORU-" + std::to_string(year) + "-" + std::to_string(PeriodOrdinal(year, period)) +
                      (FAccumulateOption ? "A" : "") + "-REGNO-" + FRegNum;
   return (std::filesystem::path(FDirReport) / name).string();
 }

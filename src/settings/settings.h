@@ -1,6 +1,6 @@
 #pragma once
-// The run settings: directories, registration number, reporting period, options, server data,
-// the two reference lists and the program's version data.
+// The configuration and the part of it one run is asked to do: directories, registration number,
+// reporting period, options, server data, the two reference lists and the program's version data.
 #include <memory>
 #include <optional>
 #include <string>
@@ -45,9 +45,13 @@ class TCrossRec {
   int FCrossPeriod;
 };
 
-class TSettings : public TSingleton {
+// What one run is asked to do: directories, registration number, reporting period, options, the
+// list server and the two reference lists. The configuration is one (TSettings); a run takes a copy
+// of it when it starts and hands it down, so that nothing below the program's top reads the
+// configuration or writes into it.
+class TRunParams {
  public:
-  static TSettings& GetInstance() { return TSingleton::GetInstance<TSettings>(); }
+  TRunParams();
 
   bool UseUL() const { return FUseUL; }
   void SetUseUL(bool value) { FUseUL = value; }
@@ -55,10 +59,6 @@ class TSettings : public TSingleton {
   std::string Version() const { return FExeData.FileVersion.substr(0, 5); }
   std::string AppDate() const { return FExeData.Comments; }
   const TExeData& ExeData() const { return FExeData; }
-
-  int periodAsSZV() const;
-  int periodBegin() const { return periodBegin(FYear, FPeriod); }
-  static int periodBegin(int year, int period);
 
   // Query of the list server; login, password and number are percent-encoded.
   std::string GetULQueryURL(const std::string& RegNum, int Year, int Period) const;
@@ -71,8 +71,11 @@ class TSettings : public TSingleton {
   bool hasNordRight(const std::string& parTerrCode, TDate workPeriodBeginDate, TDate workPeriodEndDate, int year,
                     int period) const;
 
-  // "<report dir>/ZAZORU-<year>-<quarter>[A]-REGNO-<number>", without the extension.
-  std::string getProtokolFileName() const;
+  // "<report dir>/ZAZORU-<year>-<quarter>[A]-REGNO-<number>", without the extension, for the
+  // protocol of a run over `year` and `period`.
+  std::string ProtocolFileName(int year, int period) const;
+  // The same for the period the run was asked for.
+  std::string getProtokolFileName() const { return ProtocolFileName(FYear, FPeriod); }
 
   // Re-registration list. Loading throws TListFileError for a year or quarter that is not an integer.
   void CrossListLoadFromFile(const std::string& FileName);
@@ -80,7 +83,6 @@ class TSettings : public TSingleton {
   void CrossListAddElement(const std::string& SRegNum, const std::string& ERegNum, int Year, int Period);
   std::string GetActualRegNum(int year, int period) const;
 
-  int FNumSettingsWin = 0;
   std::string FDirList;
   std::string FDirPD;
   std::string FDirReport;
@@ -90,21 +92,13 @@ class TSettings : public TSingleton {
   std::string FULLogin;
   std::string FULPass;
   bool FGetLastListFromUL = false;
-  bool FSaveULPass = false;
   TMode FMode = mWindow;
   std::string FRegNum;
-  std::string FOrgName;
+  // The reporting period asked for; 0: any.
   int FPeriod = 0;
   int FYear = 0;
-  bool FDebug = false;
   // How long a batch run waits for a report directory that another run holds.
   int FLockWaitMinutes = 10;
-  // How long one employer's run of an intake may take before it is ended, in seconds.
-  int FIntakeRunLimitSeconds = 4 * 60 * 60;
-  // An intake stops starting runs after this many in a row failed on the list server (21).
-  int FIntakeServerFailures = 3;
-  // How long the intake's check of the list server before its first run may take.
-  int FIntakeServerTimeoutSeconds = 15;
   bool FCheckPerFormat = false;
   // Writes findings.json beside the protocol, for calling programs.
   bool FFindings = false;
@@ -117,24 +111,44 @@ class TSettings : public TSingleton {
   bool FCompareWithListStaff = false;
   bool FCompareWithListNameList = false;
   std::vector<TCrossRec> FCrossList;
-  std::string FCrossUserDB, FCrossPasswordDB, FCrossServerName, FCrossServerBase, FCrossServerPort;
-  std::optional<TDate> FCrossDateLastUpdate;
-  bool FCrossAutoUpdate = false;
-  bool FCrossSavePass = false;
-  bool FHasXMLClassifiers = false;
 
   // Windowed runs only (empty in batch mode): the texts of the main window's year and period boxes
   // when a value is chosen there ("" for "не имеет значения"), for the protocol head.
   std::string FYearChoice;
   std::string FPeriodChoice;
 
- protected:
-  friend class TSingleton;
-  TSettings();
-
  private:
   bool FUseUL = false;
   TExeData FExeData;
+};
+
+// The configuration: what a run is asked to do, and what only the windows, the configuration file
+// and the intake use.
+class TSettings : public TSingleton, public TRunParams {
+ public:
+  static TSettings& GetInstance() { return TSingleton::GetInstance<TSettings>(); }
+
+  // The run's part of the configuration, as a value.
+  TRunParams RunParams() const { return *this; }
+
+  int FNumSettingsWin = 0;
+  bool FSaveULPass = false;
+  bool FDebug = false;
+  // How long one employer's run of an intake may take before it is ended, in seconds.
+  int FIntakeRunLimitSeconds = 4 * 60 * 60;
+  // An intake stops starting runs after this many in a row failed on the list server (21).
+  int FIntakeServerFailures = 3;
+  // How long the intake's check of the list server before its first run may take.
+  int FIntakeServerTimeoutSeconds = 15;
+  std::string FCrossUserDB, FCrossPasswordDB, FCrossServerName, FCrossServerBase, FCrossServerPort;
+  std::optional<TDate> FCrossDateLastUpdate;
+  bool FCrossAutoUpdate = false;
+  bool FCrossSavePass = false;
+  bool FHasXMLClassifiers = false;
+
+ protected:
+  friend class TSingleton;
+  TSettings() = default;
 };
 
 }  // namespace zz

@@ -80,7 +80,7 @@ std::string TTerritoryCode::ToLine() const {
   return line;
 }
 
-void TSettings::TerrCodeRightListLoadFromFile(const std::string& FileName) {
+void TRunParams::TerrCodeRightListLoadFromFile(const std::string& FileName) {
   int lineNumber = 0;
   for (const std::string& line : ReadTextLines(FileName)) {
     ++lineNumber;
@@ -95,19 +95,19 @@ void TSettings::TerrCodeRightListLoadFromFile(const std::string& FileName) {
   }
 }
 
-void TSettings::TerrCodeRightListSaveToFile(const std::string& FileName) const {
+void TRunParams::TerrCodeRightListSaveToFile(const std::string& FileName) const {
   std::vector<std::string> lines;
   for (const TTerritoryCode& e : FTerrCodeRightList) lines.push_back(e.ToLine());
   WriteTextLines(FileName, lines);
 }
 
-std::vector<std::string> TSettings::TerrCodeRightListGetList() const {
+std::vector<std::string> TRunParams::TerrCodeRightListGetList() const {
   std::vector<std::string> nums;
   for (const TTerritoryCode& e : FTerrCodeRightList) nums.push_back(e.FNum);
   return nums;
 }
 
-bool TSettings::hasNordRight(const std::string& parTerrCode, TDate workPeriodBeginDate, TDate workPeriodEndDate,
+bool TRunParams::hasNordRight(const std::string& parTerrCode, TDate workPeriodBeginDate, TDate workPeriodEndDate,
                              int year, int period) const {
   if (parTerrCode == "all") {
     workPeriodBeginDate = kFarPast;

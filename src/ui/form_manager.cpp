@@ -106,9 +106,9 @@ void TWorkManagerForm::CreateWindows() {
   fMainWindow->FormCreate();
 }
 
-void TWorkManagerForm::RunWork() {
+TRunResult TWorkManagerForm::RunWork(const TRunParams& run) {
   try {
-    doWork();
+    return doWork(run);
   } catch (...) {
     // The next run starts from a fresh searcher, not from what the failed one left behind.
     fSearcher.reset();

@@ -28,10 +28,11 @@ class TWorkManagerForm : public TWorkManager {
   void Prepare() override;
   // The windows without the message loop (the main window is not shown).
   void CreateWindows();
-  // The work of one run started from the main window; it executes off the window's thread.
-  virtual void RunWork();
+  // The work of one run started from the main window; it executes off the window's thread, on
+  // the value the window made of the settings when the run was started.
+  virtual TRunResult RunWork(const TRunParams& run);
   // Before a run: the protocol of an earlier run is not this run's.
-  void ForgetReportFile() { fReportFile.clear(); }
+  void ForgetReportFile() { fLastRun = TRunResult{}; }
 
   TMainWindow* MainWindow() const { return fMainWindow.get(); }
   TAboutBox* AboutBox() const;

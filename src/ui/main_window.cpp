@@ -28,7 +28,7 @@
 #include "app/command_line.h"
 #include "app/config_file.h"
 #include "base/dates.h"
-#include "base/exit_code.h"
+#include "base/reporting_period.h"
 #include "base/run_cancel.h"
 #include "base/utils.h"
 #include "search/searcher.h"
@@ -339,7 +339,7 @@ void TMainWindow::CmbYearChange() {
   ComboBoxPeriod->clear();
   ComboBoxPeriod->addItem(kAnyValue);
   if (!any) {
-    if (FSettings.FYear == 2010)
+    if (InHalfYears(FSettings.FYear))
       ComboBoxPeriod->addItems({"первое полугодие", "второе полугодие"});
     else
       ComboBoxPeriod->addItems({"первый квартал", "второй квартал", "третий квартал", "четвертый квартал"});
@@ -375,7 +375,6 @@ void TMainWindow::ProgressUpdate(int Min, int Max, int Curr, const std::string& 
 
 void TMainWindow::butStartClick() {
   if (fRunning) return;
-  SetRunExitCode(0);
   fManager.createSearcher();
   if (FSettings.UseUL() && !FSettings.FSaveULPass) {
     if (!fManager.LoginForm() || !fManager.LoginForm()->Execute(ltServer)) return;
@@ -393,7 +392,7 @@ void TMainWindow::butStartClick() {
   const bool anyYear = CmbYear->currentIndex() <= 0;
   FSettings.FYear = anyYear ? 0 : CmbYear->currentText().toInt();
   const int periodIndex = std::max(ComboBoxPeriod->currentIndex(), 0);
-  FSettings.FPeriod = periodIndex == 0 ? 0 : (FSettings.FYear == 2010 ? 2 * periodIndex : periodIndex);
+  FSettings.FPeriod = periodIndex == 0 ? 0 : PeriodCode(FSettings.FYear, periodIndex);
   FSettings.FYearChoice = anyYear ? "" : SS(CmbYear->currentText());
   FSettings.FPeriodChoice = periodIndex == 0 ? "" : SS(ComboBoxPeriod->currentText());
 
@@ -410,16 +409,14 @@ void TMainWindow::butStartClick() {
 }
 
 void TMainWindow::StartRun() {
-  fYearBefore = FSettings.FYear;
-  fPeriodBefore = FSettings.FPeriod;
-  fOrgNameBefore = FSettings.FOrgName;
   fOutcome = TRunOutcome{};
   fManager.ForgetReportFile();
   ResetRunCancel();
   SetRunning(true);
-  fRunThread.reset(QThread::create([this] {
+  // The run works on its own copy: the settings may be edited in the window while it runs.
+  fRunThread.reset(QThread::create([this, run = FSettings.RunParams()] {
     try {
-      fManager.RunWork();
+      fOutcome.Result = fManager.RunWork(run);
     } catch (const TRunCancelled&) {
       fOutcome.Stopped = true;
       WriteLogEntry("---сверка остановлена пользователем");
@@ -446,12 +443,12 @@ void TMainWindow::RunEnded() {
   fRunThread.reset();
   if (fOutcome.Stopped) {
     // Nothing of a stopped run is kept: the configuration stays as it was.
-    FSettings.FYear = fYearBefore;
-    FSettings.FPeriod = fPeriodBefore;
-    FSettings.FOrgName = fOrgNameBefore;
     ProgressUpdate(0, 1, 0, kStoppedText);
   } else {
     if (!fOutcome.Failed) {
+      // The period the run found is the one the configuration keeps for the next start.
+      if (fOutcome.Result.Year) FSettings.FYear = *fOutcome.Result.Year;
+      if (fOutcome.Result.Period) FSettings.FPeriod = *fOutcome.Result.Period;
       try {
         if (!fManager.WriteIni() && fManager.ConfigError().empty()) {
           fOutcome.Failed = true;

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "app/work_manager.h"
 #include "base/logger.h"
 
 class QAction;
@@ -118,11 +119,8 @@ class TMainWindow : public QMainWindow, public TLoggingObject {
     bool Failed = false;
     bool Stopped = false;
     std::string Error;
+    TRunResult Result;
   } fOutcome;
-  // What the run may change in the settings, restored when it is stopped.
-  int fYearBefore = 0;
-  int fPeriodBefore = 0;
-  std::string fOrgNameBefore;
 };
 
 // The manual's file name; it ships next to the executable.

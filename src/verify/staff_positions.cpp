@@ -10,6 +10,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "base/reporting_period.h"
 #include "base/strings.h"
 #include "isdata/position.h"
 #include "isdata/work_period.h"
@@ -114,9 +115,7 @@ TDate StaffReferenceDate(int year, int period) {
   if (year < 1 || year > 9999 || period < 1 || period > 4)
     throw std::runtime_error("отчетный период " + std::to_string(period) + " " + std::to_string(year) +
                              " не задает дату начала");
-  int quarter = period;
-  if (year == 2010) quarter = period >= 3 ? 3 : 1;  // 2010 counts in half-years
-  return MakeDate(year, static_cast<unsigned>(quarter * 3 - 2), 1);
+  return MakeDate(year, static_cast<unsigned>(FirstQuarterOfPeriod(year, period) * 3 - 2), 1);
 }
 
 void TVerification::CheckStaffPositions(TTheList& list, const std::vector<TWorker*>& workers_IS) {

@@ -30,9 +30,9 @@ Table* TakeIfNotEmpty(std::unique_ptr<Table>& table, std::vector<std::unique_ptr
 
 }  // namespace
 
-TVerification::TVerification(TDataArena& arena) : FSettings(TSettings::GetInstance()), fArena(arena) {
-  fWithPositions = FSettings.FCompareWithListStaff;
-  fWithNameList = FSettings.FCompareWithListNameList;
+TVerification::TVerification(TDataArena& arena, const TRunParams& params) : FParams(params), fArena(arena) {
+  fWithPositions = FParams.FCompareWithListStaff;
+  fWithNameList = FParams.FCompareWithListNameList;
 }
 
 void TVerification::AddIfNotEmpty(std::unique_ptr<TTableResult> table) {

@@ -21,8 +21,8 @@ class TTheList;
 class TVerification : public TVerificationResults, public TLoggingObject {
  public:
   // Objects the checks create (pieces of divided periods, merged periods) go into `arena`, the
-  // arena of the set being verified.
-  explicit TVerification(TDataArena& arena);
+  // arena of the set being verified. `params` (the run's options and rights list) outlives it.
+  TVerification(TDataArena& arena, const TRunParams& params);
 
   // Collects a pack's own findings; called for every initial pack, then every correcting pack.
   void getParseErrorsAndWarnings(TPack& pack, TTheList* theList);
@@ -42,7 +42,7 @@ class TVerification : public TVerificationResults, public TLoggingObject {
   // Appends the table to the error or warning results when it holds a record; drops it otherwise.
   void AddIfNotEmpty(std::unique_ptr<TTableResult> table);
 
-  TSettings& FSettings;
+  const TRunParams& FParams;
   bool fCorrPacksOnly = false;
   bool fWithPositions = false;
   bool fWithNameList = false;

@@ -107,14 +107,14 @@ TEST_F(IntegrityTest, DamagedLocalPerechenIsNotTakenAndIsNamed) {
   // Read after the complete one, it used to replace it with a part of itself.
   test::WriteFile(lists / "b_cut.xml", perechen.substr(0, perechen.find('\n', perechen.size() * 2 / 3) + 1));
   FillClassifiers();
-  TSettings& s = TSettings::GetInstance();
+  TRunParams s;
   s.FRegNum = kRegNum;
   s.FDirPD = is.string();
   s.FDirList = lists.string();
   s.FMode = mWindow;
   s.SetUseUL(false);
   TSearcher searcher(work / "Temp");
-  searcher.Run();
+  searcher.Run(s);
   ASSERT_EQ(searcher.fSets.size(), 1u);
   ASSERT_TRUE(searcher.fSets[0]->FList);
   EXPECT_EQ(searcher.fSets[0]->FList->fFileName, (lists / "a_complete.xml").string());

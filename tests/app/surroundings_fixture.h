@@ -174,12 +174,12 @@ class SurroundingsTest : public test::FreshProcessTest {
       limits(*manager.Searcher());
       try {
         manager.Prepare();
+        run.Code = manager.ExitCode();
       } catch (const std::exception& e) {
         run.Output = e.what();
-        SetRunExitCode(ecCritical);
+        run.Code = ecCritical;
       }
     }
-    run.Code = RunExitCode();
     test::ResetProcessState();  // closes the log
     if (oldXdg)
       setenv("XDG_CONFIG_HOME", saved.c_str(), 1);

@@ -167,8 +167,6 @@ TEST_F(RecognitionTest, PeriodCodeTableAndYearLimits) {
   EXPECT_EQ(period(rsv, {{"<Год>2014</Год>", "<Год>2013</Год>"}, {q3, "<Квартал>1</Квартал>"}}), -1);
   EXPECT_EQ(period(szv64, {{y2013, "<Год>2012</Год>"}}), -1);
   EXPECT_EQ(period(szv64, {{"<Квартал>4</Квартал>", "<Квартал>four</Квартал>"}}), -1);
-  EXPECT_EQ(PeriodStepMonths(2010), 6);
-  EXPECT_EQ(PeriodStepMonths(2011), 3);
 }
 
 TEST_F(RecognitionTest, YearPartOfAnEFS1Pack) {

@@ -23,7 +23,7 @@ TEST(HtmlToTextTest, GivesTheTextAReaderSees) {
 class FindingsFileTest : public test::FreshProcessTest {
  protected:
   test::TempDir dir;
-  TSettings& s = TSettings::GetInstance();
+  TRunParams s;
   TMessageList searchErrors;
 
   FindingsFileTest() {
@@ -42,7 +42,7 @@ class FindingsFileTest : public test::FreshProcessTest {
 
 TEST_F(FindingsFileTest, AShortProtocolsFindingsHoldItsMessagesAsText) {
   searchErrors.push_back(std::make_unique<TProtocolMessage>("Ошибка соединения с сервером <Ливерто> & ✓", true));
-  TProtocolFormer former(searchErrors);
+  TProtocolFormer former(s, searchErrors);
   std::string path = former.printBadProtocol(searchErrors, 21);
   auto f = Read();
   EXPECT_EQ(f["exit_code"], 21);
@@ -55,7 +55,7 @@ TEST_F(FindingsFileTest, AShortProtocolsFindingsHoldItsMessagesAsText) {
 
   EXPECT_EQ(f["damaged_files"], 0);
 
-  TProtocolFormer second(searchErrors);
+  TProtocolFormer second(s, searchErrors);
   second.fDamagedInputs = 1;
   second.printBadProtocol(searchErrors, 10);
   f = Read();

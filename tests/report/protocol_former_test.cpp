@@ -13,7 +13,7 @@ namespace {
 class ProtocolFormerTest : public test::FreshProcessTest {
  protected:
   test::TempDir dir;
-  TSettings& s = TSettings::GetInstance();
+  TRunParams s;
   TMessageList searchErrors;
 
   ProtocolFormerTest() {
@@ -56,7 +56,7 @@ class ProtocolFormerTest : public test::FreshProcessTest {
 TEST_F(ProtocolFormerTest, TwoSetsMakeOneProtocolWithBothPeriodsAndAllPacks) {
   searchErrors.push_back(std::make_unique<TProtocolMessage>("Общее сообщение", false));
   searchErrors.push_back(std::make_unique<TListError>("Перечень за первый квартал", 2023, 1, nullptr, false));
-  TProtocolFormer former(searchErrors);
+  TProtocolFormer former(s, searchErrors);
 
   TVerificationResults second;
   second.fYear = 2023;
@@ -76,8 +76,7 @@ TEST_F(ProtocolFormerTest, TwoSetsMakeOneProtocolWithBothPeriodsAndAllPacks) {
   first.fPreZazoruResult = std::make_unique<TPreZazoruResult>(23);
   former.formProtocolPart(first);
 
-  SetRunExitCode(30);
-  std::string path = former.printProtocol(2);
+  std::string path = former.printProtocol(2, ecErrors);
   EXPECT_EQ(path, (dir.path() / "ZAZORU-2023-2-REGNO-123-456-789012.html").string());
   std::string text = Read(path);
   EXPECT_EQ(text.rfind("<!DOCTYPE html>\n<!-- saved from url=(0016)http://localhost -->\n<html>\n", 0), 0u);
@@ -123,26 +122,26 @@ TEST_F(ProtocolFormerTest, NoErrorsIsSaidOnlyOfAPartWithoutAnyError) {
   for (const Case& c : cases) {
     TMessageList messages;
     messages.push_back(std::make_unique<TProtocolMessage>("Сообщение поиска", c.searchError));
-    TProtocolFormer former(messages);
+    TProtocolFormer former(s, messages);
     TVerificationResults part;
     part.fYear = 2023;
     part.fPeriod = 2;
     part.fWarningResults.push_back(std::make_unique<TProtocolMessage>("Предупреждение набора", false));
     if (c.verdict != 0) part.fPreZazoruResult = std::make_unique<TPreZazoruResult>(c.verdict);
     former.formProtocolPart(part);
-    std::string text = Read(former.printProtocol(1));
+    std::string text = Read(former.printProtocol(1, ecOk));
     EXPECT_EQ(Count(text, "<h3>Ошибок нет</h3>"), c.said ? 1u : 0u) << c.what;
   }
 }
 
 TEST_F(ProtocolFormerTest, NoCorrectingPacksAndNoVerifiedSet) {
-  TProtocolFormer former(searchErrors);
+  TProtocolFormer former(s, searchErrors);
   TVerificationResults v;
   v.fYear = 2023;
   v.fPeriod = 2;
   former.formProtocolPart(v);
   EXPECT_TRUE(std::filesystem::exists(dir / "corr.part"));
-  std::string text = Read(former.printProtocol(0));
+  std::string text = Read(former.printProtocol(0, ecOk));
   EXPECT_EQ(text.find("<b>Исходные пачки:</b>"), std::string::npos);
   EXPECT_NE(text.find("</table>\n<b>Всего исходных: 0</b><br/>"), std::string::npos);
   EXPECT_EQ(text.find("Корректирующие пачки"), std::string::npos);
@@ -154,12 +153,12 @@ TEST_F(ProtocolFormerTest, NoCorrectingPacksAndNoVerifiedSet) {
 TEST_F(ProtocolFormerTest, AccumulatedRunNamesTheFileAndHeading) {
   s.FAccumulateOption = true;
   s.FPeriod = 3;
-  TProtocolFormer former(searchErrors);
+  TProtocolFormer former(s, searchErrors);
   TVerificationResults v;
   v.fYear = 2023;
   v.fPeriod = 3;
   former.formProtocolPart(v);
-  std::string path = former.printProtocol(1);
+  std::string path = former.printProtocol(1, ecOk);
   EXPECT_EQ(std::filesystem::path(path).filename(), "ZAZORU-2023-3A-REGNO-123-456-789012.html");
   EXPECT_NE(Read(path).find("<b>\nнакопительным итогом за \n9 месяцев\n, 2023 год </b></h3>"), std::string::npos);
   s.FAccumulateOption = false;
@@ -171,7 +170,7 @@ TEST_F(ProtocolFormerTest, AccumulatedRunNamesTheFileAndHeading) {
 TEST_F(ProtocolFormerTest, ShortProtocolsByExitCode) {
   searchErrors.push_back(std::make_unique<TProtocolMessage>("Xml-файлы не найдены", false));
   searchErrors.push_back(std::make_unique<TProtocolMessage>("Ошибка соединения с сервером <Ливерто> & ✓", true));
-  TProtocolFormer former(searchErrors);
+  TProtocolFormer former(s, searchErrors);
   std::string text = Read(former.printBadProtocol(searchErrors, 10));
   EXPECT_NE(text.find("Не было найдено файлов индивидуальных сведений в формате .xml"), std::string::npos);
   // Under 10 the errors say why nothing usable was found (a damaged file); the notes do not repeat it.
@@ -184,8 +183,8 @@ TEST_F(ProtocolFormerTest, ShortProtocolsByExitCode) {
   EXPECT_EQ(text.find("в формате .xml"), std::string::npos);
 
   s.FMode = mWindow;
-  former.fYearChoice = "2023";
-  former.fPeriodChoice = "второй квартал";
+  s.FYearChoice = "2023";
+  s.FPeriodChoice = "второй квартал";
   text = Read(former.printBadProtocol(searchErrors, 10));
   EXPECT_NE(text.find("<li>Год: 2023</li>\n<li>Период: второй квартал</li>\n</ul>"), std::string::npos);
   EXPECT_NE(text.find("\n в оконном режиме\n"), std::string::npos);

@@ -67,14 +67,14 @@ struct TTestSet {
 };
 
 // Server mode over the sets, built from the acquisition's pieces as the searcher's loop uses them.
-void AcquireFromServer(TListAcquisition& acquisition, const TSettings& settings, std::vector<TTestSet>& sets) {
+void AcquireFromServer(TListAcquisition& acquisition, const TRunParams& settings, std::vector<TTestSet>& sets) {
   for (TTestSet& set : sets) {
     TServerQuarterRange range = ServerQuarterRange(set.Year, set.Quarter);
     for (int p = range.High; p >= range.Low && !set.List; --p) {
       std::string reg = settings.GetActualRegNum(set.Year, p);
       TListReply reply = acquisition.QueryListServer(settings.GetULQueryURL(reg, set.Year, p), set.Year,
                                                      ServerCollect(p, range.Low), p);
-      if (RunExitCode() == ecSettingsOrServer) return;
+      if (acquisition.Failed()) return;
       if (!reply) continue;
       set.OrganizationHasLists = true;
       std::string description;
@@ -90,7 +90,7 @@ void AcquireFromServer(TListAcquisition& acquisition, const TSettings& settings,
 class ListAcquisitionTest : public test::FreshProcessTest {
  protected:
   ListAcquisitionTest() {
-    TSettings& s = TSettings::GetInstance();
+    TRunParams& s = fParams;
     s.FRegNum = kOldNumber;
     s.FULMachine = "127.0.0.1";
     s.FULAppName = "liverto";
@@ -98,7 +98,7 @@ class ListAcquisitionTest : public test::FreshProcessTest {
     s.FULPass = ScrambleText("p&ss word", kPasswordKey);
   }
 
-  TSettings& Settings() { return TSettings::GetInstance(); }
+  TRunParams& Settings() { return fParams; }
 
   std::unique_ptr<test::TLivertoStubProcess> StartStub(std::vector<std::string> extra = {}) {
     extra.insert(extra.end(), {"--app", "liverto", "--user", "инспектор", "--pass", "p&ss word"});
@@ -114,6 +114,7 @@ class ListAcquisitionTest : public test::FreshProcessTest {
 
   static std::string QueryTail(const std::string& line) { return line.substr(line.find("&regNum=")); }
 
+  TRunParams fParams;
   test::TempDir fDir;
   std::vector<std::unique_ptr<TListError>> fMessages;
 };
@@ -173,7 +174,7 @@ TEST_F(ListAcquisitionTest, SecondQuarterSetAsksForQuarters432AndTakesItsOwn) {
   EXPECT_EQ(fMessages[0]->FPeriod, 3);
   EXPECT_EQ(fMessages[0]->FMessage,
             "<br>Версия ПК \"Ливерто\": stub-1.0<br>Пояснение: По запрашиваемым параметрам ничего найдено не было");
-  EXPECT_EQ(RunExitCode(), 0);
+  EXPECT_FALSE(acquisition.Failed());
 }
 
 TEST_F(ListAcquisitionTest, FourthQuarterSetAsksOnceWithoutCollect) {
@@ -268,7 +269,7 @@ TEST_F(ListAcquisitionTest, NothingFoundIsAWarningAndTheNextQuarterIsTried) {
   }
   EXPECT_EQ(fMessages[0]->FPeriod, 4);
   EXPECT_EQ(fMessages[1]->FPeriod, 3);
-  EXPECT_EQ(RunExitCode(), 0);
+  EXPECT_FALSE(acquisition.Failed());
 }
 
 TEST_F(ListAcquisitionTest, FailingServerGives21AndNoFurtherQueries) {
@@ -293,7 +294,6 @@ TEST_F(ListAcquisitionTest, FailingServerGives21AndNoFurtherQueries) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     fMessages.clear();
-    SetRunExitCode(0);
     auto stub = StartStub(c.args);
     TListAcquisition acquisition = MakeAcquisition(quick);
     std::vector<TTestSet> sets(2);
@@ -303,7 +303,7 @@ TEST_F(ListAcquisitionTest, FailingServerGives21AndNoFurtherQueries) {
     AcquireFromServer(acquisition, Settings(), sets);
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
 
-    EXPECT_EQ(RunExitCode(), 21);
+    EXPECT_TRUE(acquisition.Failed());
     EXPECT_EQ(stub->Queries().size(), 1u);  // the first query of the first set, then nothing
     EXPECT_LT(seconds, 3.0);
     EXPECT_EQ(fMessages.size(), 1u);
@@ -328,7 +328,7 @@ TEST_F(ListAcquisitionTest, ServerDownGives21) {
   sets[0] = {2023, 4, nullptr, false};
   sets[1] = {2023, 3, nullptr, false};
   AcquireFromServer(acquisition, Settings(), sets);
-  EXPECT_EQ(RunExitCode(), 21);
+  EXPECT_TRUE(acquisition.Failed());
   ASSERT_EQ(fMessages.size(), 1u);
   EXPECT_TRUE(fMessages[0]->IsError);
   EXPECT_FALSE(sets[0].List);
@@ -341,7 +341,7 @@ TEST_F(ListAcquisitionTest, ErrorRepliesWithAndWithoutExplanationGive21) {
     TListAcquisition acquisition = MakeAcquisition();
     TListReply reply = acquisition.QueryListServer(Settings().GetULQueryURL(kOldNumber, 2023, 4), 2023, -1, 4);
     EXPECT_FALSE(reply);
-    EXPECT_EQ(RunExitCode(), 21);
+    EXPECT_TRUE(acquisition.Failed());
     ASSERT_EQ(fMessages.size(), 1u);
     EXPECT_TRUE(fMessages[0]->IsError);
     EXPECT_EQ(fMessages[0]->FMessage,
@@ -352,12 +352,11 @@ TEST_F(ListAcquisitionTest, ErrorRepliesWithAndWithoutExplanationGive21) {
               std::string::npos);
   }
   fMessages.clear();
-  SetRunExitCode(0);
   {
     auto stub = StartStub({"--error-message", "Ошибка базы данных", "--version", "8.0"});
     TListAcquisition acquisition = MakeAcquisition();
     acquisition.QueryListServer(Settings().GetULQueryURL(kOldNumber, 2023, 4), 2023, -1, 4);
-    EXPECT_EQ(RunExitCode(), 21);
+    EXPECT_TRUE(acquisition.Failed());
     ASSERT_EQ(fMessages.size(), 1u);
     EXPECT_TRUE(fMessages[0]->IsError);
     EXPECT_EQ(fMessages[0]->FMessage,
@@ -365,13 +364,12 @@ TEST_F(ListAcquisitionTest, ErrorRepliesWithAndWithoutExplanationGive21) {
               "Ошибка базы данных");
   }
   fMessages.clear();
-  SetRunExitCode(0);
   {
     auto stub = StartStub();
     Settings().FULPass = ScrambleText("wrong", kPasswordKey);
     TListAcquisition acquisition = MakeAcquisition();
     acquisition.QueryListServer(Settings().GetULQueryURL(kOldNumber, 2023, 4), 2023, -1, 4);
-    EXPECT_EQ(RunExitCode(), 21);
+    EXPECT_TRUE(acquisition.Failed());
     ASSERT_EQ(fMessages.size(), 1u);
     EXPECT_NE(fMessages[0]->FMessage.find("Неверное имя пользователя или пароль"), std::string::npos);
   }

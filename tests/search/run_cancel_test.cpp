@@ -23,7 +23,7 @@ TEST_F(RunCancelTest, StopEndsTheSearchBeforeTheNextFileAndAPlainSearchIsUntouch
   for (const auto& entry : fs::directory_iterator(employer / "is"))
     fs::copy_file(entry.path(), is / entry.path().filename());
   FillClassifiers();
-  TSettings& s = TSettings::GetInstance();
+  TRunParams s;
   s.FRegNum = "087-104-003215";
   s.FDirPD = is.string();
   s.FDirList = (employer / "lists").string();
@@ -33,14 +33,14 @@ TEST_F(RunCancelTest, StopEndsTheSearchBeforeTheNextFileAndAPlainSearchIsUntouch
     std::vector<std::string> steps;
     searcher.managerProgress = [&](int, int, int, const std::string& text) { steps.push_back(text); };
     RequestRunCancel();
-    EXPECT_THROW(searcher.Run(), TRunCancelled);
+    EXPECT_THROW(searcher.Run(s), TRunCancelled);
     EXPECT_TRUE(searcher.fSets.empty());
     for (const std::string& step : steps) EXPECT_EQ(step.find("Поиск ИС:"), std::string::npos) << step;
   }
   // Without a stop (the batch mode never asks for one) the same search forms its set.
   ResetRunCancel();
   TSearcher searcher(dir.path() / "Temp");
-  searcher.Run();
+  searcher.Run(s);
   ASSERT_EQ(searcher.fSets.size(), 1u);
   EXPECT_TRUE(searcher.fSets.front()->FList);
 }
@@ -54,7 +54,7 @@ TEST_F(RunCancelTest, StopWhileFilesAreReadKeepsWhatCameBefore) {
   const fs::path is = dir.path() / "is";
   for (const char* name : {"a.xml", "b.xml", "c.xml", "d.xml"}) test::WriteFile(is / name, test::ReadFile(example));
   FillClassifiers();
-  TSettings& s = TSettings::GetInstance();
+  TRunParams s;
   s.FRegNum = "087-104-003215";
   s.FDirPD = is.string();
   s.FDirList = (dir.path() / "lists").string();
@@ -69,7 +69,7 @@ TEST_F(RunCancelTest, StopWhileFilesAreReadKeepsWhatCameBefore) {
       files.push_back(fs::path(text).filename().string());
       if (files.size() == 2) RequestRunCancel();
     };
-    EXPECT_THROW(searcher.Run(), TRunCancelled);
+    EXPECT_THROW(searcher.Run(s), TRunCancelled);
     // The last file is read first.
     EXPECT_EQ(files, (std::vector<std::string>{"d.xml", "c.xml"}));
     ASSERT_EQ(searcher.fSets.size(), 1u);

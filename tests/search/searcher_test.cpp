@@ -32,7 +32,7 @@ class SearcherTest : public test::FreshProcessTest {
   test::TempDir dir;
   std::filesystem::path is = dir / "is";
   std::filesystem::path lists = dir / "lists";
-  TSettings& s = TSettings::GetInstance();
+  TRunParams s;
   std::unique_ptr<TSearcher> searcher;
 
   SearcherTest() {
@@ -74,9 +74,8 @@ class SearcherTest : public test::FreshProcessTest {
   void Search(int year, int period) {
     s.FYear = year;
     s.FPeriod = period;
-    SetRunExitCode(0);
     searcher = std::make_unique<TSearcher>(dir / "temp");
-    searcher->Run();
+    searcher->Run(s);
   }
   TSet* FindSet(int year, int period) {
     for (auto& set : searcher->fSets)
@@ -118,7 +117,7 @@ TEST_F(SearcherTest, YearAndPeriodFiltersChooseTheFiles) {
 
   Search(0, 0);  // any year, any quarter: everything
   EXPECT_THAT(SetNames(), UnorderedElementsAre("2023/4 2+1", "2021/4 0+1"));
-  EXPECT_EQ(RunExitCode(), 0);
+  EXPECT_EQ(searcher->fExitCode, 0);
 
   // The correction by its corrected year; the ЕФС-1 file passes, its parts of other years are not read.
   Search(2023, 4);
@@ -129,12 +128,12 @@ TEST_F(SearcherTest, YearAndPeriodFiltersChooseTheFiles) {
   std::filesystem::remove(is / "c_efs1.xml");
   Search(2024, 0);
   EXPECT_TRUE(searcher->fSets.empty());
-  EXPECT_EQ(RunExitCode(), ecNoISFiles);
+  EXPECT_EQ(searcher->fExitCode, ecNoISFiles);
 
   Search(2023, 3);  // the quarter holds for all kinds, ЕФС-1 too
   EXPECT_TRUE(searcher->fSets.empty());
   EXPECT_FALSE(searcher->fFoundIS);
-  EXPECT_EQ(RunExitCode(), ecNoISFiles);
+  EXPECT_EQ(searcher->fExitCode, ecNoISFiles);
   EXPECT_THAT(Messages(), ElementsAre("Необходимые Xml-файлы не найдены"));
 }
 

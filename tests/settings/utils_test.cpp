@@ -1,7 +1,10 @@
 // Period codes, string arrays and other shared utilities.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "base/dates.h"
+#include "base/reporting_period.h"
 #include "base/strings.h"
 #include "base/utils.h"
 #include "settings/classifiers.h"
@@ -42,23 +45,28 @@ TEST(UtilsTest, StringArrayMatching) {
   EXPECT_TRUE(AnyInStringArray(values, {"a", "ВЛ"}));
 }
 
-TEST(UtilsTest, SettingsPeriodConversions) {
-  test::ResetProcessState();
-  TSettings& s = TSettings::GetInstance();
-  s.FYear = 2010;
-  for (auto [p, szv] : {std::pair{2, 1}, {4, 2}, {0, 1}, {3, 2}}) {
-    s.FPeriod = p;
-    EXPECT_EQ(s.periodAsSZV(), szv) << p;
+TEST(UtilsTest, The2010HalfYearsAndTheQuartersOfOtherYears) {
+  for (auto [code, ordinal, firstQuarter] : {std::tuple{2, 1, 1}, {4, 2, 3}, {0, 1, 1}, {3, 2, 3}}) {
+    EXPECT_EQ(PeriodOrdinal(2010, code), ordinal) << code;
+    EXPECT_EQ(FirstQuarterOfPeriod(2010, code), firstQuarter) << code;
   }
-  s.FYear = 2011;
-  s.FPeriod = 3;
-  EXPECT_EQ(s.periodAsSZV(), 3);
-  EXPECT_EQ(TSettings::periodBegin(2010, 4), 3);
-  EXPECT_EQ(TSettings::periodBegin(2010, 2), 1);
-  EXPECT_EQ(TSettings::periodBegin(2015, 2), 2);
+  EXPECT_EQ(PeriodCode(2010, 1), 2);
+  EXPECT_EQ(PeriodCode(2010, 2), 4);
+  EXPECT_EQ(PeriodsInYear(2010), 2);
+  EXPECT_EQ(MonthsPerPeriod(2010), 6);
+  for (int q = 1; q <= 4; ++q) {
+    EXPECT_EQ(PeriodOrdinal(2011, q), q);
+    EXPECT_EQ(PeriodCode(2015, q), q);
+    EXPECT_EQ(FirstQuarterOfPeriod(2015, q), q);
+  }
+  EXPECT_EQ(PeriodsInYear(2011), 4);
+  EXPECT_EQ(MonthsPerPeriod(2011), 3);
+}
+
+TEST(UtilsTest, VersionStrings) {
+  TRunParams s;
   EXPECT_EQ(s.Version(), s.FullVersion().substr(0, 5));
   EXPECT_TRUE(TryParseDate(s.AppDate()).has_value());
-  test::ResetProcessState();
 }
 
 TEST(UtilsTest, QueryUrlEncodesCredentialsAndNumber) {

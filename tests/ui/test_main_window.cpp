@@ -15,7 +15,6 @@
 #include <fstream>
 
 #include "app/command_line.h"
-#include "base/exit_code.h"
 #include "base/logger.h"
 #include "base/utils.h"
 #include "search/searcher.h"
@@ -241,22 +240,23 @@ class TestMainWindow : public QObject {
     const std::string ini = FileText(fx->dataDir() / "ZazoruConfig.ini");
     QVERIFY2(ini.find("Year=2012") != std::string::npos, ini.c_str());
     QVERIFY(ini.find("Period=3") != std::string::npos);
-    QCOMPARE(RunExitCode(), 0);
+    QCOMPARE(fx->manager->ExitCode(), 0);
   }
 
   void aFailedRunSaysSoAndOpensNoEarlierProtocol() {
     TypeValidNumber();
     // An earlier run wrote a protocol.
     fx->manager->reportToWrite = (fx->reportDir / "earlier.html").string();
+    fx->manager->exitCodeToReturn = 30;
     StartAndWait(w);
     QCOMPARE(fx->opened.size(), 1);
+    QCOMPARE(fx->manager->ExitCode(), 30);
     fx->opened.clear();
     std::filesystem::remove(fx->dataDir() / "ZazoruConfig.ini");
     fx->manager->failWith = "сбой чтения пачки";
-    SetRunExitCode(30);  // from an earlier run: reset at the start
     StartAndWait(w);
     QCOMPARE(fx->manager->runs, 2);
-    QCOMPARE(RunExitCode(), 0);
+    QCOMPARE(fx->manager->ExitCode(), 0);  // the earlier run's code is not this one's
     QCOMPARE(w->StepLabel->FullText(), QString("Сверка завершена с ошибками"));
     // The error list says why; the earlier run's protocol is not opened as if it were this one's.
     TErrListForm* errors = fx->manager->ErrListForm();
@@ -301,7 +301,7 @@ class TestMainWindow : public QObject {
     QVERIFY(!fx->manager->ReportFile().empty());
     QCOMPARE(fx->opened, QStringList{QString::fromStdString(fx->manager->ReportFile())});
     QVERIFY(std::filesystem::exists(fx->manager->ReportFile()));
-    QCOMPARE(RunExitCode(), 10);
+    QCOMPARE(fx->manager->ExitCode(), 10);
     QVERIFY(std::filesystem::exists(fx->dataDir() / "ZazoruConfig.ini"));
     // The searcher of that run is gone; the next run makes a new one.
     QVERIFY(!fx->manager->Searcher());

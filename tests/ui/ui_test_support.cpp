@@ -30,25 +30,24 @@ void TRunGate::Release() {
   fChanged.notify_all();
 }
 
-void TRecordingManager::RunWork() {
+TRunResult TRecordingManager::RunWork(const TRunParams& run) {
   ++runs;
-  yearSeen = fSettings.FYear;
-  periodSeen = fSettings.FPeriod;
-  regNumSeen = fSettings.FRegNum;
-  yearChoiceSeen = fSettings.FYearChoice;
-  periodChoiceSeen = fSettings.FPeriodChoice;
+  yearSeen = run.FYear;
+  periodSeen = run.FPeriod;
+  regNumSeen = run.FRegNum;
+  yearChoiceSeen = run.FYearChoice;
+  periodChoiceSeen = run.FPeriodChoice;
   progressSet = fSearcher && static_cast<bool>(fSearcher->managerProgress);
   if (during) during();
   if (gate) gate->Hold();
   if (!failWith.empty()) throw std::runtime_error(failWith);
-  if (realRun) {
-    doWork();
-    return;
-  }
+  if (realRun) return doWork(run);
+  fLastRun = TRunResult{exitCodeToReturn, {}, {}, {}};
   if (!reportToWrite.empty()) {
     test::WriteFile(reportToWrite, "<html></html>");
-    fReportFile = reportToWrite;
+    fLastRun.ReportFile = reportToWrite;
   }
+  return fLastRun;
 }
 
 TUiFixture::TUiFixture() {

@@ -43,9 +43,10 @@ class TRunGate {
 class TRecordingManager : public TWorkManagerForm {
  public:
   using TWorkManagerForm::TWorkManagerForm;
-  void RunWork() override;
+  TRunResult RunWork(const TRunParams& run) override;
   // The run itself (doWork) instead of the recording.
   bool realRun = false;
+  int exitCodeToReturn = 0;
   int runs = 0;
   int yearSeen = -1;
   int periodSeen = -1;

@@ -26,7 +26,7 @@ class VerificationDriverTest : public test::PeriodFixture {
     list = std::make_unique<TTheList>(arena);
     list->fYear = 2023;
     list->fPeriod = 1;
-    v = std::make_unique<TVerification>(arena);
+    v = std::make_unique<TVerification>(arena, params);
   }
   ~VerificationDriverTest() override {
     v.reset();
@@ -181,7 +181,7 @@ TEST_F(VerificationDriverTest, EmptyNamedListIsAWarningAfterTheMatching) {
   // The worker with a benefit is missing from the list: the matching ran before the warning.
   EXPECT_FALSE(v->FErrorResults.empty());
 
-  auto off = std::make_unique<TVerification>(arena);
+  auto off = std::make_unique<TVerification>(arena, params);
   off->fWithNameList = false;
   off->verify(list.get(), {}, 2023, 1);
   EXPECT_EQ(Count(Blocks(off->fWarningResults), kEmptyNameList), 0u);
@@ -189,7 +189,7 @@ TEST_F(VerificationDriverTest, EmptyNamedListIsAWarningAfterTheMatching) {
 
 TEST_F(VerificationDriverTest, CorrectionOnlySetsSkipThePeriodComparison) {
   for (bool corrOnly : {false, true}) {
-    auto ver = std::make_unique<TVerification>(arena);
+    auto ver = std::make_unique<TVerification>(arena, params);
     ver->fWithNameList = true;
     ver->fCorrPacksOnly = corrOnly;
     TTheList named(arena);

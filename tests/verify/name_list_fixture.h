@@ -11,6 +11,7 @@
 #include "results/result_tables.h"
 #include "support/process_state.h"
 #include "verify/verification.h"
+#include "settings/settings.h"
 
 namespace zz::test {
 
@@ -77,8 +78,10 @@ class NameListTest : public FreshProcessTest {
   }
 
   TDataArena arena;
+  // What the run is asked for; the tests set its options.
+  TRunParams params;
   TTheList list{arena};
-  TVerification ver{arena};
+  TVerification ver{arena, params};
   std::vector<TWorker*> is;
 };
 

@@ -13,6 +13,7 @@
 #include "isdata/work_period.h"
 #include "isdata/worker.h"
 #include "settings/classifiers.h"
+#include "settings/settings.h"
 #include "support/process_state.h"
 
 namespace zz::test {
@@ -66,6 +67,8 @@ class PeriodFixture : public FreshProcessTest {
   }
 
   TDataArena arena;
+  // What the run is asked for; the tests set its options.
+  TRunParams params;
 };
 
 }  // namespace zz::test

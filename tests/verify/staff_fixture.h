@@ -12,6 +12,7 @@
 #include "results/result_records.h"
 #include "results/result_tables.h"
 #include "settings/classifiers.h"
+#include "settings/settings.h"
 #include "support/process_state.h"
 #include "verify/verification.h"
 
@@ -30,7 +31,7 @@ class CheckFixture : public FreshProcessTest {
     list = std::make_unique<TTheList>(arena);
     list->fYear = 2019;
     list->fPeriod = 4;
-    v = std::make_unique<TVerification>(arena);
+    v = std::make_unique<TVerification>(arena, params);
   }
   ~CheckFixture() override {
     v.reset();
@@ -117,6 +118,8 @@ class CheckFixture : public FreshProcessTest {
   }
 
   TDataArena arena;
+  // What the run is asked for; the tests set its options.
+  TRunParams params;
   std::unique_ptr<TTheList> list;
   std::unique_ptr<TVerification> v;
   std::vector<TWorker*> is;

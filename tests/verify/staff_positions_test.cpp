@@ -34,7 +34,7 @@ TEST_F(StaffPositionsTest, PeriodsWithoutPositionAndPeriodsWithoutCodes) {
   EXPECT_THAT(Errors(), ElementsAre("TPositionErrors"));  // no positions: only these rows
   EXPECT_THAT(Cells("TPositionErrors", 0), ElementsAre("7", "1", "111-111-111 11", "АРБУЗОВ И.", "", "", "", ""));
 
-  v = std::make_unique<TVerification>(arena);
+  v = std::make_unique<TVerification>(arena, params);
   Position({"27-1"}, "1010100А", 10);
   Position({"27-2"}, "2010100А", 10);
   Run();
@@ -57,7 +57,7 @@ TEST_F(StaffPositionsTest, WorkingDaysAgainstThePosition) {
   Run();
   EXPECT_TRUE(Errors().empty());
 
-  v = std::make_unique<TVerification>(arena);
+  v = std::make_unique<TVerification>(arena, params);
   c->MergedWorkPeriods.clear();
   Period(c, "01.11.2019", "10.11.2019", {"27-1"}, "1010100А");
   Period(c, "11.11.2019", "15.11.2019", {"27-1"}, "1010100А", {"ДЕКРЕТ"});  // 5 with additional data
@@ -66,7 +66,7 @@ TEST_F(StaffPositionsTest, WorkingDaysAgainstThePosition) {
   EXPECT_THAT(Cells("TWorkingDaysErrors", 0), ElementsAre("27-1 (1010100А)", "2", "60", "3", "65", "5"));
 
   // Compared as printed: 0.1 + 0.2 days print as 0.3.
-  v = std::make_unique<TVerification>(arena);
+  v = std::make_unique<TVerification>(arena, params);
   list->fPositions[0]->fWorkingDays = 0.3;
   is.clear();
   TWorker* d = IsWorker("444-444-444 44");
@@ -118,7 +118,7 @@ TEST_F(StaffPositionsTest, CodeOutsideItsValidityIsReportedForEveryPosition) {
   EXPECT_EQ(Cells("TAddPdDataErrors", 3)[7],
             "Код СТАРЫЙ проставлен неправомерно. Период актуальности кода закончился 30.06.2019");
 
-  v = std::make_unique<TVerification>(arena);
+  v = std::make_unique<TVerification>(arena, params);
   list->fPeriod = 3;  // 01.07.2019: the ended code is still out, the new one is in
   Run();
   EXPECT_EQ(Rows("TAddPdDataErrors"), 4u);
@@ -137,13 +137,13 @@ TEST_F(StaffPositionsTest, FailureEndsTheCheckKeepingThePlacedPeriods) {
   EXPECT_EQ(Table("TPositionErrors")->Record(0)->FWorkPeriod_PD, bad);
 
   // The validity lists are only needed for periods with codes.
-  v = std::make_unique<TVerification>(arena);
+  v = std::make_unique<TVerification>(arena, params);
   Classifiers().erase(ctAddPdDataEndDates);
   w->MergedWorkPeriods = {Period(w, "01.10.2019", "31.10.2019", {"27-1"}, "1010100А")};
   Run();
   EXPECT_THAT(Errors(), ElementsAre("TWorkingDaysErrors"));
 
-  v = std::make_unique<TVerification>(arena);
+  v = std::make_unique<TVerification>(arena, params);
   w->MergedWorkPeriods[0]->FoundInListPositions = false;
   list->fPeriod = 0;  // no quarter to judge the codes on
   Run();

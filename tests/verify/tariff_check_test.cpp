@@ -97,7 +97,7 @@ TEST_F(TariffCheckTest, ListPeriodWithTariffMarkAgainstUnpaidPerson) {
               ElementsAre("1", "111-111-111 11", "ИВАНОВ И.", "01.04.2019", "30.06.2019", "3.2"));
 
   // Correction-only sets leave the Perechen side alone.
-  v = std::make_unique<TVerification>(arena);
+  v = std::make_unique<TVerification>(arena, params);
   v->fCorrPacksOnly = true;
   Run();
   EXPECT_TRUE(Errors().empty());
@@ -124,7 +124,7 @@ TEST_F(TariffCheckTest, PaidClassesMissingFromThePerechen) {
   EXPECT_EQ(UT(2)->fPDUT, "Без класса УТ (все периоды)");
 
   // A period whose class no payment has: one period row listing all paid classes, nothing more.
-  v = std::make_unique<TVerification>(arena);
+  v = std::make_unique<TVerification>(arena, params);
   l->WorkPeriods[0]->WC = "4";
   Run();
   ASSERT_EQ(Rows("TUTErrors"), 1u);

@@ -17,10 +17,10 @@ const char* const kAskTheEmployer =
 
 class TerrCodeCheckTest : public test::PeriodFixture {
  protected:
-  TerrCodeCheckTest() : settings(TSettings::GetInstance()) {
+  TerrCodeCheckTest() {
     settings.FRegNum = "123-456-789012";
     settings.fCompareTerrCodes = true;
-    v = std::make_unique<TVerification>(arena);
+    v = std::make_unique<TVerification>(arena, params);
   }
 
   // The organisation may use "МКС" from the given date on.
@@ -49,7 +49,7 @@ class TerrCodeCheckTest : public test::PeriodFixture {
     return rows;
   }
 
-  TSettings& settings;
+  TRunParams& settings = params;
   std::unique_ptr<TVerification> v;
 };
 
@@ -76,7 +76,7 @@ TEST_F(TerrCodeCheckTest, RightForThePeriodButNoCodesAsksTheEmployer) {
   EXPECT_EQ(warning->FMessage, kAskTheEmployer);
 
   // A right that ended before the set's period is no right for it.
-  auto late = std::make_unique<TVerification>(arena);
+  auto late = std::make_unique<TVerification>(arena, params);
   settings.FTerrCodeRightList.clear();
   GrantMKS("01.01.2019", "31.12.2020");
   late->verifyTerrCodes(2023, 1);
@@ -107,7 +107,7 @@ TEST_F(TerrCodeCheckTest, SimpleModeWithoutAnyRightReportsEveryCode) {
                          }));
 
   // Without codes there is nothing to report and nothing to ask.
-  auto none = std::make_unique<TVerification>(arena);
+  auto none = std::make_unique<TVerification>(arena, params);
   none->verifyTerrCodes(2023, 1);
   EXPECT_TRUE(none->FErrorResults.empty());
   EXPECT_TRUE(none->fWarningResults.empty());

@@ -37,10 +37,11 @@ namespace {
 class TPausedRunManager : public zz::TWorkManagerForm {
  public:
   using TWorkManagerForm::TWorkManagerForm;
-  void RunWork() override {
+  zz::TRunResult RunWork(const zz::TRunParams&) override {
     Searcher()->managerProgress(0, 40, 27, "Поиск ИС: " + fLongPath);
     reported = true;
     for (int i = 0; i < 600 && !release; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    return {};
   }
   std::string fLongPath;
   std::atomic<bool> reported{false};
