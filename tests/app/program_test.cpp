@@ -100,6 +100,12 @@ TEST_F(ProgramTest, HelpAndVersionComeFirst) {
   EXPECT_FALSE(std::filesystem::exists(dataDir));
 }
 
+TEST_F(ProgramTest, WindowAskedOfABuildWithoutWindowsIsRefusedWith29) {
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(RunProgram({"zazoru"}), 29);
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("оконный режим в этой сборке недоступен"), std::string::npos);
+}
+
 TEST_F(ProgramTest, DataDirectoryOfBothForms) {
   EXPECT_EQ(TWorkManager::DataDirectory(false), dataDir);
   EXPECT_EQ(TWorkManager::DataDirectory(true), ExecutableDir());
