@@ -10,8 +10,14 @@ foreach(size IN ITEMS 48 128 256)
   install(FILES ${ZAZORU_PACKAGING_DIR}/icons/zazoru-${size}.png
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps RENAME zazoru.png)
 endforeach()
+# bash-completion loads a command's completion by the command's name, so zazoru-batch needs a file
+# of its own name too: a link to the same file, which registers the function for both commands.
 install(FILES ${ZAZORU_PACKAGING_DIR}/zazoru.bash-completion
         DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME zazoru)
+file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/completions)
+file(CREATE_LINK zazoru ${CMAKE_BINARY_DIR}/completions/zazoru-batch SYMBOLIC)
+install(FILES ${CMAKE_BINARY_DIR}/completions/zazoru-batch
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
 
 install(FILES ${ZAZORU_PACKAGING_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
@@ -64,12 +70,21 @@ set(CPACK_RPM_FILE_NAME RPM-DEFAULT)
 set(CPACK_RPM_PACKAGE_LICENSE "Proprietary")
 set(CPACK_RPM_PACKAGE_GROUP "Applications/Office")
 set(CPACK_RPM_PACKAGE_AUTOREQ ON)
+set(CPACK_RPM_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
+# No /usr/lib/.build-id links: they belong with debug information, which this package does not ship.
+set(CPACK_RPM_SPEC_MORE_DEFINE "%define _build_id_links none")
+# Directories the package puts files in but does not own: they belong to filesystem,
+# hicolor-icon-theme and bash-completion (CPack already leaves out /usr, /usr/bin, /usr/share, ...).
 set(CPACK_RPM_EXCLUDE_FROM_AUTO_FILELIST_ADDITION
   ${CMAKE_INSTALL_FULL_DATADIR}/applications ${CMAKE_INSTALL_FULL_DATADIR}/metainfo
   ${CMAKE_INSTALL_FULL_DATADIR}/icons ${CMAKE_INSTALL_FULL_DATADIR}/icons/hicolor
   ${CMAKE_INSTALL_FULL_MANDIR} ${CMAKE_INSTALL_FULL_MANDIR}/man1 ${CMAKE_INSTALL_FULL_MANDIR}/ru
   ${CMAKE_INSTALL_FULL_MANDIR}/ru/man1 ${CMAKE_INSTALL_FULL_DATADIR}/bash-completion
   ${CMAKE_INSTALL_FULL_DATADIR}/bash-completion/completions)
+foreach(size IN ITEMS scalable 48x48 128x128 256x256)
+  list(APPEND CPACK_RPM_EXCLUDE_FROM_AUTO_FILELIST_ADDITION
+    ${CMAKE_INSTALL_FULL_DATADIR}/icons/hicolor/${size} ${CMAKE_INSTALL_FULL_DATADIR}/icons/hicolor/${size}/apps)
+endforeach()
 
 set(CPACK_GENERATOR DEB)
 find_program(ZAZORU_RPMBUILD rpmbuild)
