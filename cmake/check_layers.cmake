@@ -17,10 +17,9 @@ foreach(file IN LISTS sources)
   endforeach()
 endforeach()
 
-# Third-party headers: "<pattern>|<folders and files allowed>". libxml2 outside xml/ is what is left
-# of the configuration's DOM and of the server reply's reading, to move into xml/.
+# Third-party headers: "<pattern>|<folders and files allowed>".
 set(third_party
-  "^libxml/|xml,settings/xml_dom.h,settings/xml_dom.cpp,search/list_acquisition.cpp"
+  "^libxml/|xml"
   "^curl/|xml/http_get.cpp"
   "^archive(_entry)?\\.h$|search/zip_unpack.cpp"
   "^xlsxwriter|app"

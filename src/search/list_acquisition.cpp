@@ -1,12 +1,7 @@
 // The query to the list server and the checks of a Perechen's header and format.
 #include "search/list_acquisition.h"
 
-#include <libxml/parser.h>
-#include <libxml/tree.h>
-#include <libxml/xmlerror.h>
-#include <libxml/xmlschemas.h>
-#include <libxml/xmlversion.h>
-
+#include <optional>
 #include <stdexcept>
 
 #include "base/exit_code.h"
@@ -15,8 +10,8 @@
 #include "base/utils.h"
 #include "list/the_list.h"
 #include "settings/settings.h"
-#include "settings/xml_dom.h"
 #include "xml/my_parser.h"
+#include "xml/schema_check.h"
 
 namespace zz {
 
@@ -37,94 +32,6 @@ std::string AttrText(const TMyNode* node, std::string_view name) {
   const TMyAttrib* a = node ? node->Attributes().getNamedItem(name) : nullptr;
   return a ? std::string(a->text()) : std::string();
 }
-
-// ---------------------------------------------------------------------------------------------
-// Schema check
-
-// The first error libxml2 reports while parsing or validating.
-struct TFirstError {
-  bool Set = false;
-  std::string Message;
-  int Line = 0;
-  int Column = 0;
-  std::string NodeName;
-  bool NodeIsAttribute = false;
-};
-
-#if LIBXML_VERSION >= 21200
-void KeepFirstError(void* ctx, const xmlError* e) {
-#else
-void KeepFirstError(void* ctx, xmlError* e) {
-#endif
-  auto* first = static_cast<TFirstError*>(ctx);
-  if (!e || first->Set || e->level < XML_ERR_ERROR) return;
-  first->Set = true;
-  first->Message = e->message ? Trim(e->message) : std::string("ошибка");
-  first->Line = e->line;
-  first->Column = e->int2;
-  if (auto* node = static_cast<xmlNode*>(e->node)) {
-    if (node->type == XML_ELEMENT_NODE || node->type == XML_ATTRIBUTE_NODE) {
-      long line = xmlGetLineNo(node->type == XML_ATTRIBUTE_NODE && node->parent ? node->parent : node);
-      if (line > 0) first->Line = static_cast<int>(line);
-      first->NodeName = node->name ? reinterpret_cast<const char*>(node->name) : "";
-      first->NodeIsAttribute = node->type == XML_ATTRIBUTE_NODE;
-    }
-  }
-}
-
-void SilentGeneric(void*, const char*, ...) {}
-
-// For the lifetime of the object every libxml2 error goes to `first` and nothing to standard
-// error; the handlers installed before are restored afterwards.
-class TErrorCapture {
- public:
-  explicit TErrorCapture(TFirstError* first)
-      : fGeneric(xmlGenericError),
-        fGenericCtx(xmlGenericErrorContext),
-        fStructured(xmlStructuredError),
-        fStructuredCtx(xmlStructuredErrorContext) {
-    xmlSetGenericErrorFunc(nullptr, &SilentGeneric);
-    xmlSetStructuredErrorFunc(first, KeepFirstError);
-  }
-  ~TErrorCapture() {
-    xmlSetStructuredErrorFunc(fStructuredCtx, fStructured);
-    xmlSetGenericErrorFunc(fGenericCtx, fGeneric);
-  }
-  TErrorCapture(const TErrorCapture&) = delete;
-  TErrorCapture& operator=(const TErrorCapture&) = delete;
-
- private:
-  xmlGenericErrorFunc fGeneric;
-  void* fGenericCtx;
-  xmlStructuredErrorFunc fStructured;
-  void* fStructuredCtx;
-};
-
-// Character position (1-based) of the node's name within its line; 1 when it cannot be found.
-int ColumnOfNode(const std::string& bytes, int line, const std::string& name, bool attribute) {
-  if (line < 1 || name.empty()) return 1;
-  size_t start = 0;
-  for (int l = 1; l < line; ++l) {
-    start = bytes.find('\n', start);
-    if (start == std::string::npos) return 1;
-    ++start;
-  }
-  size_t end = bytes.find('\n', start);
-  std::string_view text(bytes.data() + start, (end == std::string::npos ? bytes.size() : end) - start);
-  size_t at = attribute ? text.find(name + "=") : text.find("<" + name);
-  if (at == std::string_view::npos) return 1;
-  return static_cast<int>(Utf8Length(text.substr(0, at))) + 1;
-}
-
-struct TSchemaFree {
-  void operator()(xmlSchema* s) const { xmlSchemaFree(s); }
-};
-struct TSchemaParserFree {
-  void operator()(xmlSchemaParserCtxt* c) const { xmlSchemaFreeParserCtxt(c); }
-};
-struct TSchemaValidFree {
-  void operator()(xmlSchemaValidCtxt* c) const { xmlSchemaFreeValidCtxt(c); }
-};
 
 }  // namespace
 
@@ -230,50 +137,14 @@ bool TListAcquisition::CheckListHeader(const TMyNode* element, int year, int qua
 
 std::vector<std::string> TListAcquisition::CheckListFormat(const std::string& path) {
   const std::string kComponentMissing = "Не удается найти необходимый компонент для проверки формата Перечня";
-  InstallSafeEntityLoader();
-
   std::filesystem::path schemaPath = FindShippedFile(kSchemaName);
   std::string schemaBytes = ReadFileBytes(schemaPath, kSmallFileMaxBytes);  // throws when the schema is missing
-  std::unique_ptr<xmlSchema, TSchemaFree> schema;
-  {
-    TFirstError ignored;
-    TErrorCapture capture(&ignored);
-    std::unique_ptr<xmlSchemaParserCtxt, TSchemaParserFree> parser(
-        xmlSchemaNewMemParserCtxt(schemaBytes.data(), static_cast<int>(schemaBytes.size())));
-    if (!parser) return {kComponentMissing};
-    xmlSchemaSetParserStructuredErrors(parser.get(), KeepFirstError, &ignored);
-    schema.reset(xmlSchemaParse(parser.get()));
-    if (!schema) throw std::runtime_error("схема " + schemaPath.string() + " не разобрана: " + ignored.Message);
-  }
-  std::unique_ptr<xmlSchemaValidCtxt, TSchemaValidFree> validator(xmlSchemaNewValidCtxt(schema.get()));
-  if (!validator) return {kComponentMissing};
-
-  std::string bytes = ReadFileBytes(path);
-  if (bytes.size() > static_cast<size_t>(INT32_MAX)) throw std::runtime_error("файл слишком велик: " + path);
-
-  TFirstError first;
-  TXmlDocPtr doc;
-  {
-    TErrorCapture capture(&first);
-    doc.reset(xmlReadMemory(bytes.data(), static_cast<int>(bytes.size()), path.c_str(), nullptr,
-                            XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_BIG_LINES));
-    if (doc) {
-      xmlSchemaSetValidStructuredErrors(validator.get(), KeepFirstError, &first);
-      int rc = xmlSchemaValidateDoc(validator.get(), doc.get());
-      if (rc != 0 && !first.Set) {
-        first.Set = true;
-        first.Message = "документ не соответствует схеме";
-      }
-    } else if (!first.Set) {
-      first.Set = true;
-      first.Message = "документ XML не прочитан";
-    }
-  }
-  if (!first.Set) return {};
-
-  int column = first.Column > 0 ? first.Column : ColumnOfNode(bytes, first.Line, first.NodeName, first.NodeIsAttribute);
-  return {"Несоответствие требуемому формату xml (" + path + "):", first.Message,
-          "Строка " + std::to_string(first.Line) + ", позиция " + std::to_string(column)};
+  TXmlSchema schema(schemaBytes, schemaPath.string());
+  if (!schema.Usable()) return {kComponentMissing};
+  std::optional<TSchemaViolation> violation = schema.Validate(ReadFileBytes(path), path);
+  if (!violation) return {};
+  return {"Несоответствие требуемому формату xml (" + path + "):", violation->Message,
+          "Строка " + std::to_string(violation->Line) + ", позиция " + std::to_string(violation->Column)};
 }
 
 // ---------------------------------------------------------------------------------------------

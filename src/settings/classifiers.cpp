@@ -8,7 +8,7 @@
 #include "base/logger.h"
 #include "base/utils.h"
 #include "settings/settings.h"
-#include "settings/xml_dom.h"
+#include "xml/xml_dom.h"
 
 namespace zz {
 

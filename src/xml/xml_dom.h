@@ -15,9 +15,6 @@ struct TXmlDocDeleter {
 };
 using TXmlDocPtr = std::unique_ptr<xmlDoc, TXmlDocDeleter>;
 
-// Makes libxml2 refuse every external entity and DTD it would otherwise load.
-void InstallSafeEntityLoader();
-
 // The parsed document, or null when the file is missing, unreadable or not well-formed.
 // `error` (optional) receives the first error with its line and column.
 TXmlDocPtr LoadDomDocument(const std::filesystem::path& path, std::string* error = nullptr);

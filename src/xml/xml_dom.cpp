@@ -1,5 +1,5 @@
-// Whole-document XML reading and schema validation with libxml2.
-#include "settings/xml_dom.h"
+// Whole-document XML reading with libxml2.
+#include "xml/xml_dom.h"
 
 #include <libxml/parser.h>
 #include <libxml/xmlerror.h>
@@ -7,12 +7,11 @@
 #include <cstring>
 
 #include "base/utils.h"
+#include "xml/my_parser.h"
 
 namespace zz {
 
 namespace {
-
-xmlParserInputPtr RefuseEntity(const char* /*url*/, const char* /*id*/, xmlParserCtxtPtr /*ctxt*/) { return nullptr; }
 
 std::string NodeNameOf(const xmlNode* node) {
   return node && node->name ? reinterpret_cast<const char*>(node->name) : "";
@@ -26,10 +25,8 @@ constexpr int kParseOptions = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NO
 
 }  // namespace
 
-void InstallSafeEntityLoader() { xmlSetExternalEntityLoader(RefuseEntity); }
-
 TXmlDocPtr LoadDomDocumentFromMemory(const std::string& bytes, const std::string& name, std::string* error) {
-  InstallSafeEntityLoader();
+  PrepareXmlReading();
   xmlResetLastError();
   xmlDoc* doc = xmlReadMemory(bytes.data(), static_cast<int>(bytes.size()), name.c_str(), nullptr, kParseOptions);
   if (!doc && error) {
