@@ -19,11 +19,24 @@ struct TExeData {
       OriginalFileName, ProductName, ProductVersion, Comments, PrivateBuild, SpecialBuild;
 };
 
+// The territorial codes an entry of the rights list grants, by name:
+// TTerritoryRights{.MKS = true, .Country = true}.
+struct TTerritoryRights {
+  bool MKS = false, RKS = false, CZ1 = false, CZ3 = false, CZ4 = false, CZ5 = false, CZ6 = false, Country = false;
+  static TTerritoryRights All() { return {true, true, true, true, true, true, true, true}; }
+};
+
 // One entry of the territory-code rights list.
 class TTerritoryCode {
  public:
-  TTerritoryCode(std::string Num, bool MKS, bool RKS, bool CZ1, bool CZ3, bool CZ4, bool CZ5, bool CZ6, bool Country,
-                 std::string DateBegin, std::string DateEnd);
+  TTerritoryCode(std::string Num, const TTerritoryRights& rights, std::string DateBegin = {},
+                 std::string DateEnd = {});
+  // The codes in the order of the rights file's flags and of the settings grid's columns.
+  static constexpr int kCodeCount = 8;
+  static constexpr const char* kCodes[kCodeCount] = {"МКС", "РКС", "Ч31", "Ч33", "Ч34", "Ч35", "Ч36", "СЕЛО"};
+  bool& Flag(int index);
+  bool Flag(int index) const { return const_cast<TTerritoryCode*>(this)->Flag(index); }
+
   bool FMKS, FRKS, FCZ1, FCZ3, FCZ4, FCZ5, FCZ6, FCountry;
   std::string FNum;
   std::string FDateBegin;

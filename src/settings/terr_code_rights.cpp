@@ -24,25 +24,38 @@ TDate EntryDate(const std::string& text, TDate whenEmpty) {
 
 }  // namespace
 
-TTerritoryCode::TTerritoryCode(std::string Num, bool MKS, bool RKS, bool CZ1, bool CZ3, bool CZ4, bool CZ5, bool CZ6,
-                               bool Country, std::string DateBegin, std::string DateEnd)
-    : FMKS(MKS),
-      FRKS(RKS),
-      FCZ1(CZ1),
-      FCZ3(CZ3),
-      FCZ4(CZ4),
-      FCZ5(CZ5),
-      FCZ6(CZ6),
-      FCountry(Country),
+TTerritoryCode::TTerritoryCode(std::string Num, const TTerritoryRights& rights, std::string DateBegin,
+                               std::string DateEnd)
+    : FMKS(rights.MKS),
+      FRKS(rights.RKS),
+      FCZ1(rights.CZ1),
+      FCZ3(rights.CZ3),
+      FCZ4(rights.CZ4),
+      FCZ5(rights.CZ5),
+      FCZ6(rights.CZ6),
+      FCountry(rights.Country),
       FNum(std::move(Num)),
       FDateBegin(std::move(DateBegin)),
       FDateEnd(std::move(DateEnd)) {}
+
+bool& TTerritoryCode::Flag(int index) {
+  switch (index) {
+    case 0: return FMKS;
+    case 1: return FRKS;
+    case 2: return FCZ1;
+    case 3: return FCZ3;
+    case 4: return FCZ4;
+    case 5: return FCZ5;
+    case 6: return FCZ6;
+    default: return FCountry;
+  }
+}
 
 std::optional<TTerritoryCode> TTerritoryCode::FromLine(const std::string& line) {
   if (Trim(line).empty()) return std::nullopt;
   size_t slash = line.find('/');
   if (slash == std::string::npos)
-    return TTerritoryCode(Trim(line), true, true, true, true, true, true, true, true, "", "");
+    return TTerritoryCode(Trim(line), TTerritoryRights::All());
 
   std::string num = Trim(line.substr(0, slash));
   // The flags run from the slash to the first blank; the rest holds the dates.
@@ -66,13 +79,14 @@ std::optional<TTerritoryCode> TTerritoryCode::FromLine(const std::string& line) 
   } else if (tokens.size() == 1) {
     (tokens[0].first > kDateWidth ? end : begin) = tokens[0].second;
   }
-  return TTerritoryCode(num, FlagAt(flags, 0), FlagAt(flags, 1), FlagAt(flags, 2), FlagAt(flags, 3), FlagAt(flags, 4),
-                        FlagAt(flags, 5), FlagAt(flags, 6), FlagAt(flags, 7), Trim(begin), Trim(end));
+  TTerritoryCode entry(num, TTerritoryRights{}, Trim(begin), Trim(end));
+  for (int i = 0; i < kCodeCount; ++i) entry.Flag(i) = FlagAt(flags, static_cast<size_t>(i));
+  return entry;
 }
 
 std::string TTerritoryCode::ToLine() const {
   std::string line = FNum + "/";
-  for (bool f : {FMKS, FRKS, FCZ1, FCZ3, FCZ4, FCZ5, FCZ6, FCountry}) line += f ? '1' : '0';
+  for (int i = 0; i < kCodeCount; ++i) line += Flag(i) ? '1' : '0';
   if (!FDateBegin.empty() || !FDateEnd.empty()) {
     const std::string blank(kDateWidth, ' ');
     line += " " + (FDateBegin.empty() ? blank : FDateBegin) + " " + (FDateEnd.empty() ? blank : FDateEnd);
@@ -137,10 +151,9 @@ bool TRunParams::hasNordRight(const std::string& parTerrCode, TDate workPeriodBe
     }
     if (!FCompareTerrCodesExtMode) return true;
     if (dated && !(entryBegin <= workPeriodBeginDate && entryEnd >= workPeriodEndDate)) continue;
-    bool granted = code == "ALL" || (code == "МКС" && e.FMKS) || (code == "РКС" && e.FRKS) ||
-                   (code == "Ч31" && e.FCZ1) || (code == "Ч33" && e.FCZ3) || (code == "Ч34" && e.FCZ4) ||
-                   (code == "Ч35" && e.FCZ5) || (code == "Ч36" && e.FCZ6) || (code == "СЕЛО" && e.FCountry);
-    if (granted) return true;
+    if (code == "ALL") return true;
+    for (int i = 0; i < TTerritoryCode::kCodeCount; ++i)
+      if (code == TTerritoryCode::kCodes[i] && e.Flag(i)) return true;
   }
   return false;
 }

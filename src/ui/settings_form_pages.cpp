@@ -133,7 +133,7 @@ QWidget* TSettingsForm::BuildNordPage() {
   codesRow->addWidget(new QLabel("Рег.№:", tsAdvancedNordCheck));
   codesRow->addWidget(meRegnum);
   for (int i = 0; i < 8; ++i) {
-    cbCode[i] = new QCheckBox(kCodeCaptions[i], tsAdvancedNordCheck);
+    cbCode[i] = new QCheckBox(TTerritoryCode::kCodes[i], tsAdvancedNordCheck);
     cbCode[i]->setObjectName(QString("cbCode%1").arg(i));
     codesRow->addWidget(cbCode[i]);
   }

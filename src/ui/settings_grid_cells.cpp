@@ -10,19 +10,6 @@
 
 namespace zz::settings_grid {
 
-bool& CodeFlag(TTerritoryCode& e, int code) {
-  switch (code) {
-    case 0: return e.FMKS;
-    case 1: return e.FRKS;
-    case 2: return e.FCZ1;
-    case 3: return e.FCZ3;
-    case 4: return e.FCZ4;
-    case 5: return e.FCZ5;
-    case 6: return e.FCZ6;
-    default: return e.FCountry;
-  }
-}
-
 QString FormatPickerDate(const QDate& date) { return date.toString("dd.MM.yyyy"); }
 
 QDate ToQDate(TDate date) {

@@ -14,12 +14,9 @@ class QWidget;
 namespace zz::settings_grid {
 
 inline constexpr const char* kUnlimited = "Бессрочно";
-inline const char* const kCodeCaptions[8] = {"МКС", "РКС", "Ч31", "Ч33", "Ч34", "Ч35", "Ч36", "СЕЛО"};
 inline constexpr int kDateBeginColumn = 10;
 inline constexpr int kDateEndColumn = 11;
 
-// The entry's flag of territorial code number `code` (in the order of kCodeCaptions).
-bool& CodeFlag(TTerritoryCode& e, int code);
 QString FormatPickerDate(const QDate& date);
 QDate ToQDate(TDate date);
 // Sets a read-only cell's text, making the cell when the grid has none there yet.

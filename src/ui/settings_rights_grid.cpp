@@ -56,7 +56,7 @@ void TSettingsForm::ShowRights() {
     SetCell(sgRegNums, r, 0, QString::number(r + 1));
     SetCell(sgRegNums, r, 1, QS(e.FNum));
     TTerritoryCode copy = e;
-    for (int c = 0; c < 8; ++c) SetCell(sgRegNums, r, 2 + c, CodeFlag(copy, c) ? "X" : "", Qt::AlignCenter);
+    for (int c = 0; c < TTerritoryCode::kCodeCount; ++c) SetCell(sgRegNums, r, 2 + c, copy.Flag(c) ? "X" : "", Qt::AlignCenter);
     SetCell(sgRegNums, r, kDateBeginColumn, e.FDateBegin.empty() ? kUnlimited : QS(e.FDateBegin));
     SetCell(sgRegNums, r, kDateEndColumn, e.FDateEnd.empty() ? kUnlimited : QS(e.FDateEnd));
   }
@@ -101,7 +101,7 @@ void TSettingsForm::bbAddRegNum_BasClick() {
     eRegNum->setFocus();
     return;
   }
-  AddRightsEntry(TTerritoryCode(NormalizeRegNumPrefix(text), true, true, true, true, true, true, true, true, "", ""));
+  AddRightsEntry(TTerritoryCode(NormalizeRegNumPrefix(text), TTerritoryRights::All()));
   eRegNum->clear();
 }
 
@@ -128,10 +128,9 @@ void TSettingsForm::bbAddRegNum_AdvClick() {
     ShowError(this, "Дата начала периода активности больше даты окончания периода активности!");
     return;
   }
-  TTerritoryCode entry(NormalizeRegNumPrefix(text), false, false, false, false, false, false, false, false,
-                       dtpBegin->Unlimited() ? "" : SS(FormatPickerDate(dtpBegin->Date())),
+  TTerritoryCode entry(NormalizeRegNumPrefix(text), TTerritoryRights{}, dtpBegin->Unlimited() ? "" : SS(FormatPickerDate(dtpBegin->Date())),
                        dtpEnd->Unlimited() ? "" : SS(FormatPickerDate(dtpEnd->Date())));
-  for (int c = 0; c < 8; ++c) CodeFlag(entry, c) = cbCode[c]->isChecked();
+  for (int c = 0; c < TTerritoryCode::kCodeCount; ++c) entry.Flag(c) = cbCode[c]->isChecked();
   AddRightsEntry(entry);
   meRegnum->clear();
   for (QCheckBox* box : cbCode) box->setChecked(false);
@@ -156,7 +155,7 @@ void TSettingsForm::sgRegNumsDblClick(int row, int column) {
   const int entry = EntryOfRow(row);
   if (entry < 0) return;  // the empty last row: new entries come from the input row
   if (column >= 2 && column <= 9) {
-    bool& flag = CodeFlag(tempOriginalList[static_cast<size_t>(entry)], column - 2);
+    bool& flag = tempOriginalList[static_cast<size_t>(entry)].Flag(column - 2);
     flag = !flag;
     ShowRights();
   } else if (column == kDateBeginColumn || column == kDateEndColumn) {

@@ -81,7 +81,7 @@ TEST_F(ConfigurationTest, WriteThenReadGivesTheSameSettings) {
   s.FCrossDateLastUpdate = ParseDate("05.06.2024");
   s.FCrossAutoUpdate = true;
   s.FCrossSavePass = true;
-  s.FTerrCodeRightList.emplace_back("123-456", true, false, false, false, false, false, false, true, "", "31.12.2022");
+  s.FTerrCodeRightList.emplace_back("123-456", TTerritoryRights{.MKS = true, .Country = true}, "", "31.12.2022");
   s.CrossListAddElement("111-111-111111", "222-222-222222", 2020, 3);
   ASSERT_TRUE(WriteConfiguration(s, dir.path()));
   std::string written = test::ReadFile(dir / "ZazoruConfig.ini");

@@ -190,7 +190,7 @@ TEST_F(ProtocolFormerTest, ShortProtocolsByExitCode) {
   EXPECT_NE(text.find("\n в оконном режиме\n"), std::string::npos);
 
   s.fCompareTerrCodes = true;
-  s.FTerrCodeRightList.emplace_back("123-456", true, true, true, true, true, true, true, true, "", "");
+  s.FTerrCodeRightList.emplace_back("123-456", TTerritoryRights::All());
   text = Read(former.printBadProtocol(searchErrors, 11));
   EXPECT_NE(text.find("Необходимо уточнить право организации"), std::string::npos);
   EXPECT_NE(text.find("перечней не найдено. Сверка не требуется."), std::string::npos);

@@ -54,9 +54,9 @@ TEST_F(RightsListTest, LinesReadIntoEntries) {
 }
 
 TEST_F(RightsListTest, SaveAndReloadKeepsEveryField) {
-  s.FTerrCodeRightList.emplace_back("123-456", true, false, true, false, true, false, true, false, "", "15.01.2023");
-  s.FTerrCodeRightList.emplace_back("123", false, false, false, false, false, false, false, true, "01.02.2020", "");
-  s.FTerrCodeRightList.emplace_back("9", true, true, true, true, true, true, true, true, "", "");
+  s.FTerrCodeRightList.emplace_back("123-456", TTerritoryRights{.MKS = true, .CZ1 = true, .CZ4 = true, .CZ6 = true}, "", "15.01.2023");
+  s.FTerrCodeRightList.emplace_back("123", TTerritoryRights{.Country = true}, "01.02.2020");
+  s.FTerrCodeRightList.emplace_back("9", TTerritoryRights::All());
   test::TempDir dir;
   s.TerrCodeRightListSaveToFile((dir / "r.txt").string());
   EXPECT_EQ(test::ReadFile(dir / "r.txt"),
@@ -118,8 +118,7 @@ TEST_F(RightsListTest, InvalidDateFailsOnlyDatedCalls) {
   // fails the dated calls that consult it.
   EXPECT_THROW(Load("123-456-789012/11111111\n123-456-789012/11111111 32.13.2023 31.12.2023\n"), TListFileError);
   s.FTerrCodeRightList.clear();
-  s.FTerrCodeRightList.emplace_back("123-456-789012", true, true, true, true, true, true, true, true, "32.13.2023",
-                                    "31.12.2023");
+  s.FTerrCodeRightList.emplace_back("123-456-789012", TTerritoryRights::All(), "32.13.2023", "31.12.2023");
   EXPECT_THROW(Right("МКС", "01.02.2023", "31.03.2023", 2023, 1), std::runtime_error);
   EXPECT_TRUE(Right("all", "01.02.2023", "31.03.2023", -1, -1));
 }

@@ -225,7 +225,7 @@ class TestSettingsForm : public QObject {
   }
 
   void deletingTheHeadingRowGivesTheMessage() {
-    s->FTerrCodeRightList.emplace_back("123-456", true, false, false, false, false, false, false, false, "", "");
+    s->FTerrCodeRightList.emplace_back("123-456", TTerritoryRights{.MKS = true});
     OpenAdvanced();
     QTest::mouseClick(f->sgRegNums->horizontalHeader()->viewport(), Qt::LeftButton, Qt::NoModifier,
                       QPoint(f->sgRegNums->columnWidth(0) / 2, 5));
@@ -249,7 +249,7 @@ class TestSettingsForm : public QObject {
   }
 
   void cancelLeavesTheSettingsUntouched() {
-    s->FTerrCodeRightList.emplace_back("123-456", true, false, false, false, false, false, false, false, "", "");
+    s->FTerrCodeRightList.emplace_back("123-456", TTerritoryRights{.MKS = true});
     s->FCrossList.emplace_back("111-111-111111", "222-222-222222", 2020, 2);
     s->FULMachine = "before";
     OpenAdvanced();
@@ -294,9 +294,9 @@ class TestSettingsForm : public QObject {
   }
 
   void filterShowsMatchingEntriesAndKeepsToggledCodes() {
-    s->FTerrCodeRightList.emplace_back("123-456-000001", true, false, false, false, false, false, false, false, "", "");
-    s->FTerrCodeRightList.emplace_back("077-001-000001", true, false, false, false, false, false, false, false, "", "");
-    s->FTerrCodeRightList.emplace_back("123-999", false, true, false, false, false, false, false, false, "", "");
+    s->FTerrCodeRightList.emplace_back("123-456-000001", TTerritoryRights{.MKS = true});
+    s->FTerrCodeRightList.emplace_back("077-001-000001", TTerritoryRights{.MKS = true});
+    s->FTerrCodeRightList.emplace_back("123-999", TTerritoryRights{.RKS = true});
     OpenAdvanced();
     Retype(f->MaskEdit1, "123");
     QVERIFY(f->Filtered());
@@ -331,8 +331,8 @@ class TestSettingsForm : public QObject {
   }
 
   void clearingTheFilterShowsAllAgain() {
-    s->FTerrCodeRightList.emplace_back("123-456", true, false, false, false, false, false, false, false, "", "");
-    s->FTerrCodeRightList.emplace_back("077-001", true, false, false, false, false, false, false, false, "", "");
+    s->FTerrCodeRightList.emplace_back("123-456", TTerritoryRights{.MKS = true});
+    s->FTerrCodeRightList.emplace_back("077-001", TTerritoryRights{.MKS = true});
     OpenAdvanced();
     Retype(f->MaskEdit1, "077");
     QCOMPARE(f->sgRegNums->rowCount(), 2);
@@ -347,7 +347,7 @@ class TestSettingsForm : public QObject {
   }
 
   void inPlaceNumberEditing() {
-    s->FTerrCodeRightList.emplace_back("123-456", true, false, false, false, false, false, false, false, "", "");
+    s->FTerrCodeRightList.emplace_back("123-456", TTerritoryRights{.MKS = true});
     OpenAdvanced();
     DoubleClickCell(f->sgRegNums, 0, 1);
     QVERIFY(f->eCellRegNum->isVisible());
@@ -375,7 +375,7 @@ class TestSettingsForm : public QObject {
   }
 
   void dateCellEditingAndUnlimited() {
-    s->FTerrCodeRightList.emplace_back("123", true, false, false, false, false, false, false, false, "01.02.2020", "");
+    s->FTerrCodeRightList.emplace_back("123", TTerritoryRights{.MKS = true}, "01.02.2020");
     OpenAdvanced();
     DoubleClickCell(f->sgRegNums, 0, 10);
     QVERIFY(f->dtpCell->isVisible());
@@ -464,7 +464,7 @@ class TestSettingsForm : public QObject {
   }
 
   void escapeInADateEditorClosesOnlyTheEditor() {
-    s->FTerrCodeRightList.emplace_back("123", true, false, false, false, false, false, false, false, "01.02.2020", "");
+    s->FTerrCodeRightList.emplace_back("123", TTerritoryRights{.MKS = true}, "01.02.2020");
     OpenAdvanced();
     Toggle(f->cbDebug);  // an unsaved change elsewhere in the window
     DoubleClickCell(f->sgRegNums, 0, 10);
@@ -494,8 +494,8 @@ class TestSettingsForm : public QObject {
   }
 
   void closingADateEditorKeepsTheCurrentCellAndTheDeletionNamesItsEntry() {
-    s->FTerrCodeRightList.emplace_back("111", true, false, false, false, false, false, false, false, "01.02.2020", "");
-    s->FTerrCodeRightList.emplace_back("222", true, false, false, false, false, false, false, false, "", "");
+    s->FTerrCodeRightList.emplace_back("111", TTerritoryRights{.MKS = true}, "01.02.2020");
+    s->FTerrCodeRightList.emplace_back("222", TTerritoryRights{.MKS = true});
     OpenAdvanced();
     // Both ways of closing, in the last column, where a step on lands on the next row.
     for (int key : {Qt::Key_Escape, Qt::Key_Return}) {
@@ -524,7 +524,7 @@ class TestSettingsForm : public QObject {
   }
 
   void pickingTodayUncoversThePicker() {
-    s->FTerrCodeRightList.emplace_back("123", true, false, false, false, false, false, false, false, "", "");
+    s->FTerrCodeRightList.emplace_back("123", TTerritoryRights{.MKS = true});
     OpenAdvanced();
     const QString today = QDate::currentDate().toString("dd.MM.yyyy");
     QVERIFY(f->dtpBegin->Unlimited());

@@ -25,8 +25,7 @@ class TerrCodeCheckTest : public test::PeriodFixture {
 
   // The organisation may use "МКС" from the given date on.
   void GrantMKS(const char* from = "01.01.2023", const char* until = "") {
-    settings.FTerrCodeRightList.emplace_back("123-456", true, false, false, false, false, false, false, false, from,
-                                             until);
+    settings.FTerrCodeRightList.emplace_back("123-456", TTerritoryRights{.MKS = true}, from, until);
   }
   // An IS period with a territorial code, recorded the way the pack reader records it.
   TWorkPeriod* Coded(const char* code, const char* start, const char* finish,
@@ -94,7 +93,7 @@ TEST_F(TerrCodeCheckTest, SimpleModeAsksOnlyWhetherThereIsAnyRight) {
 }
 
 TEST_F(TerrCodeCheckTest, SimpleModeWithoutAnyRightReportsEveryCode) {
-  settings.FTerrCodeRightList.emplace_back("999-999", true, true, true, true, true, true, true, true, "", "");
+  settings.FTerrCodeRightList.emplace_back("999-999", TTerritoryRights::All());
   Coded("МКС", "01.01.2023", "31.01.2023", "111-111-111 11");
   Coded("СЕЛО", "01.02.2023", "31.03.2023", "222-222-222 22");
   v->verifyTerrCodes(2023, 1);
