@@ -1,6 +1,7 @@
 // The territory-code rights list: file format and the right check.
 #include <stdexcept>
 
+#include "base/reporting_period.h"
 #include "base/strings.h"
 #include "base/utils.h"
 #include "settings/list_file_error.h"
@@ -130,7 +131,8 @@ bool TRunParams::hasNordRight(const std::string& parTerrCode, TDate workPeriodBe
   TDate windowStart = kFarPast, windowEnd = kFarFuture;
   const bool yearGiven = year != -1 && year != 0;
   if (yearGiven && period != 0 && period != -1) {
-    windowStart = MakeDate(year, static_cast<unsigned>(3 * period - 2), 1);
+    // A half-year of 2010 (codes 2 and 4) is six months, not its last quarter.
+    windowStart = MakeDate(year, static_cast<unsigned>(3 * FirstQuarterOfPeriod(year, period) - 2), 1);
     windowEnd = LastDayOfMonth(year, static_cast<unsigned>(3 * period));
   } else if (yearGiven) {
     windowStart = MakeDate(year, 1, 1);

@@ -92,6 +92,11 @@ TEST_F(RightsListTest, BasicModeGrantsEveryCodeWhenValidityMeetsTheQuarter) {
   EXPECT_TRUE(Right("all", "01.05.2023", "31.05.2023", 2023, 0));  // whole year
   EXPECT_FALSE(Right("all", "01.05.2023", "31.05.2023", 2024, 0));
   EXPECT_TRUE(Right("all", "01.05.2030", "31.05.2030", -1, -1));  // undated: presence only
+  // The second half-year of 2010 (code 4) runs from July: a right of its third quarter meets it.
+  s.FTerrCodeRightList.clear();
+  Load("123-456-789012/00000000 01.07.2010 30.09.2010\n");
+  EXPECT_TRUE(Right("РКС", "01.07.2010", "31.07.2010", 2010, 4));
+  EXPECT_FALSE(Right("РКС", "01.07.2010", "31.07.2010", 2010, 2));
 }
 
 TEST_F(RightsListTest, ExtendedModeNeedsTheFlagAndAValidityCoveringTheWorkPeriod) {
