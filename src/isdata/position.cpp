@@ -25,17 +25,16 @@ bool TPosition::Matches(const TWorkPeriod& other) const {
   return Matches(other.Bases, other.ProfessionCode, other.TerritoryCondition);
 }
 
-double TPosition::setWorkingDays(TDate qBeginDate, TDate qEndDate, TDate dBegin, std::optional<TDate> dEnd,
-                                 double positionCount, int /*year*/, std::string_view positionCode,
-                                 std::string_view lgot, double warmDays, double navDays) const {
-  if (positionCode == kHeatingPosition && warmDays != 0) return warmDays * positionCount;
-  bool navigation =
-      std::find(kNavigationPositions.begin(), kNavigationPositions.end(), positionCode) != kNavigationPositions.end() ||
-      lgot.find("27-9") != std::string_view::npos;
-  if (navigation && navDays != 0) return navDays * positionCount;
-  TDate begin = std::max(dBegin, qBeginDate);
-  TDate end = dEnd.value_or(qEndDate);
-  return DaysInclusive(begin, end) * positionCount;
+double TPosition::WorkingDaysIn(TDate quarterBegin, TDate quarterEnd, const TStaffEntry& entry,
+                                const TSeasonDays& seasons) const {
+  if (fProfessionCode == kHeatingPosition && seasons.Heating != 0) return seasons.Heating * entry.Units;
+  bool navigation = std::find(kNavigationPositions.begin(), kNavigationPositions.end(), fProfessionCode) !=
+                        kNavigationPositions.end() ||
+                    Bases.HasBases("27-9");
+  if (navigation && seasons.Navigation != 0) return seasons.Navigation * entry.Units;
+  TDate begin = std::max(entry.Begin, quarterBegin);
+  TDate end = entry.End.value_or(quarterEnd);
+  return DaysInclusive(begin, end) * entry.Units;
 }
 
 std::string TPosition::pPositionAsString() const {

@@ -18,11 +18,22 @@ class TPosition : public TResultData {
   bool Matches(const TBases& bases, std::string_view profCode, std::string_view terrCond) const;
   bool Matches(const TWorkPeriod& other) const;
 
-  // Working days of one entry of the position (valid dBegin..dEnd, no end = open) within the
-  // quarter, times the staff units. Heating- and navigation-season positions count their season.
-  double setWorkingDays(TDate qBeginDate, TDate qEndDate, TDate dBegin, std::optional<TDate> dEnd, double positionCount,
-                        int year, std::string_view positionCode, std::string_view lgot, double warmDays,
-                        double navDays) const;
+  // One entry of the position in the staff list: valid from Begin to End (none: open), in staff units.
+  struct TStaffEntry {
+    TDate Begin{};
+    std::optional<TDate> End;
+    double Units = 0;
+  };
+  // The days of the quarter a heating- and a navigation-season position work; 0: not given.
+  struct TSeasonDays {
+    double Heating = 0;
+    double Navigation = 0;
+  };
+  // Working days of one entry of the position within the quarter, times its staff units. A
+  // heating- or navigation-season position (by its code, or navigation by the ground 27-9) counts
+  // its season's days when they are given.
+  double WorkingDaysIn(TDate quarterBegin, TDate quarterEnd, const TStaffEntry& entry,
+                       const TSeasonDays& seasons) const;
 
   std::string pPositionAsString() const;
 

@@ -200,8 +200,7 @@ void TTheList::readStaff(int year, int period, const TMyNode* listNode) {
             0, 0, nullptr, true));
         continue;
       }
-      position->fWorkingDays += position->setWorkingDays(QB, QE, begin, end, count, fYear, position->fProfessionCode,
-                                                         position->Bases.DelimitedText(), warmDays, navDays);
+      position->fWorkingDays += position->WorkingDaysIn(QB, QE, {begin, end, count}, {warmDays, navDays});
       position->fQuantityByPositions += count;
     }
   }

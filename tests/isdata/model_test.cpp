@@ -277,20 +277,26 @@ TEST_F(PeriodTest, ReleaseKeepsTaggedPeriods) {
   EXPECT_TRUE(kept->IsResultData);
 }
 
-TEST(PositionTest, SetWorkingDays) {
-  TPosition pos;
+TEST(PositionTest, WorkingDaysOfAStaffEntry) {
   const TDate q1 = MakeDate(2023, 1, 1), q2 = MakeDate(2023, 3, 31);
+  auto days = [&](const std::string& code, const std::vector<std::string>& bases, TPosition::TStaffEntry entry,
+                  TPosition::TSeasonDays seasons) {
+    TPosition pos;
+    pos.fProfessionCode = code;
+    for (const std::string& b : bases) pos.Bases.Add(b);
+    return pos.WorkingDaysIn(q1, q2, entry, seasons);
+  };
   // Heating season.
-  EXPECT_DOUBLE_EQ(pos.setWorkingDays(q1, q2, q1, q2, 2, 2023, "23200000-13786", "", 150, 0), 300);
+  EXPECT_DOUBLE_EQ(days("23200000-13786", {}, {q1, q2, 2}, {150, 0}), 300);
   // Heating position without season days counts calendar days.
-  EXPECT_DOUBLE_EQ(pos.setWorkingDays(q1, q2, q1, q2, 1, 2023, "23200000-13786", "", 0, 20), 90);
+  EXPECT_DOUBLE_EQ(days("23200000-13786", {}, {q1, q2, 1}, {0, 20}), 90);
   // Navigation by position code or by ground 27-9.
-  EXPECT_DOUBLE_EQ(pos.setWorkingDays(q1, q2, q1, q2, 0.5, 2023, "23003010-14706", "", 0, 40), 20);
-  EXPECT_DOUBLE_EQ(pos.setWorkingDays(q1, q2, q1, q2, 1, 2023, "X", "27-9,27-1", 7, 40), 40);
+  EXPECT_DOUBLE_EQ(days("23003010-14706", {}, {q1, q2, 0.5}, {0, 40}), 20);
+  EXPECT_DOUBLE_EQ(days("X", {"27-9", "27-1"}, {q1, q2, 1}, {7, 40}), 40);
   // Valid from before the quarter, open end: the quarter's length.
-  EXPECT_DOUBLE_EQ(pos.setWorkingDays(q1, q2, MakeDate(2020, 5, 1), std::nullopt, 3, 2023, "X", "", 0, 0), 270);
+  EXPECT_DOUBLE_EQ(days("X", {}, {MakeDate(2020, 5, 1), std::nullopt, 3}, {}), 270);
   // A later end is not cut at the quarter's end.
-  EXPECT_DOUBLE_EQ(pos.setWorkingDays(q1, q2, MakeDate(2023, 3, 1), MakeDate(2023, 4, 10), 1, 2023, "X", "", 0, 0), 41);
+  EXPECT_DOUBLE_EQ(days("X", {}, {MakeDate(2023, 3, 1), MakeDate(2023, 4, 10), 1}, {}), 41);
 }
 
 TEST(PositionTest, PositionText) {
