@@ -363,7 +363,24 @@ void TMainWindow::N2Click() {
     const fs::path shared = exeDir / ".." / "share" / "zazoru" / kManualFileName;
     if (fs::exists(shared, ec)) manual = shared.lexically_normal();
   }
-  OpenDocument(QString::fromStdString(manual.string()));
+  ShowDocument(manual.string(), "Руководство пользователя");
+}
+
+void TMainWindow::ShowDocument(const std::string& path, const std::string& what) {
+  std::error_code ec;
+  std::string message;
+  if (!fs::exists(path, ec))
+    message = what + ": не найден файл " + path;
+  else if (!OpenDocument(QS(path)))
+    message = what + ": " + path + ". Открыть не удалось: не найдена программа для просмотра таких файлов.";
+  else
+    return;
+  WriteLogEntry("---" + message, true);
+  if (TErrListForm* errors = fManager.ErrListForm()) {
+    errors->SetMessages({message});
+    errors->show();
+    errors->raise();
+  }
 }
 
 void TMainWindow::ProgressUpdate(int Min, int Max, int Curr, const std::string& Messag) {
@@ -474,7 +491,7 @@ void TMainWindow::RunEnded() {
       ProgressUpdate(0, 1, 1, "Готово!");
     }
     // Only a protocol this run wrote: an earlier run's is not this one's result.
-    if (!fManager.ReportFile().empty()) OpenDocument(QS(fManager.ReportFile()));
+    if (!fManager.ReportFile().empty()) ShowDocument(fManager.ReportFile(), "Протокол сверки");
   }
   SetRunning(false);
   emit runFinished();

@@ -103,8 +103,12 @@ class TMainWindow : public QMainWindow, public TLoggingObject {
   // The run proper, after the checks; RunEnded follows in the window's thread.
   void StartRun();
   void RunEnded();
-  // Locks the run's parameters while it executes: the run reads them from the settings.
+  // Disables the run's parameters while it executes: it works on the copy it started with, and
+  // the controls keep showing what that was.
   void SetRunning(bool running);
+  // Opens a document (`what`: how the user knows it) in the desktop's viewer; when it is missing or
+  // nothing opens it, the error list says so and where the file is.
+  void ShowDocument(const std::string& path, const std::string& what);
 
   TWorkManagerForm& fManager;
   TSettings& FSettings;

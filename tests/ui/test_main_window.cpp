@@ -541,6 +541,19 @@ class TestMainWindow : public QObject {
     QCOMPARE(fx->manager->runs, 1);
   }
 
+  void aProtocolNoViewerOpensIsNamedInTheErrorList() {
+    TypeValidNumber();
+    fx->manager->reportToWrite = (fx->reportDir / "ZAZORU-2023-4-REGNO-123-456-789012.html").string();
+    w->OpenDocument = [](const QString&) { return false; };  // a desktop without an HTML viewer
+    StartAndWait(w);
+    QCOMPARE(w->StepLabel->FullText(), QString("Готово!"));
+    TErrListForm* errors = fx->manager->ErrListForm();
+    QVERIFY(errors->isVisible());
+    const QString line = errors->Lines().value(0);
+    QVERIFY2(line.contains(QString::fromStdString(fx->manager->reportToWrite)) && line.contains("Открыть не удалось"),
+             qPrintable(line));
+  }
+
   void helpOpensTheManualBesideTheProgram() {
     w->N2->trigger();
     QCOMPARE(fx->opened.size(), 1);
