@@ -160,7 +160,7 @@ const std::vector<TConfigKey>& ConfigKeys() {
 
 }  // namespace
 
-std::string ReadConfiguration(TSettings& s, const fs::path& dataDir) {
+std::optional<TReadError> ReadConfiguration(TSettings& s, const fs::path& dataDir) {
   CopyDefaultFiles(dataDir);
   TIniFile ini(dataDir / kConfigFileName);
   const std::string home = DefaultDirectory();
@@ -169,7 +169,8 @@ std::string ReadConfiguration(TSettings& s, const fs::path& dataDir) {
   if (fs::exists(dataDir / kRightListFileName, ec))
     s.TerrCodeRightListLoadFromFile((dataDir / kRightListFileName).string());
   if (fs::exists(dataDir / kCrossListFileName, ec)) s.CrossListLoadFromFile((dataDir / kCrossListFileName).string());
-  return ini.ReadError();
+  if (ini.ReadError().empty()) return std::nullopt;
+  return TReadError{ini.ReadError(), (dataDir / kConfigFileName).string()};
 }
 
 bool WriteConfiguration(const TSettings& s, const fs::path& dataDir) {

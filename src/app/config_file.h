@@ -1,8 +1,10 @@
 #pragma once
 // The configuration file "ZazoruConfig.ini" and the two reference lists beside it in the data directory.
 #include <filesystem>
+#include <optional>
 #include <string>
 
+#include "base/read_result.h"
 #include "settings/settings.h"
 
 namespace zz {
@@ -20,9 +22,10 @@ void CopyDefaultFiles(const std::filesystem::path& dataDir);
 
 // Reads the configuration file and the two lists into the settings. A missing file or key gives
 // the defaults. A configuration file that exists but cannot be read gives the defaults too and
-// its reason is returned (empty when the file was read): the caller must refuse to run and must
-// not write it. A broken list file throws (the run cannot be prepared).
-std::string ReadConfiguration(TSettings& settings, const std::filesystem::path& dataDir);
+// the error is returned (none when the file was read): the caller must refuse to run and must
+// not write it. A broken list file throws TListFileError, whose Error() is the same kind of error
+// (the run cannot be prepared at all).
+std::optional<TReadError> ReadConfiguration(TSettings& settings, const std::filesystem::path& dataDir);
 
 // Writes the configuration file and the two lists; false when anything failed. Nothing is written
 // when the configuration file exists but cannot be read.

@@ -40,7 +40,10 @@ void TWorkManager::createSearcher() {
   if (!fSearcher) fSearcher = std::make_unique<TSearcher>(FAppDataDir / "Temp");
 }
 
-void TWorkManager::ReadIni() { fConfigError = ReadConfiguration(fSettings, FAppDataDir); }
+void TWorkManager::ReadIni() {
+  const std::optional<TReadError> error = ReadConfiguration(fSettings, FAppDataDir);
+  fConfigError = error ? error->Text : std::string();
+}
 
 bool TWorkManager::WriteIni() {
   // A file that could not be read is the user's to mend; defaults never replace it.

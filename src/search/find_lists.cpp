@@ -95,12 +95,12 @@ void TSearcher::FindListsInFiles() {
       // start would look like a hang.
       Progress(0, 0, "Поиск Перечня: " + path);
       if (fUnreadable.contains(path)) continue;
-      TMyParser parser;
-      TMyTreePtr tree = parser.parse(path);
-      if (!tree) {
-        ReportUnreadable(path, parser.LastError);
+      TReadResult<TMyTreePtr> document = ReadXmlTree(path);
+      if (!document) {
+        ReportUnreadable(path, document.Error());
         continue;
       }
+      const TMyTreePtr& tree = *document;
       std::vector<const TMyNode*> elements;
       if (tree->NodeName() == "Перечень") elements.push_back(tree.get());
       for (const TMyNode* e : tree->GetElementsByTagName("Перечень")) elements.push_back(e);
@@ -133,7 +133,7 @@ void TSearcher::FindListsInFiles() {
     } catch (const std::exception& e) {
       // A candidate that fails while being read is named with its reason, never passed over.
       WriteLogException(e);
-      ReportUnreadable(path, e.what());
+      ReportUnreadable(path, TReadError{e.what(), path});
     }
   }
 }

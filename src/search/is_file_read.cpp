@@ -14,13 +14,13 @@ TISFileRead ReadISFile(const std::string& path, const std::string& displayName, 
   try {
     // Where the user put it, and where it is read from when that is elsewhere (unpacked, staged).
     log.WriteLogEntry("***отрабатываем " + (displayName == path ? path : displayName + " (" + path + ")"));
-    TMyParser parser;
-    TMyTreePtr tree = parser.parse(path);
-    if (!tree) {
+    TReadResult<TMyTreePtr> document = ReadXmlTree(path);
+    if (!document) {
       // Never read in part: the whole file is out.
-      read.Unreadable = parser.LastError;
+      read.Unreadable = document.Error();
       return read;
     }
+    TMyTreePtr tree = std::move(*document);
     log.WriteLogEntry("***первоначальный разбор xml-файл");
     std::optional<TBaseData> base = TBaseData::TryGetBaseData(query.RegNum, tree.get(), 0, 0);
     log.WriteLogEntry("***первоначальный разбор xml-файл завершен");

@@ -4,9 +4,11 @@
 // the outcomes over in file order.
 #include <exception>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "base/logger.h"
+#include "base/read_result.h"
 #include "pack/pack.h"
 
 namespace zz {
@@ -20,7 +22,7 @@ struct TISFileQuery {
 
 struct TISFileRead {
   TLogBuffer Log;               // every log entry of the reading, in order
-  std::string Unreadable;       // why the file could not be read whole; nothing else is set then
+  std::optional<TReadError> Unreadable;  // why the file could not be read whole; nothing else is set then
   bool Accepted = false;        // an IS file of the run's employer, year and quarter
   TMessageList HeaderMessages;  // on the pack's header, whether or not a pack came of it
   std::unique_ptr<TPack> Pack;  // none when not accepted or the header could not be read

@@ -130,9 +130,9 @@ void TSearcher::ReportDamage(const std::string& text) {
   ++fDamagedInputs;
 }
 
-void TSearcher::ReportUnreadable(const std::string& path, const std::string& reason) {
+void TSearcher::ReportUnreadable(const std::string& path, const TReadError& error) {
   if (!fUnreadable.insert(path).second) return;
-  const std::string text = "Не удалось прочитать файл XML " + DisplayName(path) + ": " + reason;
+  const std::string text = "Не удалось прочитать файл XML " + DisplayName(path) + ": " + error.Text;
   WriteLogEntry(text, true);
   AddMessage(std::make_unique<TProtocolMessage>(text, true));
   ++fDamagedInputs;
@@ -203,9 +203,9 @@ void TSearcher::ParseISFiles() {
 
 void TSearcher::TakeISFile(const std::string& path, TISFileRead& read) {
   TLogger::GetInstance().Replay(read.Log);
-  if (!read.Unreadable.empty()) {
+  if (read.Unreadable) {
     // The protocol says why.
-    ReportUnreadable(path, read.Unreadable);
+    ReportUnreadable(path, *read.Unreadable);
     RemoveListCandidate(path);
     return;
   }

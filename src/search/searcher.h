@@ -75,7 +75,9 @@ class TSearcher : public TLoggingObject {
   void FindListsOnServer();
   void FindListsInFiles();
   void UnpackArchive(const std::filesystem::path& archive);
-  void ReportUnreadable(const std::string& path, const std::string& reason);
+  // A candidate that could not be read: an error of the protocol naming it (as the user knows it)
+  // with the reader's text; once per file.
+  void ReportUnreadable(const std::string& path, const TReadError& error);
   // How the protocol names a candidate: an unpacked file as its archive's path and its entry's.
   std::string DisplayName(const std::string& path) const;
   void ReportDamage(const std::string& text);

@@ -6,6 +6,7 @@ namespace zz {
 TListFileError::TListFileError(const std::string& fileName, int line, const std::string& value,
                                const std::string& problem)
     : std::runtime_error("Ошибка в файле " + fileName + ", строка " + std::to_string(line) + ": значение \"" + value +
-                         "\" " + problem) {}
+                         "\" " + problem),
+      fError{what(), fileName, line} {}
 
 }  // namespace zz

@@ -483,9 +483,11 @@ TMyTreePtr TMyParser::parse(const std::string& fileName) {
   }
 }
 
-TMyTreePtr ReadXmlTree(const std::string& path) {
+TReadResult<TMyTreePtr> ReadXmlTree(const std::string& path) {
   TMyParser parser;
-  return parser.parse(path);
+  TMyTreePtr tree = parser.parse(path);
+  if (!tree) return TReadError{parser.LastError, path, parser.ErrorLine};
+  return tree;
 }
 
 }  // namespace zz

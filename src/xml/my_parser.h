@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/read_result.h"
 #include "xml/http_get.h"
 #include "xml/my_node.h"
 
@@ -41,7 +42,8 @@ inline constexpr size_t kTreeBytesBase = size_t{64} << 20;
 // parses on several threads calls it first on its main thread.
 void PrepareXmlReading();
 
-// A fresh parser's parse(path): the entry point of file search and list acquisition.
-TMyTreePtr ReadXmlTree(const std::string& path);
+// A fresh parser's parse(path): the tree, or why there is none (LastError as the text, the file or
+// address, ErrorLine).
+TReadResult<TMyTreePtr> ReadXmlTree(const std::string& path);
 
 }  // namespace zz

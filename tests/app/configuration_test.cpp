@@ -192,6 +192,17 @@ TEST_F(ConfigurationTest, DamagedReferenceListsNameTheFileTheLineAndTheValue) {
             "Ошибка в файле " + rights + ", строка 1: значение \"2023-01-01\" не является датой в формате дд.мм.гггг");
   // Sound lists with the placeholders of unset dates load.
   EXPECT_EQ(failure("RightList.txt", "123/00000001            31.12.2022\n123-456\n"), "no failure");
+  // The failure is a reader's error: the file and the line beside the text.
+  test::WriteFile(dir / "CrossingList.txt", "A/B/2021/3\nA/B/20x1/3\n");
+  try {
+    ReadConfiguration(s, dir.path());
+    ADD_FAILURE() << "no failure";
+  } catch (const TListFileError& e) {
+    EXPECT_EQ(e.Error().File, cross);
+    EXPECT_EQ(e.Error().Line, 2);
+    EXPECT_EQ(e.Error().Text, e.what());
+  }
+  std::filesystem::remove(dir / "CrossingList.txt");
 }
 
 TEST_F(ConfigurationTest, ShippedDefaultFilesAreCopiedButNeverOverwritten) {

@@ -62,7 +62,8 @@ class IsFileTest : public FreshProcessTest {
   }
 
   const TMyNode* File(const std::string& name) {
-    trees.push_back(std::make_unique<TMyTreePtr>(ReadXmlTree(Path(name))));
+    TReadResult<TMyTreePtr> read = ReadXmlTree(Path(name));
+    trees.push_back(std::make_unique<TMyTreePtr>(read ? std::move(*read) : TMyTreePtr()));
     return trees.back()->get();
   }
   const TMyNode* Xml(const std::string& text) {

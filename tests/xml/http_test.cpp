@@ -120,8 +120,9 @@ class XmlHttp : public ::testing::Test {
 
 TEST_F(XmlHttp, ReadsADocumentFromAServer) {
   TTestHttpServer server({{"/GetList?regNum=087-001-000001", {200, kReply}}});
-  auto r = ReadXmlTree(server.Url("/GetList?regNum=087-001-000001"));
-  ASSERT_TRUE(r);
+  auto read = ReadXmlTree(server.Url("/GetList?regNum=087-001-000001"));
+  ASSERT_TRUE(read);
+  const TMyTreePtr& r = *read;
   EXPECT_EQ(r->NodeName(), "Ответ");
   EXPECT_EQ(r->GetElementsByTagName("Должность")[0]->text(), "Сварщик");
   EXPECT_EQ(r->SelectSingleNode("Перечень")->Attributes().getNamedItem("РегНомер")->text(), "087-001-000001");

@@ -61,7 +61,7 @@ TEST(XmlInput, EncodingsComeFromTheDeclarationOrTheByteOrderMark) {
   WriteFile(dir / "cp-upper.xml", Cp1251(withDecl("WINDOWS-1251")));
   for (const char* name : {"plain.xml", "bom8.xml", "le.xml", "be.xml", "cp.xml", "cp-upper.xml"}) {
     SCOPED_TRACE(name);
-    ExpectDoc(ReadXmlTree((dir / name).string()));
+    ExpectDoc(*ReadXmlTree((dir / name).string()));
   }
 }
 
@@ -122,7 +122,15 @@ TEST(XmlInput, UnreadableInputsGiveNoTree) {
   EXPECT_FALSE(ReadXmlTree(""));
   // The secure scheme does not contain "http://", so it names a local file, which does not exist.
   EXPECT_FALSE(ReadXmlTree("https://127.0.0.1:1/doc.xml"));
-  ExpectDoc(ReadXmlTree((dir / "doc.xml").string()));
+  ExpectDoc(*ReadXmlTree((dir / "doc.xml").string()));
+  // The error names the file, says why, and where a malformation is, its line.
+  WriteFile(dir / "broken.xml", "<r>\n<a>\n</r>\n");
+  auto broken = ReadXmlTree((dir / "broken.xml").string());
+  ASSERT_FALSE(broken);
+  EXPECT_EQ(broken.Error().File, (dir / "broken.xml").string());
+  EXPECT_EQ(broken.Error().Line, 3);
+  EXPECT_NE(broken.Error().Text.find("строка 3"), std::string::npos) << broken.Error().Text;
+  EXPECT_FALSE(ReadXmlTree((dir / "missing.xml").string()).Error().Text.empty());
 }
 
 uint32_t Crc32(const std::string& data) {
@@ -266,8 +274,9 @@ TEST(XmlInput, LargeFileReadInChunksMatchesItsContent) {
   doc += "</r>\r\n";
   TempDir dir;
   WriteFile(dir / "big.xml", Cp1251(doc));
-  auto r = ReadXmlTree((dir / "big.xml").string());
-  ASSERT_TRUE(r);
+  auto read = ReadXmlTree((dir / "big.xml").string());
+  ASSERT_TRUE(read);
+  const TMyTreePtr& r = *read;
   TMyNodeList items = r->SelectNodes("Запись");
   ASSERT_EQ(items.size(), static_cast<size_t>(kItems));
   for (int i : {0, 1, 4321, kItems - 1}) {
