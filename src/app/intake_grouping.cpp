@@ -187,7 +187,7 @@ class TGrouping {
           break;
       }
     }
-    const bool damaged = !look.Error.empty();
+    const bool damaged = look.Failure.has_value();
     if (!named.empty() && (damaged || byOwner.empty() || (byOwner.size() == 1 && byOwner.count(named)))) {
       // Its run reads it whole and names in its protocol whatever of it cannot be read.
       Whole(named, archive);
@@ -206,7 +206,7 @@ class TGrouping {
       }
     }
     for (const auto& [e, why] : left) Unassign(archive / e->Name, why);
-    if (damaged && named.empty()) Unassign(archive, look.Error);
+    if (damaged && named.empty()) Unassign(archive, look.Failure->Text);
     if (look.Entries.empty() && !damaged && named.empty()) Unassign(archive, "в архиве нет файлов");
   }
 };

@@ -80,7 +80,7 @@ TArchiveLook LookIntoArchive(const fs::path& archive) {
     look.Entries.back().Problem = declared.Problem;
     scan.reset();
   };
-  look.Error = LookIntoZip(
+  look.Failure = LookIntoZip(
       archive,
       [&](const TZipEntryInfo& info) -> TZipContentReader {
         finishScan();
@@ -157,9 +157,9 @@ void StageArchiveEntries(const std::vector<TIntakeEntry>& entries, const fs::pat
     for (const TIntakeEntry* e : wanted) {
       if (staged.count(e)) continue;
       auto r = refused.find(e->Name);
-      names.Refused.emplace_back(e->Shown().string(), r != refused.end()      ? r->second
-                                                      : !result.Error.empty() ? result.Error
-                                                                              : "архив изменился после распределения");
+      names.Refused.emplace_back(e->Shown().string(), r != refused.end() ? r->second
+                                                      : result.Failure   ? result.Failure->Text
+                                                                         : "архив изменился после распределения");
     }
   }
 }

@@ -2,12 +2,14 @@
 // Looking into the intake's files whose names hold no registration number: the number an XML file
 // declares, and whose each entry of an archive is. Only the heads of the documents are read.
 #include <filesystem>
+#include <optional>
 #include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "app/intake_grouping.h"
+#include "base/read_result.h"
 #include "search/staged_names.h"
 
 namespace zz {
@@ -30,7 +32,7 @@ struct TArchiveEntryLook {
 
 struct TArchiveLook {
   std::vector<TArchiveEntryLook> Entries;  // files, and links named like reports
-  std::string Error;                       // why the archive could not be read to its end
+  std::optional<TReadError> Failure;       // why the archive could not be read to its end
 };
 
 // The archive's entries; the content of an XML entry is looked into only when its name holds no number.

@@ -98,9 +98,9 @@ void TSearcher::UnpackArchive(const fs::path& archive) {
   const std::string archiveName = DisplayName(archive.string());
   for (const TRefusedEntry& entry : unpacked.Refused)
     ReportDamage("Файл " + entry.Name + " из архива " + archiveName + " не распакован: " + entry.Reason);
-  if (!unpacked.Ok)
+  if (unpacked.Failure)
     ReportDamage("Архив " + archiveName + (unpacked.Files.empty() ? " не распакован: " : " распакован не полностью: ") +
-                 unpacked.Error);
+                 unpacked.Failure->Text);
   for (const TRenamedEntry& entry : unpacked.Renamed) {
     const std::string text = "Файл " + entry.Name + " из архива " + archiveName + " прочитан под именем " +
                              entry.Substitute + ": его имя не читается";

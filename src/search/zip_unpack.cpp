@@ -181,7 +181,7 @@ TUnpackResult Unpack(const fs::path& archivePath, const fs::path& targetDir,
   archive_read_support_format_zip(a.get());
   archive_read_support_filter_none(a.get());
   if (archive_read_open_filename(a.get(), archivePath.c_str(), 64 * 1024) != ARCHIVE_OK) {
-    result.Error = "архив не читается: " + ErrorText(a.get());
+    result.Failure = TReadError{"архив не читается: " + ErrorText(a.get()), archivePath.string()};
     return result;
   }
 
@@ -195,8 +195,7 @@ TUnpackResult Unpack(const fs::path& archivePath, const fs::path& targetDir,
     for (const fs::path& f : result.Files) removeFile(f);
     result.Files.clear();
     runBytes -= std::min(runBytes, archiveBytes);
-    result.Ok = false;
-    result.Error = std::move(why);
+    result.Failure = TReadError{std::move(why), archivePath.string()};
     return result;
   };
   const std::string tooLarge = "распакованный размер архивов превышает " + std::to_string(limits.MaxRunBytes) + " байт";
@@ -211,7 +210,7 @@ TUnpackResult Unpack(const fs::path& archivePath, const fs::path& targetDir,
     if (r == ARCHIVE_EOF) break;
     if (r != ARCHIVE_OK && r != ARCHIVE_WARN) {
       // The archive's directory itself is damaged: what was read so far stays.
-      result.Error = "архив повреждён: " + ErrorText(a.get());
+      result.Failure = TReadError{"архив повреждён: " + ErrorText(a.get()), archivePath.string()};
       return result;
     }
     if (++entries > limits.MaxEntries)
@@ -286,7 +285,6 @@ TUnpackResult Unpack(const fs::path& archivePath, const fs::path& targetDir,
     }
     result.Files.push_back(target);
   }
-  result.Ok = true;
   return result;
 }
 
@@ -303,21 +301,23 @@ TUnpackResult UnpackZipEntries(const fs::path& archivePath,
   return Unpack(archivePath, {}, &targetOf, limits, runBytes);
 }
 
-std::string LookIntoZip(const fs::path& archivePath, const std::function<TZipContentReader(const TZipEntryInfo&)>& look,
-                        const TUnpackLimits& limits) {
+std::optional<TReadError> LookIntoZip(const fs::path& archivePath,
+                                      const std::function<TZipContentReader(const TZipEntryInfo&)>& look,
+                                      const TUnpackLimits& limits) {
+  auto failure = [&](std::string text) { return TReadError{std::move(text), archivePath.string()}; };
   TUtf8ThreadLocale utf8Names;
   std::unique_ptr<archive, TArchiveDeleter> a(archive_read_new());
   archive_read_support_format_zip(a.get());
   archive_read_support_filter_none(a.get());
   if (archive_read_open_filename(a.get(), archivePath.c_str(), 64 * 1024) != ARCHIVE_OK)
-    return "архив не читается: " + ErrorText(a.get());
+    return failure("архив не читается: " + ErrorText(a.get()));
   std::vector<char> buffer(64 * 1024);
   archive_entry* entry = nullptr;
   for (size_t entries = 1;; ++entries) {
     int r = archive_read_next_header(a.get(), &entry);
-    if (r == ARCHIVE_EOF) return {};
-    if (r != ARCHIVE_OK && r != ARCHIVE_WARN) return "архив повреждён: " + ErrorText(a.get());
-    if (entries > limits.MaxEntries) return "в архиве больше " + std::to_string(limits.MaxEntries) + " файлов";
+    if (r == ARCHIVE_EOF) return std::nullopt;
+    if (r != ARCHIVE_OK && r != ARCHIVE_WARN) return failure("архив повреждён: " + ErrorText(a.get()));
+    if (entries > limits.MaxEntries) return failure("в архиве больше " + std::to_string(limits.MaxEntries) + " файлов");
     const bool file = archive_entry_filetype(entry) == AE_IFREG && !archive_entry_hardlink(entry);
     TZipContentReader reader = look(TZipEntryInfo{entries, EntryName(entry), file});
     if (!reader || !file) continue;

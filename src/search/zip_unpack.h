@@ -8,9 +8,12 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "base/read_result.h"
 
 namespace zz {
 
@@ -35,9 +38,9 @@ struct TRenamedEntry {
 };
 
 struct TUnpackResult {
-  // False when the archive as a whole was refused or could not be read to its end.
-  bool Ok = false;
-  std::string Error;                         // why, when not Ok
+  // Why the archive as a whole was refused or could not be read to its end; none when it was read.
+  std::optional<TReadError> Failure;
+  bool Ok() const { return !Failure; }
   std::vector<std::filesystem::path> Files;  // files written and kept, in archive order
   std::vector<TRefusedEntry> Refused;        // damaged, unwritable or linked entries, skipped
   std::vector<TRenamedEntry> Renamed;        // entries whose name could not be used, kept under another
@@ -58,12 +61,11 @@ struct TZipEntryInfo {
 // Looks into the archive's entries in order without writing anything: `look` gets each entry and
 // returns a reader for its content (null: the content is skipped), which gets the content in pieces,
 // then nothing once at its end (with why, when the entry is damaged there), and returns false when
-// it has seen enough. Returns why the archive could not be read to
-// its end, empty when it could.
+// it has seen enough. Returns why the archive could not be read to its end; none when it could.
 using TZipContentReader = std::function<bool(std::string_view bytes, const std::string& damage)>;
-std::string LookIntoZip(const std::filesystem::path& archive,
-                        const std::function<TZipContentReader(const TZipEntryInfo&)>& look,
-                        const TUnpackLimits& limits);
+std::optional<TReadError> LookIntoZip(const std::filesystem::path& archive,
+                                      const std::function<TZipContentReader(const TZipEntryInfo&)>& look,
+                                      const TUnpackLimits& limits);
 
 // Unpacks only the file entries `targetOf` gives a path for, each to exactly that path, within the
 // limits as UnpackZip does; the rest is skipped.
