@@ -31,7 +31,7 @@ std::string Where(const TMyNode* node) {
 
 std::string RequiredAttribute(const TMyNode* node, std::string_view name) {
   const TMyAttrib* a = Attribute(node, name);
-  if (!a) throw TListFieldError("нет атрибута " + std::string(name) + " у " + Where(node));
+  if (!a) throw TListFieldError("нет атрибута " + std::string(name) + " у " + Where(node), node);
   return std::string(a->text());
 }
 
@@ -45,7 +45,8 @@ TDate DateOf(const TMyNode* node, std::string_view attribute, std::string_view t
   std::optional<TDate> date = TryParseDate(Trim(text));
   if (!date)
     throw TListFieldError("'" + std::string(text) + "' не является датой (атрибут " + std::string(attribute) + " у " +
-                          Where(node) + ")");
+                              Where(node) + ")",
+                          node);
   return *date;
 }
 TDate RequiredDate(const TMyNode* node, std::string_view attribute) {
@@ -57,7 +58,8 @@ double ListNumber(const TMyNode* node, std::string_view what) {
   const std::string_view text = node->text();
   if (!TryParseListNumber(text, value))
     throw TListFieldError("'" + std::string(text) + "' не является числом (" + std::string(what) + ", " + Where(node) +
-                          ")");
+                              ")",
+                          node);
   return value;
 }
 
@@ -131,7 +133,7 @@ void TTheList::readStaff(int year, int period, const TMyNode* listNode) {
   fQEnd = QE;
 
   const TMyNode* enterprise = listNode ? listNode->SelectSingleNode("Предприятие") : nullptr;
-  if (!enterprise) throw TListFieldError("в Перечне нет элемента Предприятие (" + Where(listNode) + ")");
+  if (!enterprise) throw TListFieldError("в Перечне нет элемента Предприятие (" + Where(listNode) + ")", listNode);
   fOrgName = RequiredAttribute(enterprise, "Наименование");
 
   fWarmDays = SeasonDays(enterprise, TSeason::Heating, QB, QE);

@@ -19,12 +19,14 @@
 
 #include "base/dates.h"
 #include "base/logger.h"
+#include "base/read_result.h"
 #include "isdata/bases.h"
 #include "isdata/data_arena.h"
 #include "isdata/position.h"
 #include "isdata/work_period.h"
 #include "isdata/worker.h"
 #include "results/result.h"
+#include "xml/my_node.h"
 
 namespace zz {
 
@@ -33,9 +35,16 @@ class TMyNode;
 // A field of the Perechen that cannot be read: a missing required attribute, a date or a number
 // that is none. The Perechen is then not usable at all; the text names the element, the attribute
 // and the line.
+// A field of a Perechen that cannot be read: the Perechen is not used. Error() is the reader's error
+// (the text, the line of the element; the file is the caller's to name).
 class TListFieldError : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  TListFieldError(const std::string& text, const TMyNode* node)
+      : std::runtime_error(text), fError{text, {}, node ? node->LineNumber() : 0} {}
+  const TReadError& Error() const { return fError; }
+
+ private:
+  TReadError fError;
 };
 
 class TTheList : public TLoggingObject {

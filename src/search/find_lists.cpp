@@ -130,6 +130,11 @@ void TSearcher::FindListsInFiles() {
       }
     } catch (const TRunCancelled&) {
       throw;
+    } catch (const TListFieldError& e) {
+      WriteLogException(e);
+      TReadError error = e.Error();
+      error.File = path;
+      ReportUnreadable(path, error);
     } catch (const std::exception& e) {
       // A candidate that fails while being read is named with its reason, never passed over.
       WriteLogException(e);

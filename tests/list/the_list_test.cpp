@@ -324,6 +324,14 @@ TEST_F(ListReaderTest, MissingRequiredDataEndsTheReadingWithAFailure) {
   third.fYear = 2023;
   third.fPeriod = 4;
   EXPECT_THROW(third.readStaff(2023, 4, bad.get()), std::runtime_error);
+  try {
+    third.readStaff(2023, 4, bad.get());
+    ADD_FAILURE() << "read";
+  } catch (const TListFieldError& e) {
+    // The reader's error: the text and the line of the element that holds the bad date.
+    EXPECT_EQ(e.Error().Text, e.what());
+    EXPECT_EQ(e.Error().Line, bad->GetElementsByTagName("ОтопительныйСезон")[0]->LineNumber());
+  }
 
   TTheList fourth;
   fourth.fYear = 2023;
