@@ -8,6 +8,7 @@
 
 #include "base/strings.h"
 #include "base/utils.h"
+#include "support/program_process.h"
 #include "support/liverto_stub_process.h"
 #include "support/test_support.h"
 
@@ -33,16 +34,13 @@ class BatchRunTest : public ::testing::Test {
     return "[LivertoServer]\nName=127.0.0.1\nPort=" + std::to_string(port) + "\nApp=list4\nConnect=1\n";
   }
 
-  int Run() {
-    return RunAs(std::string(ZAZORU_BINARY_DIR) + "/zazoru", "bpi '" + is.string() + "' '" + reports.string() + "'");
-  }
+  int Run() { return RunAs({BuiltProgram(), "bpi", is.string(), reports.string()}); }
 
-  // The program started as `program` with the arguments (already quoted for the shell).
-  int RunAs(const std::string& program, const std::string& arguments) {
-    std::string command = "XDG_CONFIG_HOME='" + config.string() + "' '" + program + "' " + arguments + " > '" +
-                          (work / "out.txt").string() + "' 2>&1";
-    int status = std::system(command.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  // The program args[0] with the rest of `args`, `env` added to its environment, started in `cwd`.
+  int RunAs(const std::vector<std::string>& args, const std::vector<std::string>& env = {},
+            const std::filesystem::path& cwd = {}) {
+    TProgramStart start{args, config, env, cwd, work / "out.txt"};
+    return RunProgramProcess(start);
   }
   std::string Output() { return ReadFile(work / "out.txt"); }
 

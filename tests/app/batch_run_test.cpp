@@ -86,16 +86,13 @@ TEST_F(BatchRunTest, ARunStartedAgainForLargePagesKeepsItsArgumentsAndWritesOneL
   std::filesystem::copy(kExample / "is", is, std::filesystem::copy_options::recursive);
   test::TLivertoStubProcess stub(kExample / "lists");
   Configure(ServerConfig(stub.Port()) + "[Options]\nTerritoryControl=1\nDebug=1\n");
-  const std::string program = std::string(ZAZORU_BINARY_DIR) + "/zazoru-batch";
-  const std::string arguments = "bpi '" + is.string() + "' '" + reports.string() + "'";
-  ASSERT_EQ(RunAs("/usr/bin/env", "ZAZORU_LARGE_PAGES=0 '" + program + "' " + arguments), 30);
+  const std::vector<std::string> args = {test::BuiltProgram("zazoru-batch"), "bpi", is.string(), reports.string()};
+  ASSERT_EQ(RunAs(args, {"ZAZORU_LARGE_PAGES=0"}), 30);
   const std::string plain = Protocol();
   for (const auto& entry : std::filesystem::directory_iterator(reports)) std::filesystem::remove_all(entry);
   std::filesystem::remove_all(config / "Zazoru" / "logs");
   // The caller has a tunable of its own; the restart adds its one beside it.
-  ASSERT_EQ(
-      RunAs("/usr/bin/env", "ZAZORU_LARGE_PAGES=1 GLIBC_TUNABLES=glibc.malloc.check=0 '" + program + "' " + arguments),
-      30);
+  ASSERT_EQ(RunAs(args, {"ZAZORU_LARGE_PAGES=1", "GLIBC_TUNABLES=glibc.malloc.check=0"}), 30);
   auto undated = [](std::string text) {
     return std::regex_replace(text, std::regex("\\d\\d\\.\\d\\d\\.\\d{4}[ 0-9:.]*"), "");
   };
@@ -118,9 +115,7 @@ TEST_F(BatchRunTest, PortableDirectoryFormKeepsItsDataBesideTheProgram) {
   test::WriteFile(app / "ZazoruConfig.ini",
                   ServerConfig(stub.Port()) + "[Options]\nDebug=1\n[Directories]\nReport=" + reports.string() + "\n");
   test::WriteFile(work / "p" / "keep.txt", "a directory named p is not the protocol directory");
-  const std::string arguments = "bpi '" + is.string() + "' p";
-  const std::string command = "cd '" + work.path().string() + "' && '" + (app / "zazoru").string() + "'";
-  EXPECT_EQ(RunAs("sh", "-c \"" + command + " " + arguments + "\""), 30) << Output();
+  EXPECT_EQ(RunAs({(app / "zazoru").string(), "bpi", is.string(), "p"}, {}, work.path()), 30) << Output();
   EXPECT_NE(Protocol().find("использовался файл Перечня"), std::string::npos);
   EXPECT_EQ(ListFilesByExtension(work / "p", ".html").size(), 0u);
   EXPECT_TRUE(std::filesystem::is_directory(app / "logs"));
@@ -134,7 +129,7 @@ TEST_F(BatchRunTest, ProgramPathWithBpiTakesTheDirectoryForm) {
   const std::filesystem::path link = work / "x" / "bpidir" / "zazoru";
   std::filesystem::create_directories(link.parent_path());
   std::filesystem::create_symlink(std::filesystem::path(ZAZORU_BINARY_DIR) / "zazoru", link);
-  EXPECT_EQ(RunAs(link.string(), "'" + is.string() + "' '" + reports.string() + "'"), 30) << Output();
+  EXPECT_EQ(RunAs({link.string(), is.string(), reports.string()}), 30) << Output();
   EXPECT_EQ(ListFilesByExtension(reports, ".html")[0].filename(), "ZAZORU-2023-4-REGNO-" + kRegNum + ".html");
 }
 

@@ -12,6 +12,7 @@
 #include "base/strings.h"
 #include "base/utils.h"
 #include "results/html.h"
+#include "support/program_process.h"
 #include "support/liverto_stub_process.h"
 #include "support/test_support.h"
 
@@ -72,11 +73,10 @@ class FindingsRunTest : public ::testing::Test {
   }
 
   int RunBatch(const std::string& extra) {
-    std::string command = "XDG_CONFIG_HOME='" + config.string() + "' '" + ZAZORU_BINARY_DIR + "/zazoru' bpi '" +
-                          is.string() + "' '" + reports.string() + "' " + extra + " > '" + (work / "out.txt").string() +
-                          "' 2>&1";
-    int status = std::system(command.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    test::TProgramStart start{{test::BuiltProgram(), "bpi", is.string(), reports.string()}, config};
+    for (std::string& word : test::Words(extra)) start.Args.push_back(std::move(word));
+    start.Output = work / "out.txt";
+    return test::RunProgramProcess(start);
   }
 
   json Findings() {

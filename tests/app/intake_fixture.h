@@ -13,6 +13,7 @@
 
 #include "base/strings.h"
 #include "support/liverto_stub_process.h"
+#include "support/program_process.h"
 #include "support/test_support.h"
 
 namespace zz::test {
@@ -48,7 +49,7 @@ class IntakeFixture : public ::testing::Test {
   std::filesystem::path config = work / "config";
   // The example's Perechen only: the territorial check alone needs none for the others.
   TLivertoStubProcess stub{kExample / "lists"};
-  std::string program = std::string(ZAZORU_BINARY_DIR) + "/zazoru";
+  std::string program = BuiltProgram();
 
   explicit IntakeFixture(const std::string& options = "") {
     std::filesystem::create_directories(is);
@@ -58,11 +59,18 @@ class IntakeFixture : public ::testing::Test {
   }
 
   std::string Env() const { return "XDG_CONFIG_HOME='" + config.string() + "' "; }
-  // The program with the arguments (already quoted for the shell); its output in `output`.
-  int Run(const std::string& args, const std::filesystem::path& output) {
-    std::string command = Env() + "'" + program + "' " + args + " > '" + output.string() + "' 2>&1";
-    int status = std::system(command.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  // The program with the arguments; its output in `output`.
+  int Run(const std::vector<std::string>& args, const std::filesystem::path& output) {
+    TProgramStart start{{program}, config};
+    start.Args.insert(start.Args.end(), args.begin(), args.end());
+    start.Output = output;
+    return RunProgramProcess(start);
+  }
+  // "intake <IS root> <report root>" and the options of `extra`.
+  std::vector<std::string> IntakeArgs(const std::filesystem::path& root, const std::string& extra) const {
+    std::vector<std::string> args = {"intake", is.string(), root.string()};
+    for (std::string& word : Words(extra)) args.push_back(std::move(word));
+    return args;
   }
   nlohmann::json Findings(const std::string& regNum, const std::filesystem::path& reportRoot = {}) {
     const std::filesystem::path file = (reportRoot.empty() ? reports : reportRoot) / regNum / "findings.json";

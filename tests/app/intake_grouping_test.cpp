@@ -26,8 +26,8 @@ class IntakeGroupingTest : public test::IntakeFixture {
  protected:
   IntakeGroupingTest() : IntakeFixture("Debug=1\n") {}
 
-  int Run(const std::string& args) { return IntakeFixture::Run(args, work / "intake.txt"); }
-  int Intake() { return Run("intake '" + is.string() + "' '" + reports.string() + "' --jobs 2"); }
+  int Run(const std::vector<std::string>& args) { return IntakeFixture::Run(args, work / "intake.txt"); }
+  int Intake() { return Run(IntakeArgs(reports, "--jobs 2")); }
   std::string Output() { return test::ReadFile(work / "intake.txt"); }
 
   std::string Protocol(const std::string& regNum) {
@@ -180,7 +180,7 @@ TEST_F(IntakeGroupingTest, ANewlineInAFileNameMakesNoEmployerInTheSummary) {
   const std::string odd = a + "_отчёт\n099-999-999999\tвторой.xml";
   test::WriteFile(is / odd, ISFileOf(a));
   ASSERT_EQ(Intake(), 0) << Output();
-  ASSERT_EQ(Run("intake --summarize '" + reports.string() + "'"), 0) << Output();
+  ASSERT_EQ(Run({"intake", "--summarize", reports.string()}), 0) << Output();
   auto lines = Lines(test::ReadFile(reports / "summary.csv"));
   ASSERT_EQ(lines.size(), 2u) << test::ReadFile(reports / "summary.csv");
   EXPECT_TRUE(Has(lines[1], a + ",\"МУП \"\"Теплосеть Заречного района\"\"\",30,")) << lines[1];

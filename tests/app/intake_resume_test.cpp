@@ -21,6 +21,7 @@
 #include "base/strings.h"
 #include "app/intake_fixture.h"
 #include "support/liverto_stub_process.h"
+#include "support/program_process.h"
 #include "support/test_support.h"
 
 namespace zz {
@@ -32,7 +33,6 @@ using test::ISFileOf;
 using test::kExample;
 using test::kExampleRegNum;
 using test::Lines;
-const std::string kProgram = std::string(ZAZORU_BINARY_DIR) + "/zazoru";
 
 std::map<std::string, std::string> Rows(const fs::path& csv) {
   std::map<std::string, std::string> rows;
@@ -77,41 +77,29 @@ class IntakeResumeTest : public ::testing::Test {
                         "\nApp=list4\nConnect=1\n[Options]\nWithList=0\nTerritoryControl=1\n" + options);
   }
 
-  int Run(const std::string& args, const fs::path& output) {
-    std::string command =
-        "XDG_CONFIG_HOME='" + config.string() + "' '" + kProgram + "' " + args + " > '" + output.string() + "' 2>&1";
-    int status = std::system(command.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  int Run(const std::vector<std::string>& args, const fs::path& output) {
+    test::TProgramStart start{{test::BuiltProgram()}, config};
+    start.Args.insert(start.Args.end(), args.begin(), args.end());
+    start.Output = output;
+    return test::RunProgramProcess(start);
   }
-  int Intake(const std::string& extra = "") {
-    return Run("intake '" + is.string() + "' '" + reports.string() + "' " + extra, work / "intake.txt");
+  std::vector<std::string> IntakeArgs(const std::string& extra) const {
+    std::vector<std::string> args = {"intake", is.string(), reports.string()};
+    for (std::string& word : test::Words(extra)) args.push_back(std::move(word));
+    return args;
   }
-  int Summarize() { return Run("intake --summarize '" + reports.string() + "'", work / "summarize.txt"); }
+  int Intake(const std::string& extra = "") { return Run(IntakeArgs(extra), work / "intake.txt"); }
+  int Summarize() { return Run({"intake", "--summarize", reports.string()}, work / "summarize.txt"); }
   std::string Said() { return test::ReadFile(work / "intake.txt"); }
 
   pid_t StartIntake(const std::vector<std::string>& extra, const fs::path& output) {
     fs::create_directories(reports);
-    pid_t pid = fork();
-    if (pid == 0) {
-      setenv("XDG_CONFIG_HOME", config.c_str(), 1);
-      int out = open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-      dup2(out, 1);
-      dup2(out, 2);
-      std::vector<std::string> args = {kProgram, "intake", is.string(), reports.string()};
-      args.insert(args.end(), extra.begin(), extra.end());
-      std::vector<char*> argv;
-      for (std::string& a : args) argv.push_back(a.data());
-      argv.push_back(nullptr);
-      execv(argv[0], argv.data());
-      _exit(127);
-    }
-    return pid;
+    test::TProgramStart start{{test::BuiltProgram(), "intake", is.string(), reports.string()}, config};
+    start.Args.insert(start.Args.end(), extra.begin(), extra.end());
+    start.Output = output;
+    return test::StartProgram(start);
   }
-  static int Wait(pid_t pid) {
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
+  static int Wait(pid_t pid) { return test::WaitProgram(pid); }
 
   nlohmann::json Findings(const std::string& n) {
     std::ifstream in(reports / n / "findings.json");
@@ -256,7 +244,7 @@ TEST_F(IntakeResumeTest, SummarizeShowsAnEmployerWhoseFilesChangedSinceItsRunAsS
       << test::ReadFile(work / "summarize.txt");
 
   // A plan for what changed: until its jobs have run, their old results are not shown as results.
-  ASSERT_EQ(Run("intake --plan '" + is.string() + "' '" + reports.string() + "'", work / "plan.txt"), 0);
+  ASSERT_EQ(Run({"intake", "--plan", is.string(), reports.string()}, work / "plan.txt"), 0);
   EXPECT_EQ(Lines(test::ReadFile(work / "plan.txt")).size(), 2u);
   EXPECT_EQ(Summarize(), 29);
   rows = Rows(reports / "summary.csv");
@@ -344,7 +332,7 @@ TEST_F(IntakeResumeTest, ThePlanListsTheLargestFirstAndOnlyRedoesOneEmployer) {
   for (const auto& n : {a, b}) test::WriteFile(is / (n + ".xml"), ISFileOf(n));
   test::WriteFile(is / "q3" / (large + ".xml"), ISFileOf(large));
   test::WriteFile(is / "q4" / (large + ".xml"), ISFileOf(large));
-  ASSERT_EQ(Run("intake --plan '" + is.string() + "' '" + reports.string() + "'", work / "plan.txt"), 0);
+  ASSERT_EQ(Run({"intake", "--plan", is.string(), reports.string()}, work / "plan.txt"), 0);
   auto plan = Lines(test::ReadFile(work / "plan.txt"));
   ASSERT_EQ(plan.size(), 3u);
   EXPECT_NE(plan[0].find("'--regnum' '" + large + "'"), std::string::npos) << plan[0];

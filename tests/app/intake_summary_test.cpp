@@ -221,14 +221,15 @@ TBook ReadWorkbook(const fs::path& file) {
 class IntakeSummaryTest : public test::IntakeFixture {
  protected:
   // Standard output and error apart: the write failures are told on standard error.
-  int Run(const std::string& args) {
-    std::string command = Env() + "'" + program + "' " + args + " > '" + (work / "out.txt").string() + "' 2> '" +
-                          (work / "err.txt").string() + "'";
-    int status = std::system(command.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  int Run(const std::vector<std::string>& args) {
+    test::TProgramStart start{{program}, config};
+    start.Args.insert(start.Args.end(), args.begin(), args.end());
+    start.Output = work / "out.txt";
+    start.ErrorOutput = work / "err.txt";
+    return test::RunProgramProcess(start);
   }
   int Intake(const std::string& extra = "") {
-    return Run("intake '" + is.string() + "' '" + reports.string() + "' " + extra);
+    return Run(IntakeArgs(reports, extra));
   }
   std::string Output() { return test::ReadFile(work / "out.txt") + test::ReadFile(work / "err.txt"); }
 };
@@ -378,7 +379,7 @@ TEST_F(IntakeSummaryTest, EveryReaderGetsEveryRowAndTheWorklistPutsActionFirst) 
 
   // --summarize reads the same back.
   const std::string csvText = test::ReadFile(reports / "summary.csv");
-  ASSERT_EQ(Run("intake --summarize '" + reports.string() + "'"), 29) << Output();
+  ASSERT_EQ(Run({"intake", "--summarize", reports.string()}), 29) << Output();
   TRecords again = ReadStrictCsv(reports / "summary.csv");
   ASSERT_EQ(again.size(), csv.size());
   for (size_t r = 0; r < csv.size(); ++r) {
@@ -404,10 +405,10 @@ TEST_F(IntakeSummaryTest, ASummaryThatCannotBeWrittenEndsTheIntakeWith29) {
   // The rest is written, and says the intake has ended.
   EXPECT_EQ(ReadStrictCsv(reports / "summary.csv").size(), 2u);
   EXPECT_EQ(test::ReadFile(reports / "index.html").find("data-running"), std::string::npos);
-  EXPECT_EQ(Run("intake --summarize '" + reports.string() + "'"), 29);
+  EXPECT_EQ(Run({"intake", "--summarize", reports.string()}), 29);
 
   fs::remove_all(reports / "summary.xlsx");
-  EXPECT_EQ(Run("intake --summarize '" + reports.string() + "'"), 0) << Output();
+  EXPECT_EQ(Run({"intake", "--summarize", reports.string()}), 0) << Output();
   EXPECT_EQ(ReadWorkbook(reports / "summary.xlsx").Sheets.size(), 3u);
 }
 

@@ -33,7 +33,6 @@ using test::ISFileOf;
 using test::kExample;
 using test::kExampleRegNum;
 using test::Lines;
-const std::string kProgram = std::string(ZAZORU_BINARY_DIR) + "/zazoru";
 
 // The summary's rows by registration number (first column), seconds (last column) left out.
 std::map<std::string, std::string> RowsWithoutSeconds(const fs::path& csv) {
@@ -51,24 +50,16 @@ class IntakeTest : public test::IntakeFixture {
  protected:
   int Intake(const std::string& extra = "", const fs::path& reportRoot = {}) {
     fs::path root = reportRoot.empty() ? reports : reportRoot;
-    return Run("intake '" + is.string() + "' '" + root.string() + "' " + extra, work / "intake.txt");
+    return Run(IntakeArgs(root, extra), work / "intake.txt");
   }
 
   // Starts the intake without waiting for it; no core file if one of its runs crashes.
   pid_t StartIntake(const std::string& jobs) {
     fs::create_directories(reports);
-    pid_t pid = fork();
-    if (pid == 0) {
-      setenv("XDG_CONFIG_HOME", config.c_str(), 1);
-      rlimit noCore{0, 0};
-      setrlimit(RLIMIT_CORE, &noCore);
-      int out = open((work / "intake.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-      dup2(out, 1);
-      dup2(out, 2);
-      execl(kProgram.c_str(), kProgram.c_str(), "intake", is.c_str(), reports.c_str(), "--jobs", jobs.c_str(), nullptr);
-      _exit(127);
-    }
-    return pid;
+    test::TProgramStart start{{program, "intake", is.string(), reports.string(), "--jobs", jobs}, config};
+    start.Output = work / "intake.txt";
+    start.NoCoreFile = true;
+    return test::StartProgram(start);
   }
   std::string Csv() { return test::ReadFile(reports / "summary.csv"); }
 };
@@ -406,19 +397,19 @@ TEST_F(IntakeTest, APlanRunByGnuParallelGivesTheSameSummary) {
   ASSERT_EQ(Intake("--jobs 2"), 0);
 
   fs::path planned = work / "planned";
-  ASSERT_EQ(Run("intake --plan '" + is.string() + "' '" + planned.string() + "'", work / "plan.txt"), 0);
+  ASSERT_EQ(Run({"intake", "--plan", is.string(), planned.string()}, work / "plan.txt"), 0);
   auto plan = Lines(test::ReadFile(work / "plan.txt"));
   ASSERT_EQ(plan.size(), 3u);
   EXPECT_EQ(plan[0].find("'" + std::string(ZAZORU_BINARY_DIR) + "/zazoru-batch' 'bpi' '"), 0u) << plan[0];
   // Before the jobs ran there is nothing to read: every employer is unfinished.
-  EXPECT_EQ(Run("intake --summarize '" + planned.string() + "'", work / "summarize.txt"), 29);
+  EXPECT_EQ(Run({"intake", "--summarize", planned.string()}, work / "summarize.txt"), 29);
   EXPECT_NE(
       test::ReadFile(planned / "summary.csv").find("011-000-000001,,,нет результата: сверка не завершена,,,,,\r\n"),
       std::string::npos);
   // parallel's own status counts the jobs that ended non-zero, and a verdict is a non-zero code.
   int status = std::system((Env() + "parallel --will-cite -j 2 < '" + (work / "plan.txt").string() + "'").c_str());
   ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) <= 100) << status;
-  ASSERT_EQ(Run("intake --summarize '" + planned.string() + "'", work / "summarize.txt"), 0);
+  ASSERT_EQ(Run({"intake", "--summarize", planned.string()}, work / "summarize.txt"), 0);
 
   EXPECT_EQ(RowsWithoutSeconds(planned / "summary.csv"), RowsWithoutSeconds(reports / "summary.csv"));
   EXPECT_EQ(RowsWithoutSeconds(planned / "summary.csv").size(), 3u);
@@ -427,7 +418,7 @@ TEST_F(IntakeTest, APlanRunByGnuParallelGivesTheSameSummary) {
 TEST_F(IntakeTest, RefusesBadArgumentsAndSettingsWith21) {
   EXPECT_EQ(Intake("--jobs 0"), 21);
   EXPECT_EQ(Intake("", is), 21);
-  EXPECT_EQ(Run("intake '" + (work / "missing").string() + "' '" + reports.string() + "'", work / "o.txt"), 21);
+  EXPECT_EQ(Run({"intake", (work / "missing").string(), reports.string()}, work / "o.txt"), 21);
   test::WriteFile(config / "Zazoru" / "ZazoruConfig.ini", "[Options]\nWithList=0\nTerritoryControl=0\n");
   test::WriteFile(is / (kExampleRegNum + ".xml"), ISFileOf(kExampleRegNum));
   EXPECT_EQ(Intake(), 21);

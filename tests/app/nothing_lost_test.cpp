@@ -12,6 +12,7 @@
 #include "base/ini_file.h"
 #include "base/strings.h"
 #include "base/utils.h"
+#include "support/program_process.h"
 #include "support/liverto_stub_process.h"
 #include "support/process_state.h"
 #include "support/test_support.h"
@@ -66,15 +67,9 @@ TEST(NothingLostTest, TwoRunsIntoOneReportDirectoryDoNotMixTheirParts) {
         config / "Zazoru" / "ZazoruConfig.ini",
         "[LivertoServer]\nName=127.0.0.1\nPort=" + std::to_string(stub.Port()) + "\nConnect=1\n[Options]\nDebug=1\n");
     std::filesystem::create_directories(work / "reports");
-    pid_t pid = fork();
+    pid_t pid = test::StartProgram(
+        {{test::BuiltProgram(), "bpi", (example / "is").string(), (work / "reports").string()}, config});
     ASSERT_GE(pid, 0);
-    if (pid == 0) {
-      setenv("XDG_CONFIG_HOME", config.c_str(), 1);
-      std::string program = std::string(ZAZORU_BINARY_DIR) + "/zazoru";
-      std::string is = (example / "is").string(), reports = (work / "reports").string();
-      execl(program.c_str(), program.c_str(), "bpi", is.c_str(), reports.c_str(), nullptr);
-      _exit(127);
-    }
     runs.push_back(pid);
     // The second starts once the first has asked the server: it holds the directory by then,
     // however slowly the machine started it.
@@ -82,12 +77,7 @@ TEST(NothingLostTest, TwoRunsIntoOneReportDirectoryDoNotMixTheirParts) {
     while (runs.size() == 1 && stub.Queries().empty() && std::chrono::steady_clock::now() < deadline)
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
-  for (pid_t pid : runs) {
-    int status = 0;
-    waitpid(pid, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 30);
-  }
+  for (pid_t pid : runs) EXPECT_EQ(test::WaitProgram(pid), 30);
   std::string protocol = Cp1251ToUtf8(test::ReadFile(work / "reports" / "ZAZORU-2023-4-REGNO-087-104-003215.html"));
   EXPECT_NE(protocol.find("<b>Всего исходных: 1</b>"), std::string::npos);
   size_t headings = 0;

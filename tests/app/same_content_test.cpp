@@ -16,6 +16,7 @@
 #include <nlohmann/json.hpp>
 
 #include "content_forms.h"
+#include "support/program_process.h"
 #include "support/liverto_stub_process.h"
 #include "support/test_support.h"
 
@@ -50,27 +51,12 @@ struct TForm {
 
 void PrintTo(const TForm& form, std::ostream* out) { *out << form.Name; }
 
-// Starts the built batch program with the configuration directory and waits for it; no shell in
-// between, so that no name needs quoting.
+// The built batch program with the configuration directory, waited for.
 int RunBatch(const std::vector<std::string>& args, const fs::path& configHome, const fs::path& output) {
-  pid_t pid = fork();
-  if (pid < 0) return -1;
-  if (pid == 0) {
-    setenv("XDG_CONFIG_HOME", configHome.c_str(), 1);
-    int fd = open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    dup2(fd, STDOUT_FILENO);
-    dup2(fd, STDERR_FILENO);
-    std::vector<std::string> argv = {std::string(ZAZORU_BINARY_DIR) + "/zazoru-batch"};
-    argv.insert(argv.end(), args.begin(), args.end());
-    std::vector<char*> raw;
-    for (std::string& a : argv) raw.push_back(a.data());
-    raw.push_back(nullptr);
-    execv(raw[0], raw.data());
-    _exit(127);
-  }
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  test::TProgramStart start{{test::BuiltProgram("zazoru-batch")}, configHome};
+  start.Args.insert(start.Args.end(), args.begin(), args.end());
+  start.Output = output;
+  return test::RunProgramProcess(start);
 }
 
 // What stands in a row's pack and number cells when they name the row's own person where the input

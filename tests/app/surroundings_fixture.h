@@ -27,6 +27,7 @@
 #include "search/list_acquisition.h"
 #include "search/searcher.h"
 #include "settings/classifiers.h"
+#include "support/program_process.h"
 #include "support/liverto_stub_process.h"
 #include "support/process_state.h"
 #include "support/test_support.h"
@@ -109,37 +110,14 @@ class SurroundingsTest : public test::FreshProcessTest {
 
   // Starts the built program with the arguments (no shell in between); its output goes to `out`.
   pid_t Start(const std::vector<std::string>& args, const fs::path& out) {
-    pid_t pid = fork();
-    if (pid == 0) {
-      setenv("XDG_CONFIG_HOME", config.c_str(), 1);
-      int fd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-      dup2(fd, STDOUT_FILENO);
-      dup2(fd, STDERR_FILENO);
-      std::vector<std::string> argv = {std::string(ZAZORU_BINARY_DIR) + "/zazoru"};
-      argv.insert(argv.end(), args.begin(), args.end());
-      std::vector<char*> raw;
-      for (std::string& a : argv) raw.push_back(a.data());
-      raw.push_back(nullptr);
-      execv(raw[0], raw.data());
-      _exit(127);
-    }
-    return pid;
+    test::TProgramStart start{{test::BuiltProgram()}, config};
+    start.Args.insert(start.Args.end(), args.begin(), args.end());
+    start.Output = out;
+    return test::StartProgram(start);
   }
 
   // The exit code of a started program: -1 killed by a signal, -2 still running after 90 s.
-  static int Wait(pid_t pid) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(90);
-    int status = 0;
-    while (waitpid(pid, &status, WNOHANG) == 0) {
-      if (std::chrono::steady_clock::now() > deadline) {
-        kill(pid, SIGKILL);
-        waitpid(pid, &status, 0);
-        return -2;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
+  static int Wait(pid_t pid) { return test::WaitProgram(pid, std::chrono::seconds(90)); }
 
   // Starts the built program and waits at most 90 s.
   TRun Run(const std::vector<std::string>& args) {
