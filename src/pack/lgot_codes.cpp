@@ -85,12 +85,12 @@ int CheckPartTime(std::string_view OUT, std::string_view ProfessionCode, std::st
 
 void AddHoursWarnings(TPack& pack, TWorker& worker, TWorkPeriod& period, const std::string& VL) {
   if (IsJumpCode(VL)) {
-    pack.JumpWarnings->AddRecord(std::make_unique<TJumpWarning>(&worker, &period, VL));
+    pack.JumpWarnings->AddRecord(std::make_unique<TJumpWarning>(TISSide{&worker, &period}, VL));
   } else if (Contains(VL, "ПД")) {
     if (period.PDRKHours == 0 && period.PDRKMinutes == 0)
-      pack.PDRKWarnings->AddRecord(std::make_unique<TPDRKWarning>(&worker, &period, VL));
+      pack.PDRKWarnings->AddRecord(std::make_unique<TPDRKWarning>(TISSide{&worker, &period}, VL));
   } else {
-    pack.FlightWarnings->AddRecord(std::make_unique<TFlightWarning>(&worker, &period, VL));
+    pack.FlightWarnings->AddRecord(std::make_unique<TFlightWarning>(TISSide{&worker, &period}, VL));
   }
 }
 
@@ -106,7 +106,7 @@ TLgotCodes ReadLgotCodes(TPack& pack, const TIsNames& names, const TMyNode* code
       if (const TMyNode* coeff = tu->SelectSingleNode(names.TUCoeff)) period.TerritoryCoeff = coeff->text();
       if (!period.TerritoryCondition.empty()) {
         period.TerrNodeData = TNodeData(tu);
-        pack.TerrCodes().push_back(std::make_unique<TTerrCodeData>(&period, &worker));
+        pack.TerrCodes().push_back(std::make_unique<TTerrCodeData>(TISSide{&worker, &period}));
       }
     }
   }
@@ -127,9 +127,10 @@ TLgotCodes ReadLgotCodes(TPack& pack, const TIsNames& names, const TMyNode* code
 
     int partTime = CheckPartTime(codes.OUT, period.ProfessionCode, codes.VL, period.Rate);
     if (partTime == 1)
-      pack.PartTimeWarnings->AddRecord(std::make_unique<TPartTimeResult>(codes.OUT, codes.VL, &worker, &period));
+      pack.PartTimeWarnings->AddRecord(
+          std::make_unique<TPartTimeResult>(TISSide{&worker, &period}, codes.OUT, codes.VL));
     else if (partTime == 2)
-      pack.PartTimeErrors->AddRecord(std::make_unique<TPartTimeResult>(codes.OUT, codes.VL, &worker, &period));
+      pack.PartTimeErrors->AddRecord(std::make_unique<TPartTimeResult>(TISSide{&worker, &period}, codes.OUT, codes.VL));
 
     if (codes.VL == "27-15") {
       if (const TMyNode* calendar = vl->SelectSingleNode(names.Calendar)) {

@@ -244,8 +244,8 @@ void TPackReader::ReadStagePeriod(const TMyNode* stage, TWorker& worker, int yea
     // Only a period that may get a warning needs the text.
     ots = FormatDate(main->Start) + " - " + FormatDate(main->Finish) + " (ОТС)";
   }
-  if (auto warning =
-          TAddPdDataWarning::TryCreateAddPdDataWarning(main, &worker, flags.Season, flags.UIK, ots, &main->AddPdData))
+  if (auto warning = TAddPdDataWarning::TryCreateAddPdDataWarning(TISSide{&worker, main}, flags.Season, flags.UIK, ots,
+                                                                  &main->AddPdData))
     candidates.push_back(std::move(warning));
   else if (lgots.empty() && !added)
     // A period without any ЛьготныйСтаж that the person does not keep: no record was made for it

@@ -11,19 +11,18 @@ namespace zz {
 
 using namespace cells;
 
-TUTError::TUTError(TWorker* worker_list, TWorker* worker_IS, TWorkPeriod* workperiod_List, std::string pdUT,
-                   bool SameAddTariff, std::string listUT)
+TUTError::TUTError(TISSide is, TListSide list, std::string pdUT, bool SameAddTariff, std::string listUT)
     : fMess("Проставленные у ЗЛ для ДТ условия труда не совпадают в ИС и Перечне"), fListUT(std::move(listUT)) {
-  FWorker_PD = worker_IS;
-  FWorker_List = worker_list;
-  FWorkPeriod_List = workperiod_List;
+  FWorker_PD = is.Worker;
+  FWorker_List = list.Worker;
+  FWorkPeriod_List = list.Period;
   if (SameAddTariff) fPDUT = std::move(pdUT);
   TagData();
   if (FWorker_List)
     fPDUT += " (все периоды)";
   else
     fListUT += " (все периоды)";
-  FUCPData = worker_IS ? Ucp(worker_IS, &worker_IS->PaymentsNodeData) : Ucp(nullptr, NodeOf(workperiod_List));
+  FUCPData = is.Worker ? Ucp(is.Worker, &is.Worker->PaymentsNodeData) : Ucp(nullptr, NodeOf(list.Period));
 }
 
 TCells TUTError::Cells() const {
@@ -42,15 +41,14 @@ TCells TUTError::Cells() const {
   return Concat({head, {period, Esc(fPDUT), subdivision, listClass, Esc(message)}});
 }
 
-TAddTariffError::TAddTariffError(TWorker* worker_IS, TWorker* worker_list, TWorkPeriod* workperiod, TResultType errType)
-    : fErrType(errType) {
-  FWorker_PD = worker_IS;
-  FWorker_List = worker_list;
+TAddTariffError::TAddTariffError(TISSide is, TListSide list, TResultType errType) : fErrType(errType) {
+  FWorker_PD = is.Worker;
+  FWorker_List = list.Worker;
   if (errType == rtList)
-    FWorkPeriod_List = workperiod;
+    FWorkPeriod_List = list.Period;
   else
-    FWorkPeriod_PD = workperiod;
-  FUCPData = Ucp(errType == rtList ? nullptr : worker_IS, worker_IS ? &worker_IS->PaymentsNodeData : nullptr);
+    FWorkPeriod_PD = is.Period;
+  FUCPData = Ucp(errType == rtList ? nullptr : is.Worker, is.Worker ? &is.Worker->PaymentsNodeData : nullptr);
   TagData();
 }
 
@@ -77,13 +75,12 @@ TCells TAddTariffError::Cells() const {
           explanation};
 }
 
-TAddTariffWarning::TAddTariffWarning(TWorker* worker_IS, TResultType resultType, TWorkPeriod* workperiod_List,
-                                     TAddTariffPayment* AddTariffPayment)
+TAddTariffWarning::TAddTariffWarning(TISSide is, TResultType resultType, TAddTariffPayment* AddTariffPayment)
     : fResultType(resultType) {
-  FWorker_PD = worker_IS;
-  FWorkPeriod_List = workperiod_List;
+  FWorker_PD = is.Worker;
+  FWorkPeriod_List = is.Period;
   FAddTariffPayment = AddTariffPayment;
-  FUCPData = Ucp(worker_IS, worker_IS ? &worker_IS->PaymentsNodeData : nullptr);
+  FUCPData = Ucp(is.Worker, is.Worker ? &is.Worker->PaymentsNodeData : nullptr);
   TagData();
 }
 
@@ -102,10 +99,10 @@ TCells TAddTariffWarning::Cells() const {
   return Concat({IsWorkerHead(FWorker_PD), {PeriodOf(p), BasesOf(p), CodeOf(p), explanation}});
 }
 
-TUTWithoutAddTariffError::TUTWithoutAddTariffError(TWorker* worker_List, TWorkPeriod* workPeriod_List) {
-  FWorker_List = worker_List;
-  FWorkPeriod_List = workPeriod_List;
-  FUCPData = Ucp(nullptr, NodeOf(workPeriod_List));
+TUTWithoutAddTariffError::TUTWithoutAddTariffError(TListSide list) {
+  FWorker_List = list.Worker;
+  FWorkPeriod_List = list.Period;
+  FUCPData = Ucp(nullptr, NodeOf(list.Period));
 }
 
 TCells TUTWithoutAddTariffError::Cells() const {
@@ -113,10 +110,9 @@ TCells TUTWithoutAddTariffError::Cells() const {
   return Concat({ListWorkerHead(FWorker_List), {BeginOf(p), EndOf(p), p ? Esc(p->WC) : ""}});
 }
 
-TBeerusError::TBeerusError(TWorker* Worker, TWorkPeriod* WorkPeriod, std::string Culprit)
-    : FCulprit(std::move(Culprit)) {
-  FWorker_List = Worker;
-  FWorkPeriod_List = WorkPeriod;
+TBeerusError::TBeerusError(TListSide list, std::string Culprit) : FCulprit(std::move(Culprit)) {
+  FWorker_List = list.Worker;
+  FWorkPeriod_List = list.Period;
 }
 
 TCells TBeerusError::Cells() const {
@@ -126,10 +122,9 @@ TCells TBeerusError::Cells() const {
   return Concat({ListWorkerHead(FWorker_List), details, {Esc(FCulprit)}});
 }
 
-TTerrCodeData::TTerrCodeData(TWorkPeriod* workPeriod_IS, TWorker* worker_IS)
-    : FUcpNodeData(workPeriod_IS ? &workPeriod_IS->TerrNodeData : nullptr) {
-  FWorkPeriod_PD = workPeriod_IS;
-  FWorker_PD = worker_IS;
+TTerrCodeData::TTerrCodeData(TISSide is) : FUcpNodeData(is.Period ? &is.Period->TerrNodeData : nullptr) {
+  FWorkPeriod_PD = is.Period;
+  FWorker_PD = is.Worker;
   TagData();
 }
 

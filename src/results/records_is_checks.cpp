@@ -11,10 +11,9 @@ namespace zz {
 
 using namespace cells;
 
-TCrossingPDPeriodError::TCrossingPDPeriodError(const TWorkPeriod* PdWorkperiod, const TWorkPeriod* SecondPdWorkperiod,
-                                               TWorker* Worker_PD) {
-  FWorker_PD = Worker_PD;
-  if (const TWorkPeriod* p = PdWorkperiod) {
+TCrossingPDPeriodError::TCrossingPDPeriodError(TISSide is, const TWorkPeriod* SecondPdWorkperiod) {
+  FWorker_PD = is.Worker;
+  if (const TWorkPeriod* p = is.Period) {
     FFirstPackNum = p->PackNum;
     FFirstNumInPack = p->NumInPack;
     FFirstWorkPeriodStr = p->pPeriodString();
@@ -36,14 +35,13 @@ TCells TCrossingPDPeriodError::Cells() const {
           Esc(FSecondPackNum),  Esc(FSecondNumInPack),   Esc(FSecondBasesAndCode), Esc(FSecondAddPdData)};
 }
 
-TPartTimeResult::TPartTimeResult(std::string lgotBasis, std::string retirementBasis, TWorker* worker_IS,
-                                 TWorkPeriod* workPeriod_IS)
-    : TResultRecordWithPeriod(workPeriod_IS),
+TPartTimeResult::TPartTimeResult(TISSide is, std::string lgotBasis, std::string retirementBasis)
+    : TResultRecordWithPeriod(is.Period),
       FLgotBasis(std::move(lgotBasis)),
       fRetirementBasis(std::move(retirementBasis)) {
-  FWorker_PD = worker_IS;
-  FWorkPeriod_PD = workPeriod_IS;
-  FUCPData = Ucp(worker_IS, workPeriod_IS ? &workPeriod_IS->RateNodeData : nullptr);
+  FWorker_PD = is.Worker;
+  FWorkPeriod_PD = is.Period;
+  FUCPData = Ucp(is.Worker, is.Period ? &is.Period->RateNodeData : nullptr);
 }
 
 TCells TPartTimeResult::Cells() const {
@@ -52,11 +50,11 @@ TCells TPartTimeResult::Cells() const {
       {IsWorkerHead(FWorker_PD), {Esc(FLgotBasis), CodeOf(p), Esc(fRetirementBasis), BeginOf(p), EndOf(p), RateOf(p)}});
 }
 
-TPDRKWarning::TPDRKWarning(TWorker* worker_IS, TWorkPeriod* workPeriod_IS, std::string retirementBasis)
-    : TResultRecordWithPeriod(workPeriod_IS), fRetirementBasis(std::move(retirementBasis)) {
-  FWorker_PD = worker_IS;
-  FWorkPeriod_PD = workPeriod_IS;
-  FUCPData = Ucp(worker_IS, workPeriod_IS ? &workPeriod_IS->PDRKHoursNodeData : nullptr);
+TPDRKWarning::TPDRKWarning(TISSide is, std::string retirementBasis)
+    : TResultRecordWithPeriod(is.Period), fRetirementBasis(std::move(retirementBasis)) {
+  FWorker_PD = is.Worker;
+  FWorkPeriod_PD = is.Period;
+  FUCPData = Ucp(is.Worker, is.Period ? &is.Period->PDRKHoursNodeData : nullptr);
 }
 
 TCells TPDRKWarning::Cells() const {
@@ -66,11 +64,11 @@ TCells TPDRKWarning::Cells() const {
                   p ? FormatNumber(p->PDRKMinutes) : "", RateOf(p)}});
 }
 
-TFlightWarning::TFlightWarning(TWorker* worker_IS, TWorkPeriod* workPeriod_IS, std::string retirementBasis)
-    : TResultRecordWithPeriod(workPeriod_IS), fRetirementBasis(std::move(retirementBasis)) {
-  FWorker_PD = worker_IS;
-  FWorkPeriod_PD = workPeriod_IS;
-  FUCPData = Ucp(worker_IS, workPeriod_IS ? &workPeriod_IS->FactNodeData : nullptr);
+TFlightWarning::TFlightWarning(TISSide is, std::string retirementBasis)
+    : TResultRecordWithPeriod(is.Period), fRetirementBasis(std::move(retirementBasis)) {
+  FWorker_PD = is.Worker;
+  FWorkPeriod_PD = is.Period;
+  FUCPData = Ucp(is.Worker, is.Period ? &is.Period->FactNodeData : nullptr);
 }
 
 TCells TFlightWarning::Cells() const {
@@ -79,11 +77,10 @@ TCells TFlightWarning::Cells() const {
                  {Esc(fRetirementBasis), BeginOf(p), EndOf(p), p ? Esc(p->Hours) : "", p ? Esc(p->Minutes) : ""}});
 }
 
-TJumpWarning::TJumpWarning(TWorker* worker_IS, TWorkPeriod* workPeriod_IS, const std::string& /*retirementBasis*/)
-    : TResultRecordWithPeriod(workPeriod_IS) {
-  FWorker_PD = worker_IS;
-  FWorkPeriod_PD = workPeriod_IS;
-  FUCPData = Ucp(worker_IS, workPeriod_IS ? &workPeriod_IS->FactNodeData : nullptr);
+TJumpWarning::TJumpWarning(TISSide is, const std::string& /*retirementBasis*/) : TResultRecordWithPeriod(is.Period) {
+  FWorker_PD = is.Worker;
+  FWorkPeriod_PD = is.Period;
+  FUCPData = Ucp(is.Worker, is.Period ? &is.Period->FactNodeData : nullptr);
 }
 
 TCells TJumpWarning::Cells() const {
@@ -93,14 +90,13 @@ TCells TJumpWarning::Cells() const {
 
 // ---------------------------------------------------------------------------------------------
 
-TAddPdDataWarning::TAddPdDataWarning(TWorkPeriod* period, TWorker* worker) : TResultRecordWithPeriod(period) {
-  FWorker_PD = worker;
-  FWorkPeriod_PD = period;
-  FUCPData = Ucp(worker, NodeOf(worker));
+TAddPdDataWarning::TAddPdDataWarning(TISSide is) : TResultRecordWithPeriod(is.Period) {
+  FWorker_PD = is.Worker;
+  FWorkPeriod_PD = is.Period;
+  FUCPData = Ucp(is.Worker, NodeOf(is.Worker));
 }
 
-std::unique_ptr<TAddPdDataWarning> TAddPdDataWarning::TryCreateAddPdDataWarning(TWorkPeriod* Period, TWorker* Worker_IS,
-                                                                                bool Season, bool UIK,
+std::unique_ptr<TAddPdDataWarning> TAddPdDataWarning::TryCreateAddPdDataWarning(TISSide is, bool Season, bool UIK,
                                                                                 const std::string& OTSPeriod,
                                                                                 const TAddPdData* AddPdData) {
   if (!AddPdData) return nullptr;
@@ -127,7 +123,7 @@ std::unique_ptr<TAddPdDataWarning> TAddPdDataWarning::TryCreateAddPdDataWarning(
       temp.empty() && season.empty() && uik.empty())
     return nullptr;
 
-  std::unique_ptr<TAddPdDataWarning> record(new TAddPdDataWarning(Period, Worker_IS));
+  std::unique_ptr<TAddPdDataWarning> record(new TAddPdDataWarning(is));
   record->FChildren = Esc(children);
   record->FAdminLeave = Esc(admin);
   record->FAddPdDataRSV = Esc(rsv);

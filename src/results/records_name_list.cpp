@@ -11,10 +11,10 @@ namespace zz {
 
 using namespace cells;
 
-TSNError_IS::TSNError_IS(TWorker* worker_IS, TWorkPeriod* workPeriod_IS) {
-  FWorker_PD = worker_IS;
-  FWorkPeriod_PD = workPeriod_IS;
-  FUCPData = Ucp(worker_IS, NodeOf(worker_IS));
+TSNError_IS::TSNError_IS(TISSide is) {
+  FWorker_PD = is.Worker;
+  FWorkPeriod_PD = is.Period;
+  FUCPData = Ucp(is.Worker, NodeOf(is.Worker));
 }
 
 TCells TSNError_IS::Cells() const {
@@ -22,10 +22,10 @@ TCells TSNError_IS::Cells() const {
   return Concat({IsWorkerHead(FWorker_PD), {BeginOf(p), EndOf(p), BasesOf(p), CodeOf(p)}});
 }
 
-TFullNameError::TFullNameError(TWorker* worker_IS, TWorker* worker_list) {
-  FWorker_PD = worker_IS;
-  FWorker_List = worker_list;
-  FUCPData = Ucp(worker_IS, worker_IS ? &worker_IS->FullNameNodeData : nullptr);
+TFullNameError::TFullNameError(TISSide is, TListSide list) {
+  FWorker_PD = is.Worker;
+  FWorker_List = list.Worker;
+  FUCPData = Ucp(is.Worker, is.Worker ? &is.Worker->FullNameNodeData : nullptr);
 }
 
 TCells TFullNameError::Cells() const {
@@ -39,21 +39,21 @@ TCells TFullNameError::Cells() const {
   return Concat({isPart, listPart});
 }
 
-TTeacherResult::TTeacherResult(TWorker* worker_IS, TWorkPeriod* workPeriod_IS, double hours_IS, double hours_List)
+TTeacherResult::TTeacherResult(TISSide is, double hours_IS, double hours_List)
     : fPerechTime(MinutesAsHoursText(hours_List)), fISTime(MinutesAsHoursText(hours_IS)) {
-  FWorker_PD = worker_IS;
-  FWorkPeriod_PD = workPeriod_IS;
-  FUCPData = Ucp(worker_IS, workPeriod_IS ? &workPeriod_IS->PDRKHoursNodeData : nullptr);
+  FWorker_PD = is.Worker;
+  FWorkPeriod_PD = is.Period;
+  FUCPData = Ucp(is.Worker, is.Period ? &is.Period->PDRKHoursNodeData : nullptr);
 }
 
 TCells TTeacherResult::Cells() const {
   return Concat({{BasesOf(FWorkPeriod_PD)}, IsWorkerHead(FWorker_PD), {Esc(fISTime), Esc(fPerechTime)}});
 }
 
-TSNError_List::TSNError_List(TWorker* worker_list, TWorkPeriod* workperiod_List) {
-  FWorker_List = worker_list;
-  FWorkPeriod_List = workperiod_List;
-  FUCPData = Ucp(nullptr, NodeOf(worker_list));
+TSNError_List::TSNError_List(TListSide list) {
+  FWorker_List = list.Worker;
+  FWorkPeriod_List = list.Period;
+  FUCPData = Ucp(nullptr, NodeOf(list.Worker));
 }
 
 TCells TSNError_List::Cells() const {
@@ -61,11 +61,11 @@ TCells TSNError_List::Cells() const {
   return Concat({ListWorkerHead(FWorker_List), {BeginOf(p), EndOf(p), BasesOf(p), CodeOf(p)}});
 }
 
-TBasisError::TBasisError(TWorker* worker_IS, TWorkPeriod* workPeriod_IS, TWorkPeriod* workperiod_List) {
-  FWorker_PD = worker_IS;
-  FWorkPeriod_PD = workPeriod_IS;
-  FWorkPeriod_List = workperiod_List;
-  FUCPData = Ucp(worker_IS, NodeOf(workPeriod_IS));
+TBasisError::TBasisError(TISSide is, TListSide list) {
+  FWorker_PD = is.Worker;
+  FWorkPeriod_PD = is.Period;
+  FWorkPeriod_List = list.Period;
+  FUCPData = Ucp(is.Worker, NodeOf(is.Period));
 }
 
 TCells TBasisError::Cells() const {
@@ -76,33 +76,31 @@ TCells TBasisError::Cells() const {
                  {list ? Esc(list->NumSub) : "", BasesOf(list), CodeOf(list), TerrOf(list), AddDataOf(list)}});
 }
 
-TPeriodError_IS::TPeriodError_IS(TWorker* worker_IS, TWorkPeriod* workPeriod_IS) {
-  FWorker_PD = worker_IS;
-  FWorkPeriod_PD = workPeriod_IS;
-  FUCPData = Ucp(worker_IS, NodeOf(workPeriod_IS));
+TPeriodError_IS::TPeriodError_IS(TISSide is) {
+  FWorker_PD = is.Worker;
+  FWorkPeriod_PD = is.Period;
+  FUCPData = Ucp(is.Worker, NodeOf(is.Period));
 }
 
 TCells TPeriodError_IS::Cells() const { return Concat({IsWorkerHead(FWorker_PD), PeriodDetails(FWorkPeriod_PD)}); }
 
-TPeriodError_List::TPeriodError_List(TWorker* worker_IS, TWorker* worker_list, TWorkPeriod* workperiod_List) {
-  FWorker_PD = worker_IS;
-  FWorker_List = worker_list;
-  FWorkPeriod_List = workperiod_List;
-  FUCPData = Ucp(nullptr, NodeOf(workperiod_List));
+TPeriodError_List::TPeriodError_List(TISSide is, TListSide list) {
+  FWorker_PD = is.Worker;
+  FWorker_List = list.Worker;
+  FWorkPeriod_List = list.Period;
+  FUCPData = Ucp(nullptr, NodeOf(list.Period));
 }
 
 TCells TPeriodError_List::Cells() const {
   return Concat({ListWorkerHead(FWorker_List), PeriodDetails(FWorkPeriod_List)});
 }
 
-TRateResult::TRateResult(TWorker* worker_IS, TWorkPeriod* workPeriod_IS, TWorkPeriod* workperiod_List,
-                         TResultType resultType)
-    : fResultType(resultType) {
-  FWorker_PD = worker_IS;
-  FWorkPeriod_PD = workPeriod_IS;
-  FWorkPeriod_List = workperiod_List;
-  const TWorkPeriod* located = workPeriod_IS ? workPeriod_IS : workperiod_List;
-  FUCPData = Ucp(worker_IS, located ? &located->RateNodeData : nullptr);
+TRateResult::TRateResult(TISSide is, TListSide list, TResultType resultType) : fResultType(resultType) {
+  FWorker_PD = is.Worker;
+  FWorkPeriod_PD = is.Period;
+  FWorkPeriod_List = list.Period;
+  const TWorkPeriod* located = is.Period ? is.Period : list.Period;
+  FUCPData = Ucp(is.Worker, located ? &located->RateNodeData : nullptr);
 }
 
 TCells TRateResult::Cells() const {
@@ -111,11 +109,11 @@ TCells TRateResult::Cells() const {
   return Concat({IsWorkerHead(w), {BasesOf(is), PeriodOf(is), RateOf(is), RateOf(FWorkPeriod_List)}});
 }
 
-TFactWorkTimeError::TFactWorkTimeError(TWorker* worker_IS, TWorkPeriod* workperiod_List, TWorkPeriod* workPeriod_IS) {
-  FWorker_PD = worker_IS;
-  FWorkPeriod_List = workperiod_List;
-  FWorkPeriod_PD = workPeriod_IS;
-  FUCPData = Ucp(worker_IS, workPeriod_IS ? &workPeriod_IS->FactNodeData : nullptr);
+TFactWorkTimeError::TFactWorkTimeError(TISSide is, TListSide list) {
+  FWorker_PD = is.Worker;
+  FWorkPeriod_List = list.Period;
+  FWorkPeriod_PD = is.Period;
+  FUCPData = Ucp(is.Worker, is.Period ? &is.Period->FactNodeData : nullptr);
 }
 
 TCells TFactWorkTimeError::Cells() const {
@@ -123,14 +121,13 @@ TCells TFactWorkTimeError::Cells() const {
   return {SN(FWorker_PD), ShortName(FWorker_PD), BasesOf(is), CodeOf(is), WorkTimeOf(is), WorkTimeOf(FWorkPeriod_List)};
 }
 
-TFactWorkTimeResult_List_IS::TFactWorkTimeResult_List_IS(TWorker* worker_IS, TWorkPeriod* workPeriod_IS,
-                                                         TWorkPeriod* workperiod_List, TResultType resultType)
+TFactWorkTimeResult_List_IS::TFactWorkTimeResult_List_IS(TISSide is, TListSide list, TResultType resultType)
     : fResultType(resultType) {
-  FWorker_PD = worker_IS;
-  FWorkPeriod_PD = workPeriod_IS;
-  FWorkPeriod_List = workperiod_List;
-  const TWorkPeriod* located = workPeriod_IS ? workPeriod_IS : workperiod_List;
-  FUCPData = Ucp(worker_IS, located ? &located->FactNodeData : nullptr);
+  FWorker_PD = is.Worker;
+  FWorkPeriod_PD = is.Period;
+  FWorkPeriod_List = list.Period;
+  const TWorkPeriod* located = is.Period ? is.Period : list.Period;
+  FUCPData = Ucp(is.Worker, located ? &located->FactNodeData : nullptr);
 }
 
 TCells TFactWorkTimeResult_List_IS::Cells() const {
@@ -143,13 +140,12 @@ TCells TFactWorkTimeResult_List_IS::Cells() const {
   return {SN(FWorker_PD), ShortName(FWorker_PD), BasesOf(list), CodeOf(list), PeriodOf(list), workTime};
 }
 
-TWorkDaysBasisError::TWorkDaysBasisError(TWorker* worker_list, TWorker* worker_IS, TWorkPeriod* workPeriod_IS,
-                                         TWorkPeriod* workperiod_List) {
-  FWorker_List = worker_list;
-  FWorker_PD = worker_IS;
-  FWorkPeriod_PD = workPeriod_IS;
-  FWorkPeriod_List = workperiod_List;
-  FUCPData = Ucp(worker_IS, workPeriod_IS ? &workPeriod_IS->SeniorityNodeData : nullptr);
+TWorkDaysBasisError::TWorkDaysBasisError(TISSide is, TListSide list) {
+  FWorker_List = list.Worker;
+  FWorker_PD = is.Worker;
+  FWorkPeriod_PD = is.Period;
+  FWorkPeriod_List = list.Period;
+  FUCPData = Ucp(is.Worker, is.Period ? &is.Period->SeniorityNodeData : nullptr);
 }
 
 TCells TWorkDaysBasisError::Cells() const {

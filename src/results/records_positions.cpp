@@ -11,10 +11,10 @@ namespace zz {
 
 using namespace cells;
 
-TPositionError::TPositionError(TWorker* worker_IS, TWorkPeriod* workPeriod_IS) {
-  FWorker_PD = worker_IS;
-  FWorkPeriod_PD = workPeriod_IS;
-  FUCPData = Ucp(worker_IS, NodeOf(workPeriod_IS));
+TPositionError::TPositionError(TISSide is) {
+  FWorker_PD = is.Worker;
+  FWorkPeriod_PD = is.Period;
+  FUCPData = Ucp(is.Worker, NodeOf(is.Period));
 }
 
 TCells TPositionError::Cells() const {
@@ -55,14 +55,14 @@ TCells TWorkingDaysResultRecord::Cells() const {
   return cells;
 }
 
-TAddPdDataError::TAddPdDataError(TWorker* worker_IS, TWorkPeriod* workPeriod_IS, std::string AddPdDataEarly,
-                                 std::string AddPdDataLate, std::string AddPdData)
+TAddPdDataError::TAddPdDataError(TISSide is, std::string AddPdDataEarly, std::string AddPdDataLate,
+                                 std::string AddPdData)
     : fAddPdDataEarly(std::move(AddPdDataEarly)),
       fAddPdDataLate(std::move(AddPdDataLate)),
       fAddPdData(std::move(AddPdData)) {
-  FWorker_PD = worker_IS;
-  FWorkPeriod_PD = workPeriod_IS;
-  FUCPData = Ucp(worker_IS, NodeOf(workPeriod_IS));
+  FWorker_PD = is.Worker;
+  FWorkPeriod_PD = is.Period;
+  FUCPData = Ucp(is.Worker, NodeOf(is.Period));
 }
 
 TCells TAddPdDataError::Cells() const {

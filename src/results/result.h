@@ -17,6 +17,19 @@ class TWorkPeriod;
 class TPosition;
 class TAddTariffPayment;
 
+// The two sides a record compares: the employer's IS files and the Perechen. Records take their
+// worker and period of each side as one of these, built with named members, so that a period of
+// one side cannot end up in the other side's fields (both are plain TWorker*/TWorkPeriod*, and a
+// swapped pair would compile and print the other side's dates). The types are distinct on purpose.
+struct TISSide {
+  TWorker* Worker = nullptr;
+  TWorkPeriod* Period = nullptr;
+};
+struct TListSide {
+  TWorker* Worker = nullptr;
+  TWorkPeriod* Period = nullptr;
+};
+
 // Which side a finding is on, for records that serve two situations.
 enum TResultType { rtPD, rtList, rtNoLgot, rtNoPayments };
 

@@ -13,7 +13,7 @@ class TAddPdData;
 
 class TPositionError : public TResultRecord {
  public:
-  TPositionError(TWorker* worker_IS, TWorkPeriod* workPeriod_IS);
+  explicit TPositionError(TISSide is);
   std::vector<std::string> Cells() const override;
 };
 
@@ -36,8 +36,7 @@ class TWorkingDaysResultRecord : public TWorkingDaysError {
 
 class TAddPdDataError : public TResultRecord {
  public:
-  TAddPdDataError(TWorker* worker_IS, TWorkPeriod* workPeriod_IS, std::string AddPdDataEarly, std::string AddPdDataLate,
-                  std::string AddPdData);
+  TAddPdDataError(TISSide is, std::string AddPdDataEarly, std::string AddPdDataLate, std::string AddPdData);
   std::vector<std::string> Cells() const override;
 
   std::string fAddPdDataEarly;
@@ -47,20 +46,21 @@ class TAddPdDataError : public TResultRecord {
 
 class TSNError_IS : public TResultRecord {
  public:
-  TSNError_IS(TWorker* worker_IS, TWorkPeriod* workPeriod_IS);
+  explicit TSNError_IS(TISSide is);
   std::vector<std::string> Cells() const override;
 };
 
 class TFullNameError : public TResultRecord {
  public:
-  TFullNameError(TWorker* worker_IS, TWorker* worker_list);
+  // Workers only; the periods of the sides are not kept.
+  TFullNameError(TISSide is, TListSide list);
   std::vector<std::string> Cells() const override;
 };
 
 // 27-ПД hours: both amounts are minutes, printed as "<h> часов <m> минут".
 class TTeacherResult : public TResultRecord {
  public:
-  TTeacherResult(TWorker* worker_IS, TWorkPeriod* workPeriod_IS, double hours_IS, double hours_List);
+  TTeacherResult(TISSide is, double hours_IS, double hours_List);
   std::vector<std::string> Cells() const override;
 
   std::string fPerechTime;
@@ -72,31 +72,34 @@ std::string MinutesAsHoursText(double minutes);
 
 class TSNError_List : public TResultRecord {
  public:
-  TSNError_List(TWorker* worker_list, TWorkPeriod* workperiod_List);
+  explicit TSNError_List(TListSide list);
   std::vector<std::string> Cells() const override;
 };
 
 class TBasisError : public TResultRecord {
  public:
-  TBasisError(TWorker* worker_IS, TWorkPeriod* workPeriod_IS, TWorkPeriod* workperiod_List);
+  // The Perechen side's worker is not kept.
+  TBasisError(TISSide is, TListSide list);
   std::vector<std::string> Cells() const override;
 };
 
 class TPeriodError_IS : public TResultRecord {
  public:
-  TPeriodError_IS(TWorker* worker_IS, TWorkPeriod* workPeriod_IS);
+  explicit TPeriodError_IS(TISSide is);
   std::vector<std::string> Cells() const override;
 };
 
 class TPeriodError_List : public TResultRecord {
  public:
-  TPeriodError_List(TWorker* worker_IS, TWorker* worker_list, TWorkPeriod* workperiod_List);
+  // The IS worker is kept, though the row prints only the Perechen side.
+  TPeriodError_List(TISSide is, TListSide list);
   std::vector<std::string> Cells() const override;
 };
 
 class TRateResult : public TResultRecord {
  public:
-  TRateResult(TWorker* worker_IS, TWorkPeriod* workPeriod_IS, TWorkPeriod* workperiod_List, TResultType resultType);
+  // The Perechen side's worker is not kept.
+  TRateResult(TISSide is, TListSide list, TResultType resultType);
   std::vector<std::string> Cells() const override;
 
   TResultType fResultType;
@@ -104,14 +107,15 @@ class TRateResult : public TResultRecord {
 
 class TFactWorkTimeError : public TResultRecord {
  public:
-  TFactWorkTimeError(TWorker* worker_IS, TWorkPeriod* workperiod_List, TWorkPeriod* workPeriod_IS);
+  // The Perechen side's worker is not kept.
+  TFactWorkTimeError(TISSide is, TListSide list);
   std::vector<std::string> Cells() const override;
 };
 
 class TFactWorkTimeResult_List_IS : public TResultRecord {
  public:
-  TFactWorkTimeResult_List_IS(TWorker* worker_IS, TWorkPeriod* workPeriod_IS, TWorkPeriod* workperiod_List,
-                              TResultType resultType);
+  // The Perechen side's worker is not kept.
+  TFactWorkTimeResult_List_IS(TISSide is, TListSide list, TResultType resultType);
   std::vector<std::string> Cells() const override;
 
   TResultType fResultType;
@@ -119,15 +123,15 @@ class TFactWorkTimeResult_List_IS : public TResultRecord {
 
 class TWorkDaysBasisError : public TResultRecord {
  public:
-  TWorkDaysBasisError(TWorker* worker_list, TWorker* worker_IS, TWorkPeriod* workPeriod_IS,
-                      TWorkPeriod* workperiod_List);
+  TWorkDaysBasisError(TISSide is, TListSide list);
   std::vector<std::string> Cells() const override;
 };
 
 class TUTError : public TResultRecord {
  public:
-  TUTError(TWorker* worker_list, TWorker* worker_IS, TWorkPeriod* workperiod_List, std::string pdUT, bool SameAddTariff,
-           std::string listUT);
+  // The IS side gives the worker only. Without a Perechen worker the "(все периоды)" mark goes to
+  // the Perechen class instead of the IS classes.
+  TUTError(TISSide is, TListSide list, std::string pdUT, bool SameAddTariff, std::string listUT);
   std::vector<std::string> Cells() const override;
 
   std::string fMess;
@@ -137,7 +141,9 @@ class TUTError : public TResultRecord {
 
 class TAddTariffError : public TResultRecord {
  public:
-  TAddTariffError(TWorker* worker_IS, TWorker* worker_list, TWorkPeriod* workperiod, TResultType errType);
+  // Only the period of the side errType names is kept (rtList: the Perechen's, otherwise the IS
+  // one); the row tells the sides apart by which period it holds.
+  TAddTariffError(TISSide is, TListSide list, TResultType errType);
   std::vector<std::string> Cells() const override;
 
   TResultType fErrType;
@@ -145,8 +151,9 @@ class TAddTariffError : public TResultRecord {
 
 class TAddTariffWarning : public TResultRecord {
  public:
-  TAddTariffWarning(TWorker* worker_IS, TResultType resultType, TWorkPeriod* workperiod_List,
-                    TAddTariffPayment* AddTariffPayment);
+  // The period is the IS worker's own benefit period (or none); the row keeps it in
+  // FWorkPeriod_List and prints it from there.
+  TAddTariffWarning(TISSide is, TResultType resultType, TAddTariffPayment* AddTariffPayment);
   std::vector<std::string> Cells() const override;
 
   TResultType fResultType;
@@ -154,13 +161,13 @@ class TAddTariffWarning : public TResultRecord {
 
 class TUTWithoutAddTariffError : public TResultRecord {
  public:
-  TUTWithoutAddTariffError(TWorker* worker_List, TWorkPeriod* workPeriod_List);
+  explicit TUTWithoutAddTariffError(TListSide list);
   std::vector<std::string> Cells() const override;
 };
 
 class TBeerusError : public TResultRecord {
  public:
-  TBeerusError(TWorker* Worker, TWorkPeriod* WorkPeriod, std::string Culprit);
+  TBeerusError(TListSide list, std::string Culprit);
   std::vector<std::string> Cells() const override;
 
   std::string FCulprit;
@@ -169,7 +176,7 @@ class TBeerusError : public TResultRecord {
 // An IS period with a territorial condition, collected by the pack reader; prints nothing itself.
 class TTerrCodeData : public TResultRecord {
  public:
-  TTerrCodeData(TWorkPeriod* workPeriod_IS, TWorker* worker_IS);
+  explicit TTerrCodeData(TISSide is);
   void PrintLine(TStreamWriter&) const override {}
   std::vector<std::string> Cells() const override { return {}; }
 
@@ -185,7 +192,8 @@ class TTerrCodeError : public TResultRecord {
 // Two overlapping IS periods; their texts are taken when the record is made.
 class TCrossingPDPeriodError : public TResultRecord {
  public:
-  TCrossingPDPeriodError(const TWorkPeriod* PdWorkperiod, const TWorkPeriod* SecondPdWorkperiod, TWorker* Worker_PD);
+  // The side gives the worker and the first period; only the worker is kept.
+  TCrossingPDPeriodError(TISSide is, const TWorkPeriod* SecondPdWorkperiod);
   std::vector<std::string> Cells() const override;
 
   std::string FFirstPackNum, FFirstNumInPack, FFirstWorkPeriodStr, FFirstBasesAndCode, FFirstAddPdData;
@@ -194,7 +202,7 @@ class TCrossingPDPeriodError : public TResultRecord {
 
 class TPartTimeResult : public TResultRecordWithPeriod {
  public:
-  TPartTimeResult(std::string lgotBasis, std::string retirementBasis, TWorker* worker_IS, TWorkPeriod* workPeriod_IS);
+  TPartTimeResult(TISSide is, std::string lgotBasis, std::string retirementBasis);
   std::vector<std::string> Cells() const override;
 
   std::string FLgotBasis;
@@ -203,7 +211,7 @@ class TPartTimeResult : public TResultRecordWithPeriod {
 
 class TPDRKWarning : public TResultRecordWithPeriod {
  public:
-  TPDRKWarning(TWorker* worker_IS, TWorkPeriod* workPeriod_IS, std::string retirementBasis);
+  TPDRKWarning(TISSide is, std::string retirementBasis);
   std::vector<std::string> Cells() const override;
 
   std::string fRetirementBasis;
@@ -211,7 +219,7 @@ class TPDRKWarning : public TResultRecordWithPeriod {
 
 class TFlightWarning : public TResultRecordWithPeriod {
  public:
-  TFlightWarning(TWorker* worker_IS, TWorkPeriod* workPeriod_IS, std::string retirementBasis);
+  TFlightWarning(TISSide is, std::string retirementBasis);
   std::vector<std::string> Cells() const override;
 
   std::string fRetirementBasis;
@@ -219,7 +227,8 @@ class TFlightWarning : public TResultRecordWithPeriod {
 
 class TJumpWarning : public TResultRecordWithPeriod {
  public:
-  TJumpWarning(TWorker* worker_IS, TWorkPeriod* workPeriod_IS, const std::string& retirementBasis);
+  // The row prints the period's bases, not the retirement basis it is given.
+  TJumpWarning(TISSide is, const std::string& retirementBasis);
   std::vector<std::string> Cells() const override;
 };
 
@@ -228,8 +237,7 @@ class TJumpWarning : public TResultRecordWithPeriod {
 class TAddPdDataWarning : public TResultRecordWithPeriod {
  public:
   // Null when the period carries none of the reported kinds of data.
-  static std::unique_ptr<TAddPdDataWarning> TryCreateAddPdDataWarning(TWorkPeriod* Period, TWorker* Worker_IS,
-                                                                      bool Season, bool UIK,
+  static std::unique_ptr<TAddPdDataWarning> TryCreateAddPdDataWarning(TISSide is, bool Season, bool UIK,
                                                                       const std::string& OTSPeriod,
                                                                       const TAddPdData* AddPdData);
   std::vector<std::string> Cells() const override;
@@ -243,7 +251,7 @@ class TAddPdDataWarning : public TResultRecordWithPeriod {
       FLongLeave, FAddPdDataRSV;
 
  private:
-  TAddPdDataWarning(TWorkPeriod* period, TWorker* worker);
+  explicit TAddPdDataWarning(TISSide is);
 };
 
 }  // namespace zz

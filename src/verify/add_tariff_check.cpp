@@ -118,15 +118,18 @@ void TVerification::CheckAddTariff(TTheList& list, const std::vector<TWorker*>& 
     const bool anyBenefit = AnyAddTariffPeriod(*worker);
     for (TAddTariffPayment* payment : worker->AddTariffPayments) {
       if (!payment || !(payment->Sum > 0) || anyBenefit) continue;
-      AddTo<TAddTariffWarnings>(warnings, std::make_unique<TAddTariffWarning>(worker, rtNoLgot, nullptr, payment));
+      AddTo<TAddTariffWarnings>(warnings,
+                                std::make_unique<TAddTariffWarning>(TISSide{.Worker = worker}, rtNoLgot, payment));
     }
     if (worker->IsEFS1 || HasPayment(*worker)) continue;
     for (TWorkPeriod* period : worker->WorkPeriods) {
       if (!period || !HasAddTariffBase(*period)) continue;
       if (period->HasNoLgotAddPdData())
-        AddTo<TAddTariffWarnings>(warnings, std::make_unique<TAddTariffWarning>(worker, rtNoPayments, period, nullptr));
+        AddTo<TAddTariffWarnings>(warnings,
+                                  std::make_unique<TAddTariffWarning>(TISSide{worker, period}, rtNoPayments, nullptr));
       else
-        AddTo<TAddTariffErrors>(tariffErrors, std::make_unique<TAddTariffError>(worker, nullptr, period, rtPD));
+        AddTo<TAddTariffErrors>(tariffErrors,
+                                std::make_unique<TAddTariffError>(TISSide{worker, period}, TListSide{}, rtPD));
     }
   }
 
@@ -165,8 +168,8 @@ void TVerification::CheckAddTariff(TTheList& list, const std::vector<TWorker*>& 
         if (!listPeriod) continue;
         if (listPeriod->AddTariff != kAddTariffMark) {
           if (!listPeriod->WC.empty())
-            AddTo<TUTWithoutAddTariffErrors>(utWithout,
-                                             std::make_unique<TUTWithoutAddTariffError>(listWorker, listPeriod));
+            AddTo<TUTWithoutAddTariffErrors>(
+                utWithout, std::make_unique<TUTWithoutAddTariffError>(TListSide{listWorker, listPeriod}));
           continue;
         }
 
@@ -180,12 +183,14 @@ void TVerification::CheckAddTariff(TTheList& list, const std::vector<TWorker*>& 
         }
 
         if (!paid && partner)
-          AddTo<TAddTariffErrors>(tariffErrors,
-                                  std::make_unique<TAddTariffError>(partner, listWorker, listPeriod, rtList));
+          AddTo<TAddTariffErrors>(
+              tariffErrors,
+              std::make_unique<TAddTariffError>(TISSide{.Worker = partner}, TListSide{listWorker, listPeriod}, rtList));
         if (partner && !isClasses) isClasses = PaymentClasses(*partner);
         if (!classMatch && partner) {
-          AddTo<TUTErrors>(utErrors, std::make_unique<TUTError>(listWorker, partner, listPeriod,
-                                                                SemicolonText(*isClasses), paid, std::string()));
+          AddTo<TUTErrors>(utErrors,
+                           std::make_unique<TUTError>(TISSide{.Worker = partner}, TListSide{listWorker, listPeriod},
+                                                      SemicolonText(*isClasses), paid, std::string()));
           periodErrorReported = true;
         }
       }
@@ -203,8 +208,9 @@ void TVerification::CheckAddTariff(TTheList& list, const std::vector<TWorker*>& 
         WriteLogEntry("УТ в перечне: " + SemicolonText(listClasses));
         if (!periodErrorReported)
           for (const std::string& isClass : *isClasses)
-            AddTo<TUTErrors>(utErrors, std::make_unique<TUTError>(listWorker, partner, nullptr, isClass, paid,
-                                                                  SemicolonText(listClasses)));
+            AddTo<TUTErrors>(utErrors,
+                             std::make_unique<TUTError>(TISSide{.Worker = partner}, TListSide{.Worker = listWorker},
+                                                        isClass, paid, SemicolonText(listClasses)));
       }
     }
   }

@@ -70,12 +70,13 @@ void TVerification::MatchNameListWorkers(TTheList& list, const std::vector<TWork
       }
       if (worker->Surname + worker->Name + worker->Patronymic !=
           listWorker->Surname + listWorker->Name + listWorker->Patronymic)
-        name_list::Table(fullNameErrors).AddRecord(std::make_unique<TFullNameError>(worker, listWorker));
+        name_list::Table(fullNameErrors)
+            .AddRecord(std::make_unique<TFullNameError>(TISSide{.Worker = worker}, TListSide{.Worker = listWorker}));
       listWorker->FoundInPds = true;
     }
 
     if (pd && isMinutes != listMinutes) {
-      auto record = std::make_unique<TTeacherResult>(worker, lastPeriod, isMinutes, listMinutes);
+      auto record = std::make_unique<TTeacherResult>(TISSide{worker, lastPeriod}, isMinutes, listMinutes);
       if (pdrk)
         name_list::Table(principalErrors).AddRecord(std::move(record));
       else
@@ -84,7 +85,7 @@ void TVerification::MatchNameListWorkers(TTheList& list, const std::vector<TWork
 
     if (!listWorker) {
       for (TWorkPeriod* period : worker->MergedWorkPeriods)
-        if (period) name_list::Table(pdInsNumErrors).AddRecord(std::make_unique<TSNError_IS>(worker, period));
+        if (period) name_list::Table(pdInsNumErrors).AddRecord(std::make_unique<TSNError_IS>(TISSide{worker, period}));
     }
   }
 

@@ -92,28 +92,31 @@ void CheckPair(TPeriodTables& t, TWorker* worker, TWorker* listWorker, TWorkPeri
   using name_list::Table;
 
   if (HasRateBoundBases(*x) && !SameRate2(x->Rate, y->Rate))
-    Table(t.rate).AddRecord(std::make_unique<TRateResult>(worker, x, y, rtPD));
-  if (y->Rate > 1 || x->Rate > 1) Table(t.stavka).AddRecord(std::make_unique<TRateResult>(worker, x, y, rtList));
-  if (y->Rate > 2 || x->Rate > 2) Table(t.rateTooHigh).AddRecord(std::make_unique<TRateResult>(worker, x, y, rtList));
+    Table(t.rate).AddRecord(std::make_unique<TRateResult>(TISSide{worker, x}, TListSide{.Period = y}, rtPD));
+  if (y->Rate > 1 || x->Rate > 1)
+    Table(t.stavka).AddRecord(std::make_unique<TRateResult>(TISSide{worker, x}, TListSide{.Period = y}, rtList));
+  if (y->Rate > 2 || x->Rate > 2)
+    Table(t.rateTooHigh).AddRecord(std::make_unique<TRateResult>(TISSide{worker, x}, TListSide{.Period = y}, rtList));
   if (x->Bases.HasBases("ПДРК") && (!(y->Rate > 0) || !(x->Rate > 0)))
-    Table(t.noRate).AddRecord(std::make_unique<TRateResult>(worker, x, y, rtList));
+    Table(t.noRate).AddRecord(std::make_unique<TRateResult>(TISSide{worker, x}, TListSide{.Period = y}, rtList));
 
   if (x->SeniorityBase() != y->SeniorityBase() && !x->HasNoLgotAddPdData())
-    Table(t.seniorityBasis).AddRecord(std::make_unique<TWorkDaysBasisError>(listWorker, worker, x, y));
+    Table(t.seniorityBasis)
+        .AddRecord(std::make_unique<TWorkDaysBasisError>(TISSide{worker, x}, TListSide{listWorker, y}));
 
   const bool timeIS = name_list::HasWorkedTime(*x);
   const bool timeList = name_list::HasWorkedTime(*y);
   if (timeIS && timeList) {
     if (!name_list::SameWorkedTime(*x, *y))
-      Table(t.factTime).AddRecord(std::make_unique<TFactWorkTimeError>(worker, y, x));
+      Table(t.factTime).AddRecord(std::make_unique<TFactWorkTimeError>(TISSide{worker, x}, TListSide{.Period = y}));
   } else if (timeIS) {
-    auto record = std::make_unique<TFactWorkTimeResult_List_IS>(worker, x, y, rtPD);
+    auto record = std::make_unique<TFactWorkTimeResult_List_IS>(TISSide{worker, x}, TListSide{.Period = y}, rtPD);
     if (nYear >= 2010)
       Table(t.factTimeISErrors).AddRecord(std::move(record));
     else
       Table(t.factTimeISWarnings).AddRecord(std::move(record));
   } else if (timeList) {
-    auto record = std::make_unique<TFactWorkTimeResult_List_IS>(worker, x, y, rtList);
+    auto record = std::make_unique<TFactWorkTimeResult_List_IS>(TISSide{worker, x}, TListSide{.Period = y}, rtList);
     if (nYear >= 2010)
       Table(t.factTimeListErrors).AddRecord(std::move(record));
     else
@@ -138,7 +141,7 @@ void TVerification::CompareNameListPeriods(TTheList& list, const std::vector<TWo
     for (TWorker* listWorker : list.fWorkers) {
       if (!listWorker || listWorker->FoundInPds) continue;
       for (TWorkPeriod* period : listWorker->MergedWorkPeriods)
-        if (period) Table(snErrors).AddRecord(std::make_unique<TSNError_List>(listWorker, period));
+        if (period) Table(snErrors).AddRecord(std::make_unique<TSNError_List>(TListSide{listWorker, period}));
     }
   }
   name_list::AppendTable(FErrorResults, snErrors);
@@ -148,15 +151,15 @@ void TVerification::CompareNameListPeriods(TTheList& list, const std::vector<TWo
 
   // A named-list worker meets every IS worker of his insurance number: his periods by dates are
   // made once, and the look-up of his periods still without a partner shrinks as they find one.
-  struct TListSide {
-    explicit TListSide(TWorker& worker) : ByDates(worker) {
+  struct TListPeriods {
+    explicit TListPeriods(TWorker& worker) : ByDates(worker) {
       for (TWorkPeriod* y : worker.MergedWorkPeriods)
         if (y && !y->Compared) Unpaired.push_back(y);
     }
     TPeriodsByDates ByDates;
     std::vector<TWorkPeriod*> Unpaired;
   };
-  std::unordered_map<const TWorker*, std::unique_ptr<TListSide>> listSides;
+  std::unordered_map<const TWorker*, std::unique_ptr<TListPeriods>> listSides;
 
   for (TWorker* worker : workers_IS) {
     if (!worker) continue;
@@ -164,8 +167,8 @@ void TVerification::CompareNameListPeriods(TTheList& list, const std::vector<TWo
     if (!listWorker) continue;
 
     const TPeriodsByDates isByDates(*worker);
-    std::unique_ptr<TListSide>& side = listSides[listWorker];
-    if (!side) side = std::make_unique<TListSide>(*listWorker);
+    std::unique_ptr<TListPeriods>& side = listSides[listWorker];
+    if (!side) side = std::make_unique<TListPeriods>(*listWorker);
     const TPeriodsByDates& listByDates = side->ByDates;
 
     // Basis: periods of the same dates that do not match, unless either has a matching twin on the
@@ -174,7 +177,7 @@ void TVerification::CompareNameListPeriods(TTheList& list, const std::vector<TWo
       if (!x) continue;
       for (TWorkPeriod* y : listByDates.SameDates(*x))
         if (!y->Matches(*x) && !listByDates.HasTwin(*x) && !isByDates.HasTwin(*y))
-          Table(t.basis).AddRecord(std::make_unique<TBasisError>(worker, x, y));
+          Table(t.basis).AddRecord(std::make_unique<TBasisError>(TISSide{worker, x}, TListSide{.Period = y}));
     }
 
     // Pairing: the first free named-list period of the same dates and kind. A full IS rate does not
@@ -194,10 +197,11 @@ void TVerification::CompareNameListPeriods(TTheList& list, const std::vector<TWo
 
     for (TWorkPeriod* x : worker->MergedWorkPeriods)
       if (x && !x->Compared && !x->HasLgotSideDataOnly())
-        Table(t.periodsIS).AddRecord(std::make_unique<TPeriodError_IS>(worker, x));
+        Table(t.periodsIS).AddRecord(std::make_unique<TPeriodError_IS>(TISSide{worker, x}));
     std::erase_if(side->Unpaired, [](const TWorkPeriod* y) { return y->Compared; });
     for (TWorkPeriod* y : side->Unpaired)
-      Table(t.periodsList).AddRecord(std::make_unique<TPeriodError_List>(worker, listWorker, y));
+      Table(t.periodsList)
+          .AddRecord(std::make_unique<TPeriodError_List>(TISSide{.Worker = worker}, TListSide{listWorker, y}));
   }
 
   name_list::AppendTable(FErrorResults, t.basis);

@@ -371,7 +371,7 @@ void DivideCrossWorkPeriods(TWorker& worker, TDataArena& arena, TResultList* Err
         table = created.get();
         ErrorResults->push_back(std::move(created));
       }
-      table->AddRecord(std::make_unique<TCrossingPDPeriodError>(&A, &B, &worker));
+      table->AddRecord(std::make_unique<TCrossingPDPeriodError>(TISSide{&worker, R[j]}, &B));
     }
     std::vector<TWorkPeriod*> pieces = Split(arena, A, B);
     own.insert(pieces.begin(), pieces.end());

@@ -192,7 +192,8 @@ void TVerification::CheckStaffPositions(TTheList& list, const std::vector<TWorke
               const std::string& late = x.Late[i];
               if ((matches && x.Forbidden[i]) || !early.empty() || !late.empty()) {
                 if (!addPdDataErrors) addPdDataErrors = std::make_unique<TAddPdDataErrors>();
-                addPdDataErrors->AddRecord(std::make_unique<TAddPdDataError>(worker, period, early, late, code));
+                addPdDataErrors->AddRecord(
+                    std::make_unique<TAddPdDataError>(TISSide{worker, period}, early, late, code));
               }
             }
           }
@@ -244,7 +245,7 @@ void TVerification::ReportPositionsNotFound(TTheList& /*list*/, const std::vecto
     for (TWorkPeriod* period : worker->MergedWorkPeriods) {
       if (!period || period->FoundInListPositions) continue;
       if (!table) table = std::make_unique<TPositionErrors>();
-      table->AddRecord(std::make_unique<TPositionError>(worker, period));
+      table->AddRecord(std::make_unique<TPositionError>(TISSide{worker, period}));
     }
   }
   if (table) AddIfNotEmpty(std::move(table));

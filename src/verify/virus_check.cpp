@@ -47,7 +47,7 @@ void TVerification::CheckVirusCode(TTheList& list) {
   std::unique_ptr<TTableResult> table;
   auto add = [&table](TWorker* worker, TWorkPeriod* period, const char* culprit) {
     if (!table) table = std::make_unique<TBeerusErrors>();
-    table->AddRecord(std::make_unique<TBeerusError>(worker, period, culprit));
+    table->AddRecord(std::make_unique<TBeerusError>(TListSide{worker, period}, culprit));
   };
 
   for (TWorker* worker : list.fWorkers) {

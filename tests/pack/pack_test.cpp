@@ -368,7 +368,7 @@ TEST_F(PackTest, RecordsOfAMergedPeriodMoveToThePersonsPeriodWithItsDates) {
   TWorkPeriod* temp = pack.Arena->Make<TWorkPeriod>();
   kept->Start = temp->Start = MakeDate(2018, 1, 1);
   kept->Finish = temp->Finish = MakeDate(2018, 3, 31);
-  pack.PDRKWarnings->AddRecord(std::make_unique<TPDRKWarning>(worker, temp, "27-ПД"));
+  pack.PDRKWarnings->AddRecord(std::make_unique<TPDRKWarning>(TISSide{worker, temp}, "27-ПД"));
   RepointPeriodRecords(*pack.PDRKWarnings, temp);  // the person has no such period yet: stays
   EXPECT_EQ(pack.PDRKWarnings->Record(0)->FWorkPeriod_PD, temp);
   worker->AddWorkperiod(kept);

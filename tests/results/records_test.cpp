@@ -1,6 +1,8 @@
 // Record kinds: the cells each prints, escaping, verdicts.
 #include <gtest/gtest.h>
 
+#include <type_traits>
+
 #include "../isdata/classifier_fixture.h"
 #include "base/dates.h"
 #include "isdata/data_arena.h"
@@ -11,6 +13,17 @@
 
 namespace zz {
 namespace {
+
+// The two sides of a record are different types: one does not pass for the other, and a record that
+// takes both takes them only as an IS side followed by a Perechen side, never as bare pointers.
+static_assert(!std::is_convertible_v<TISSide, TListSide> && !std::is_convertible_v<TListSide, TISSide> &&
+                  !std::is_constructible_v<TListSide, TISSide> && !std::is_constructible_v<TISSide, TListSide> &&
+                  std::is_constructible_v<TBasisError, TISSide, TListSide> &&
+                  !std::is_constructible_v<TBasisError, TISSide, TISSide> &&
+                  !std::is_constructible_v<TBasisError, TListSide, TListSide> &&
+                  !std::is_constructible_v<TBasisError, TListSide, TISSide> &&
+                  !std::is_constructible_v<TBasisError, TWorker*, TWorkPeriod*, TWorkPeriod*>,
+              "a record's IS and Perechen sides must not be interchangeable");
 
 std::string PrintOf(TResult& result) {
   TStringWriter writer;
@@ -96,7 +109,7 @@ TEST_F(RecordsTest, HostileInputIsEscapedInRows) {
   w->Name = "<b>";
   TWorkPeriod* p = Period("27-<i>");
   TPeriodErrors_IS table;
-  table.AddRecord(std::make_unique<TPeriodError_IS>(w, p));
+  table.AddRecord(std::make_unique<TPeriodError_IS>(TISSide{w, p}));
   std::string html = PrintOf(table);
   EXPECT_EQ(html.find("<script>"), std::string::npos);
   EXPECT_EQ(html.find("<i>"), std::string::npos);
@@ -109,7 +122,7 @@ TEST_F(RecordsTest, HostileInputIsEscapedInRows) {
 TEST_F(RecordsTest, TeacherHoursRoundHalfToEven) {
   TWorker* w = Worker("ИВАНОВА");
   TWorkPeriod* p = Period("27-ПД");
-  TTeacherResult r(w, p, 150.5, 151.5);
+  TTeacherResult r(TISSide{w, p}, 150.5, 151.5);
   EXPECT_EQ(r.fISTime, "2 часов 30 минут");
   EXPECT_EQ(r.fPerechTime, "2 часов 32 минут");
   EXPECT_EQ(MinutesAsHoursText(59.4), "0 часов 59 минут");
@@ -121,11 +134,11 @@ TEST_F(RecordsTest, TeacherHoursRoundHalfToEven) {
 TEST_F(RecordsTest, AddPdDataErrorExplanation) {
   TWorker* w = Worker("К");
   TWorkPeriod* p = Period("27-1");
-  EXPECT_EQ(TAddPdDataError(w, p, "01.01.2024", "", "ДЕТИ").Cells().back(),
+  EXPECT_EQ(TAddPdDataError(TISSide{w, p}, "01.01.2024", "", "ДЕТИ").Cells().back(),
             "Код ДЕТИ проставлен неправомерно. Период актуальности кода начинается 01.01.2024");
-  EXPECT_EQ(TAddPdDataError(w, p, "", "31.12.2020", "ДЕТИ").Cells().back(),
+  EXPECT_EQ(TAddPdDataError(TISSide{w, p}, "", "31.12.2020", "ДЕТИ").Cells().back(),
             "Код ДЕТИ проставлен неправомерно. Период актуальности кода закончился 31.12.2020");
-  EXPECT_EQ(TAddPdDataError(w, p, "", "", "ДЕТИ").Cells().back(), "Код ДЕТИ проставлен неправомерно.");
+  EXPECT_EQ(TAddPdDataError(TISSide{w, p}, "", "", "ДЕТИ").Cells().back(), "Код ДЕТИ проставлен неправомерно.");
 }
 
 TEST_F(RecordsTest, WorkingConditionsAndTariffTexts) {
@@ -135,7 +148,7 @@ TEST_F(RecordsTest, WorkingConditionsAndTariffTexts) {
   TWorkPeriod* lp = Period("27-1");
   lp->NumSub = "3";
 
-  TUTError withList(lw, w, lp, "3.2", true, "");
+  TUTError withList(TISSide{.Worker = w}, TListSide{lw, lp}, "3.2", true, "");
   EXPECT_EQ(withList.fPDUT, "3.2 (все периоды)");
   EXPECT_TRUE(lp->IsResultData);  // tagged at creation
   EXPECT_EQ(withList.Cells(),
@@ -143,26 +156,26 @@ TEST_F(RecordsTest, WorkingConditionsAndTariffTexts) {
                                       "3.2 (все периоды)", "3", "Без класса УТ",
                                       "Проставленные у ЗЛ для ДТ условия труда не совпадают в ИС и Перечне (Класса УТ "
                                       "из Перечня нет в ИС)"}));
-  TUTError noList(lw, nullptr, nullptr, "3.2", false, "4");
+  TUTError noList(TISSide{}, TListSide{.Worker = lw}, "3.2", false, "4");
   EXPECT_EQ(noList.Cells(), (std::vector<std::string>{"", "", "111-222-333 44", "Б А.", "", " (все периоды)", "", "4",
                                                       "Проставленные у ЗЛ для ДТ условия труда не совпадают в ИС и "
                                                       "Перечне (Класса УТ из ИС нет в Перечне)"}));
 
   TAddTariffPayment* pay = arena.Make<TAddTariffPayment>(atb1, "", 1234.5, "");
-  TAddTariffWarning noLgot(w, rtNoLgot, nullptr, pay);
+  TAddTariffWarning noLgot(TISSide{.Worker = w}, rtNoLgot, pay);
   EXPECT_EQ(noLgot.Cells().back(),
             "У ЗЛ начислена сумма выплат по доп. тарифу 27-1 на сумму 1234.5 руб., но в его периодах стажа льгота "
             "отсутствует");
   EXPECT_TRUE(pay->IsResultData);
 
-  TAddTariffError listSide(w, lw, lp, rtList);
+  TAddTariffError listSide(TISSide{.Worker = w}, TListSide{lw, lp}, rtList);
   std::vector<std::string> cells = listSide.Cells();
   ASSERT_EQ(cells.size(), 11u);
   EXPECT_EQ(cells[0], "");  // no pack for the Perechen side
   EXPECT_EQ(cells[3], "Б А.");
   EXPECT_EQ(cells[7], "3");
   EXPECT_EQ(cells[8], "27-1");
-  TAddTariffError isSide(w, lw, Period("27-2"), rtPD);
+  TAddTariffError isSide(TISSide{w, Period("27-2")}, TListSide{.Worker = lw}, rtPD);
   EXPECT_EQ(isSide.Cells()[0], "5");
   EXPECT_EQ(isSide.Cells().back(),
             "У ЗЛ в периодах стажа присутствует льгота 27-2, но не начислена сумма выплат по доп. тарифу");
@@ -185,12 +198,12 @@ TEST_F(RecordsTest, PositionErrorsKeepOneRowPerPeriod) {
   TWorkPeriod* p1 = Period("27-1", 1);
   TWorkPeriod* p2 = Period("27-1", 5);  // other dates, same codes: matches
   TWorkPeriod* p3 = Period("27-2", 1);
-  table.AddRecord(std::make_unique<TPositionError>(w, p1));
-  table.AddRecord(std::make_unique<TPositionError>(sameSn, p2));
+  table.AddRecord(std::make_unique<TPositionError>(TISSide{w, p1}));
+  table.AddRecord(std::make_unique<TPositionError>(TISSide{sameSn, p2}));
   EXPECT_EQ(table.Count(), 1u);
-  table.AddRecord(std::make_unique<TPositionError>(w, p3));
-  table.AddRecord(std::make_unique<TPositionError>(Worker("ОРЛОВ", "999-999-999 99"), p1));
-  table.AddRecord(std::make_unique<TPositionError>(Worker("ОРЛОВА"), p1));
+  table.AddRecord(std::make_unique<TPositionError>(TISSide{w, p3}));
+  table.AddRecord(std::make_unique<TPositionError>(TISSide{Worker("ОРЛОВ", "999-999-999 99"), p1}));
+  table.AddRecord(std::make_unique<TPositionError>(TISSide{Worker("ОРЛОВА"), p1}));
   EXPECT_EQ(table.Count(), 4u);
 }
 
@@ -201,7 +214,7 @@ TEST_F(RecordsTest, AddPdDataWarningsMergeConsecutiveRowsOfOnePerson) {
   auto warning = [&](TWorker* w, int month, const char* flag) {
     TWorkPeriod* p = Period("27-1", month);
     p->AddPdData._Set(flag);
-    auto r = TAddPdDataWarning::TryCreateAddPdDataWarning(p, w, false, false, "", &p->AddPdData);
+    auto r = TAddPdDataWarning::TryCreateAddPdDataWarning(TISSide{w, p}, false, false, "", &p->AddPdData);
     EXPECT_NE(r, nullptr);
     return r;
   };
@@ -225,8 +238,9 @@ TEST_F(RecordsTest, AddPdDataWarningsMergeConsecutiveRowsOfOnePerson) {
 
   // Nothing to report: no record.
   TWorkPeriod* plain = Period("27-1");
-  EXPECT_EQ(TAddPdDataWarning::TryCreateAddPdDataWarning(plain, a, false, false, "x", &plain->AddPdData), nullptr);
-  auto seasonal = TAddPdDataWarning::TryCreateAddPdDataWarning(plain, a, true, true, "", &plain->AddPdData);
+  EXPECT_EQ(TAddPdDataWarning::TryCreateAddPdDataWarning(TISSide{a, plain}, false, false, "x", &plain->AddPdData),
+            nullptr);
+  auto seasonal = TAddPdDataWarning::TryCreateAddPdDataWarning(TISSide{a, plain}, true, true, "", &plain->AddPdData);
   ASSERT_NE(seasonal, nullptr);
   EXPECT_EQ(seasonal->FSeason, "СЕЗОН");
   EXPECT_EQ(seasonal->FUIK, "УИК104");
@@ -238,11 +252,11 @@ TEST_F(RecordsTest, AddPdDataWarningsMergeConsecutiveRowsOfOnePerson) {
 TEST_F(RecordsTest, LeaveTextJoinsAdminAndUnpaid) {
   TWorkPeriod* p = Period("27-1");
   p->AddPdData._Set("АДМИНИСТР");
-  auto r = TAddPdDataWarning::TryCreateAddPdDataWarning(p, Worker("В"), false, false, "", &p->AddPdData);
+  auto r = TAddPdDataWarning::TryCreateAddPdDataWarning(TISSide{Worker("В"), p}, false, false, "", &p->AddPdData);
   ASSERT_NE(r, nullptr);
   EXPECT_EQ(r->FLeave, "01.01.2023 - 20.01.2023 (АДМИНИСТР), ");
   p->AddPdData._Set("НЕОПЛ");
-  r = TAddPdDataWarning::TryCreateAddPdDataWarning(p, Worker("В"), false, false, "", &p->AddPdData);
+  r = TAddPdDataWarning::TryCreateAddPdDataWarning(TISSide{Worker("В"), p}, false, false, "", &p->AddPdData);
   EXPECT_EQ(r->FLeave, "01.01.2023 - 20.01.2023 (АДМИНИСТР), 01.01.2023 - 20.01.2023 (НЕОПЛ)");
   EXPECT_EQ(r->FAddPdDataRSV, "01.01.2023 - 20.01.2023 (НЕОПЛ)");
 }
@@ -251,9 +265,9 @@ TEST_F(RecordsTest, PeriodTablesIndexTheirRecords) {
   TPDRKWarnings table;
   TWorker* w = Worker("Г");
   TWorkPeriod* p = Period("27-ПДРК");
-  table.AddRecord(std::make_unique<TPDRKWarning>(w, p, "27-ПДРК"));
-  table.AddRecord(std::make_unique<TPDRKWarning>(w, Period("27-ПДРК", 2), "27-ПДРК"));
-  auto second = std::make_unique<TPDRKWarning>(w, p, "28-ПДРК");
+  table.AddRecord(std::make_unique<TPDRKWarning>(TISSide{w, p}, "27-ПДРК"));
+  table.AddRecord(std::make_unique<TPDRKWarning>(TISSide{w, Period("27-ПДРК", 2)}, "27-ПДРК"));
+  auto second = std::make_unique<TPDRKWarning>(TISSide{w, p}, "28-ПДРК");
   TResultRecord* secondRaw = second.get();
   table.AddRecord(std::move(second));
   ASSERT_NE(table.RecordsOfPeriod(p), nullptr);
@@ -276,7 +290,7 @@ TEST_F(RecordsTest, TagRecordsMarksEveryReference) {
   TWorker* w = Worker("Д");
   TWorkPeriod* p = Period("27-1");
   TWorkPeriod* lp = Period("27-2");
-  table.AddRecord(std::make_unique<TBasisError>(w, p, lp));
+  table.AddRecord(std::make_unique<TBasisError>(TISSide{w, p}, TListSide{.Period = lp}));
   EXPECT_FALSE(w->IsResultData);
   table.TagRecords();
   EXPECT_TRUE(w->IsResultData);
@@ -288,13 +302,13 @@ TEST_F(RecordsTest, TagRecordsMarksEveryReference) {
 }
 
 TEST_F(RecordsTest, AbsentReferencesGiveEmptyCells) {
-  TPeriodError_List r(nullptr, nullptr, nullptr);
+  TPeriodError_List r(TISSide{}, TListSide{});
   EXPECT_EQ(r.Cells(), std::vector<std::string>(12));
   TWorkingDaysError days(nullptr, 5, 0, 1);
   EXPECT_EQ(days.Cells().size(), 6u);
-  TAddTariffWarning noPay(nullptr, rtNoLgot, nullptr, nullptr);
+  TAddTariffWarning noPay(TISSide{}, rtNoLgot, nullptr);
   EXPECT_EQ(noPay.Cells().size(), 8u);
-  EXPECT_EQ(TAddPdDataWarning::TryCreateAddPdDataWarning(nullptr, nullptr, true, true, "", nullptr), nullptr);
+  EXPECT_EQ(TAddPdDataWarning::TryCreateAddPdDataWarning(TISSide{}, true, true, "", nullptr), nullptr);
 }
 
 TEST_F(RecordsTest, CrossingErrorKeepsTextsFromCreation) {
@@ -305,7 +319,7 @@ TEST_F(RecordsTest, CrossingErrorKeepsTextsFromCreation) {
   a->NumInPack = "4";
   TWorkPeriod* b = Period("27-2", 2);
   b->AddPdData._Set("ДОГОВОР");
-  TCrossingPDPeriodError r(a, b, w);
+  TCrossingPDPeriodError r(TISSide{w, a}, b);
   a->Bases.Add("27-9");  // later changes do not show
   EXPECT_EQ(r.Cells(),
             (std::vector<std::string>{"111-222-333 44", "Е А.", "01.01.2023 - 20.01.2023", "1", "4", "27-1 (K)", "",

@@ -56,7 +56,7 @@ TEST_F(ReportTest, SingleRowHeaderTable) {
   is->Rate = 0.5;
   TWorkPeriod* list = Period();
   list->Rate = 0;
-  table.AddRecord(std::make_unique<TRateResult>(Worker("СИДОРОВ"), is, list, rtPD));
+  table.AddRecord(std::make_unique<TRateResult>(TISSide{Worker("СИДОРОВ"), is}, TListSide{.Period = list}, rtPD));
   int chapter = 2, tableNum = 4;
   std::string name = "Другая глава";
   EXPECT_EQ(Print(table, chapter, tableNum, name),
@@ -96,7 +96,7 @@ TEST_F(ReportTest, TwoRowHeaderWithSpans) {
   p->TerritoryCondition = "МКС";
   p->AddPdData._Set("ДЕТИ");
   p->AddPdData._Set("НЕОПЛ");
-  table.AddRecord(std::make_unique<TPositionError>(Worker("ПЕТРОВ"), p));
+  table.AddRecord(std::make_unique<TPositionError>(TISSide{Worker("ПЕТРОВ"), p}));
   EXPECT_EQ(Print(table),
             "<h3 style=\"text-align:center\">1. Сверка на наличие позиций в Перечне</h3>\n"
             "<b>Таблица 1.1 Позиции, отсутствующие в Перечне</b><br/>\n"
@@ -160,46 +160,46 @@ TEST_F(ReportTest, EveryRowFillsItsHeader) {
   TPosition* pos = arena.Make<TPosition>();
   TAddTariffPayment* pay = arena.Make<TAddTariffPayment>(atb218, "3.1", 1500.25, "");
   p->AddPdData._Set("ДЕТИ");
-  TTerrCodeData terr(p, w);
+  TTerrCodeData terr(TISSide{w, p});
 
   std::vector<std::pair<std::unique_ptr<TTableResult>, std::unique_ptr<TResultRecord>>> pairs;
   auto add = [&](TTableResult* t, TResultRecord* r) { pairs.emplace_back(t, r); };
-  add(new TPositionErrors, new TPositionError(w, p));
+  add(new TPositionErrors, new TPositionError(TISSide{w, p}));
   add(new TWorkingDaysErrors, new TWorkingDaysError(pos, 10, 5, 2));
   add(new TWorkingDaysWarnings, new TWorkingDaysResultRecord(pos, 10, 5, 2));
-  add(new TAddPdDataErrors, new TAddPdDataError(w, p, "", "", "ДЕТИ"));
-  add(new TPdInsNumErrors, new TSNError_IS(w, p));
-  add(new TFullNameErrors, new TFullNameError(w, lw));
-  add(new TPrincipalErrors, new TTeacherResult(w, p, 60, 120));
-  add(new TTeacherWarnings, new TTeacherResult(w, p, 60, 120));
-  add(new TSNErrors_List, new TSNError_List(lw, lp));
-  add(new TBasisErrors, new TBasisError(w, p, lp));
-  add(new TPeriodErrors_IS, new TPeriodError_IS(w, p));
-  add(new TPeriodErrors_List, new TPeriodError_List(w, lw, lp));
+  add(new TAddPdDataErrors, new TAddPdDataError(TISSide{w, p}, "", "", "ДЕТИ"));
+  add(new TPdInsNumErrors, new TSNError_IS(TISSide{w, p}));
+  add(new TFullNameErrors, new TFullNameError(TISSide{.Worker = w}, TListSide{.Worker = lw}));
+  add(new TPrincipalErrors, new TTeacherResult(TISSide{w, p}, 60, 120));
+  add(new TTeacherWarnings, new TTeacherResult(TISSide{w, p}, 60, 120));
+  add(new TSNErrors_List, new TSNError_List(TListSide{lw, lp}));
+  add(new TBasisErrors, new TBasisError(TISSide{w, p}, TListSide{.Period = lp}));
+  add(new TPeriodErrors_IS, new TPeriodError_IS(TISSide{w, p}));
+  add(new TPeriodErrors_List, new TPeriodError_List(TISSide{.Worker = w}, TListSide{lw, lp}));
   for (TTableResult* t :
        {static_cast<TTableResult*>(new TRateErrors), static_cast<TTableResult*>(new TStavkaWarnings),
         static_cast<TTableResult*>(new TRateTooHighErrors), static_cast<TTableResult*>(new TNoRateErrors)})
-    add(t, new TRateResult(w, p, lp, rtPD));
-  add(new TFactWorkTimeErrors, new TFactWorkTimeError(w, lp, p));
-  add(new TFactWorkTimeErrors_List, new TFactWorkTimeResult_List_IS(w, p, lp, rtList));
-  add(new TFactWorkTimeWarnings_List, new TFactWorkTimeResult_List_IS(w, p, lp, rtList));
-  add(new TFactWorkTimeErrors_IS, new TFactWorkTimeResult_List_IS(w, p, lp, rtPD));
-  add(new TFactWorkTimeWarnings_IS, new TFactWorkTimeResult_List_IS(w, p, lp, rtPD));
-  add(new TWorkDaysBasisErrors, new TWorkDaysBasisError(lw, w, p, lp));
-  add(new TUTErrors, new TUTError(lw, w, lp, "3.1", true, ""));
-  add(new TAddTariffErrors, new TAddTariffError(w, lw, p, rtPD));
-  add(new TAddTariffWarnings, new TAddTariffWarning(w, rtNoLgot, lp, pay));
-  add(new TUTWithoutAddTariffErrors, new TUTWithoutAddTariffError(lw, lp));
-  add(new TBeerusErrors, new TBeerusError(lw, lp, "ВИРУС вне периода"));
+    add(t, new TRateResult(TISSide{w, p}, TListSide{.Period = lp}, rtPD));
+  add(new TFactWorkTimeErrors, new TFactWorkTimeError(TISSide{w, p}, TListSide{.Period = lp}));
+  add(new TFactWorkTimeErrors_List, new TFactWorkTimeResult_List_IS(TISSide{w, p}, TListSide{.Period = lp}, rtList));
+  add(new TFactWorkTimeWarnings_List, new TFactWorkTimeResult_List_IS(TISSide{w, p}, TListSide{.Period = lp}, rtList));
+  add(new TFactWorkTimeErrors_IS, new TFactWorkTimeResult_List_IS(TISSide{w, p}, TListSide{.Period = lp}, rtPD));
+  add(new TFactWorkTimeWarnings_IS, new TFactWorkTimeResult_List_IS(TISSide{w, p}, TListSide{.Period = lp}, rtPD));
+  add(new TWorkDaysBasisErrors, new TWorkDaysBasisError(TISSide{w, p}, TListSide{lw, lp}));
+  add(new TUTErrors, new TUTError(TISSide{.Worker = w}, TListSide{lw, lp}, "3.1", true, ""));
+  add(new TAddTariffErrors, new TAddTariffError(TISSide{w, p}, TListSide{.Worker = lw}, rtPD));
+  add(new TAddTariffWarnings, new TAddTariffWarning(TISSide{w, lp}, rtNoLgot, pay));
+  add(new TUTWithoutAddTariffErrors, new TUTWithoutAddTariffError(TListSide{lw, lp}));
+  add(new TBeerusErrors, new TBeerusError(TListSide{lw, lp}, "ВИРУС вне периода"));
   add(new TTerrCodeErrors, new TTerrCodeError(terr));
-  add(new TCrossingPDPeriodsErrors, new TCrossingPDPeriodError(p, lp, w));
-  add(new TPartTimeErrors, new TPartTimeResult("27-ГД", "12300000-20426", w, p));
-  add(new TPartTimeWarnings, new TPartTimeResult("27-ГД", "12300000-20426", w, p));
-  add(new TPDRKWarnings, new TPDRKWarning(w, p, "27-ПДРК"));
-  add(new TFlightWarnings, new TFlightWarning(w, p, "САМОЛЕТ"));
-  add(new TJumpWarnings, new TJumpWarning(w, p, "РЕАКТИВН"));
+  add(new TCrossingPDPeriodsErrors, new TCrossingPDPeriodError(TISSide{w, p}, lp));
+  add(new TPartTimeErrors, new TPartTimeResult(TISSide{w, p}, "27-ГД", "12300000-20426"));
+  add(new TPartTimeWarnings, new TPartTimeResult(TISSide{w, p}, "27-ГД", "12300000-20426"));
+  add(new TPDRKWarnings, new TPDRKWarning(TISSide{w, p}, "27-ПДРК"));
+  add(new TFlightWarnings, new TFlightWarning(TISSide{w, p}, "САМОЛЕТ"));
+  add(new TJumpWarnings, new TJumpWarning(TISSide{w, p}, "РЕАКТИВН"));
   add(new TAddPdDataWarnings,
-      TAddPdDataWarning::TryCreateAddPdDataWarning(p, w, true, false, "", &p->AddPdData).release());
+      TAddPdDataWarning::TryCreateAddPdDataWarning(TISSide{w, p}, true, false, "", &p->AddPdData).release());
   ASSERT_EQ(pairs.size(), TableCatalogue().size());
 
   std::set<std::string> ids;

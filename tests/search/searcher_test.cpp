@@ -216,13 +216,13 @@ TEST_F(SearcherTest, UnionOfISWorkersKeepsTheFirstAndLetsCorrectionsReplace) {
   std::vector<std::unique_ptr<TResult>> errors, warnings;
   auto table = std::make_unique<TPdInsNumErrors>();
   for (auto& pack : set.FInitPacks)
-    for (TWorker* w : pack->Workers) table->AddRecord(std::make_unique<TSNError_IS>(w, w->WorkPeriods[0]));
+    for (TWorker* w : pack->Workers) table->AddRecord(std::make_unique<TSNError_IS>(TISSide{w, w->WorkPeriods[0]}));
   const TResult* tablePtr = table.get();
   errors.push_back(std::move(table));
   errors.push_back(std::make_unique<TProtocolMessage>("204-517-830 61", true));
   auto warningTable = std::make_unique<TPdInsNumErrors>();
-  warningTable->AddRecord(
-      std::make_unique<TSNError_IS>(set.FInitPacks[1]->Workers[0], set.FInitPacks[1]->Workers[0]->WorkPeriods[0]));
+  warningTable->AddRecord(std::make_unique<TSNError_IS>(
+      TISSide{set.FInitPacks[1]->Workers[0], set.FInitPacks[1]->Workers[0]->WorkPeriods[0]}));
   warnings.push_back(std::move(warningTable));
 
   std::vector<TWorker*> united = set.UnionISWorkers(errors, warnings);

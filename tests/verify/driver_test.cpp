@@ -58,11 +58,11 @@ TEST_F(VerificationDriverTest, PackTablesAreTakenOverInTheirOrderWhenNotEmpty) {
   TWorkPeriod* p = Add(w, "01.01.2023", "31.03.2023", 1, {"ДЕТИ"});
   // Filled in another order than they are taken over.
   pack.AddPdDataWarnings->AddRecord(
-      TAddPdDataWarning::TryCreateAddPdDataWarning(p, w, false, false, "", &p->AddPdData));
-  pack.PartTimeWarnings->AddRecord(std::make_unique<TPartTimeResult>("27-ГД", "12300000-20426", w, p));
-  pack.PartTimeErrors->AddRecord(std::make_unique<TPartTimeResult>("27-ГД", "12300000-20426", w, p));
-  pack.FlightWarnings->AddRecord(std::make_unique<TFlightWarning>(w, p, "САМОЛЕТ"));
-  pack.PDRKWarnings->AddRecord(std::make_unique<TPDRKWarning>(w, p, "27-ПД"));
+      TAddPdDataWarning::TryCreateAddPdDataWarning(TISSide{w, p}, false, false, "", &p->AddPdData));
+  pack.PartTimeWarnings->AddRecord(std::make_unique<TPartTimeResult>(TISSide{w, p}, "27-ГД", "12300000-20426"));
+  pack.PartTimeErrors->AddRecord(std::make_unique<TPartTimeResult>(TISSide{w, p}, "27-ГД", "12300000-20426"));
+  pack.FlightWarnings->AddRecord(std::make_unique<TFlightWarning>(TISSide{w, p}, "САМОЛЕТ"));
+  pack.PDRKWarnings->AddRecord(std::make_unique<TPDRKWarning>(TISSide{w, p}, "27-ПД"));
 
   v->getParseErrorsAndWarnings(pack, nullptr);
   EXPECT_EQ(Blocks(v->fWarningResults),
@@ -78,7 +78,7 @@ TEST_F(VerificationDriverTest, PackTablesAreTakenOverInTheirOrderWhenNotEmpty) {
 
   // A second pack appends behind the first one's blocks.
   TPack second;
-  second.JumpWarnings->AddRecord(std::make_unique<TJumpWarning>(w, p, "РЕАКТИВН"));
+  second.JumpWarnings->AddRecord(std::make_unique<TJumpWarning>(TISSide{w, p}, "РЕАКТИВН"));
   v->getParseErrorsAndWarnings(second, list.get());
   EXPECT_EQ(Blocks(v->fWarningResults).back(), "TJumpWarnings");
   EXPECT_EQ(v->FErrorResults.size(), 1u);
@@ -101,9 +101,9 @@ TEST_F(VerificationDriverTest, NotesOfTheNamedListGoWithTheAdditionalDataWarning
 
   TPack pack;
   pack.AddPdDataWarnings->AddRecord(
-      TAddPdDataWarning::TryCreateAddPdDataWarning(p, isWorker, false, false, "", &p->AddPdData));
+      TAddPdDataWarning::TryCreateAddPdDataWarning(TISSide{isWorker, p}, false, false, "", &p->AddPdData));
   pack.AddPdDataWarnings->AddRecord(
-      TAddPdDataWarning::TryCreateAddPdDataWarning(q, other, false, false, "", &q->AddPdData));
+      TAddPdDataWarning::TryCreateAddPdDataWarning(TISSide{other, q}, false, false, "", &q->AddPdData));
   v->getParseErrorsAndWarnings(pack, list.get());
 
   ASSERT_EQ(v->fWarningResults.size(), 1u);

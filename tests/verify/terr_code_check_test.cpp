@@ -34,7 +34,7 @@ class TerrCodeCheckTest : public test::PeriodFixture {
     TWorkPeriod* p = Add(w, start, finish);
     p->TerritoryCondition = code;
     p->TerritoryCoeff = "1.5";
-    v->fTerrCodes.push_back(std::make_unique<TTerrCodeData>(p, w));
+    v->fTerrCodes.push_back(std::make_unique<TTerrCodeData>(TISSide{w, p}));
     return p;
   }
   std::vector<Strings> ErrorRows() const {
