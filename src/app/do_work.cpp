@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <exception>
+#include <functional>
 #include <iostream>
 
 #include "app/work_manager.h"
@@ -160,6 +161,50 @@ void CompareWithList(TSet& set, TVerification& v, bool hasAtLeastOneInitPack) {
   v.WriteLogEntry("***выполнение сверки завершено");
 }
 
+// What every set of a run shares.
+struct TSetContext {
+  const TRunParams& Run;
+  bool HasAtLeastOneInitPack = false;
+  int RedSearchMessages = 0;
+  // Called after each of the set's first steps (1, 2) for the progress bar.
+  std::function<void(int step)> Stepped;
+};
+
+// One set verified: the pack rows, the territorial codes, the packs' own findings, the comparison
+// with its Perechen, and the set's code. `index` is the set's place in the log's words.
+std::unique_ptr<TVerification> VerifySet(TSet& set, int index, const TSetContext& context) {
+  if (!set.FInitPacks.empty()) set.FHasInitPacks = true;
+  auto verification = std::make_unique<TVerification>(set.Arena(), context.Run);
+  TVerification& v = *verification;
+  v.fYear = set.FYear;
+  v.fPeriod = set.FPeriod;
+  AddPackSummaries(set, v);
+
+  if (context.Run.fCompareTerrCodes) CollectTerrCodes(set, v);
+  CollectParseFindings(set, v);
+  context.Stepped(1);
+
+  if (context.Run.FCompareWithList) {
+    CompareWithList(set, v, context.HasAtLeastOneInitPack);
+    v.WriteLogEntry("***анализ результата сверки сэта");
+    v.fECode = SetResultCode(v, context.RedSearchMessages);
+    v.WriteLogEntry("---результат по сэту ,eCode=" + std::to_string(v.fECode));
+    v.WriteLogEntry("***анализ результата сверки сэта завершен");
+    v.WriteLogEntry("***работа с сэтом №" + std::to_string(index) + " завершена");
+  } else {
+    // The territorial check alone: its findings decide the code all the same.
+    v.fECode = SetResultCode(v, context.RedSearchMessages);
+  }
+  context.Stepped(2);
+
+  for (auto* results : {&v.FErrorResults, &v.fWarningResults})
+    for (auto& r : *results)
+      if (auto* table = dynamic_cast<TTableResult*>(r.get())) table->TagRecords();
+  if (set.FList)
+    v.fListData = TListData{set.FList->fFileName, set.FList->fOrgName, static_cast<int>(set.FList->fWorkers.size())};
+  return verification;
+}
+
 }  // namespace
 
 TRunResult TWorkManager::doWork(const TRunParams& run) {
@@ -198,49 +243,25 @@ TRunResult TWorkManager::doWork(const TRunParams& run) {
   WriteLogEntry("***запуск основного алгоритма анализа");
   const int N = static_cast<int>(searcher.fSets.size());
   WriteLogEntry("***перебираем сформированные периоды, всего их: " + std::to_string(N));
-  const bool hasAtLeastOneInitPack =
-      std::any_of(searcher.fSets.begin(), searcher.fSets.end(), [](const auto& s) { return !s->FInitPacks.empty(); });
   // Every set moves the bar several steps, so that a run of a single set shows its course too.
   constexpr int kSetSteps = 4;
   const int steps = N * kSetSteps;
   progress(0, steps, 0, "Ход сверки");
   int processed = 0;
-  const int redSearchMessages = static_cast<int>(std::count_if(
-      searcher.fSearchErrors.begin(), searcher.fSearchErrors.end(), [](const auto& m) { return m->IsError; }));
+  int done = 0;
+  const TSetContext context{
+      run,
+      std::any_of(searcher.fSets.begin(), searcher.fSets.end(), [](const auto& s) { return !s->FInitPacks.empty(); }),
+      static_cast<int>(std::count_if(searcher.fSearchErrors.begin(), searcher.fSearchErrors.end(),
+                                     [](const auto& m) { return m->IsError; })),
+      [&](int step) { progress(0, steps, done + step, "Ход сверки"); }};
 
   for (int i = N - 1; i >= 0; --i) {
     CheckRunCancel();
-    const int done = (N - 1 - i) * kSetSteps;
+    done = (N - 1 - i) * kSetSteps;
     TSet& set = *searcher.fSets[static_cast<size_t>(i)];
-    if (!set.FInitPacks.empty()) set.FHasInitPacks = true;
-    auto verification = std::make_unique<TVerification>(set.Arena(), run);
+    std::unique_ptr<TVerification> verification = VerifySet(set, i, context);
     TVerification& v = *verification;
-    v.fYear = set.FYear;
-    v.fPeriod = set.FPeriod;
-    AddPackSummaries(set, v);
-
-    if (run.fCompareTerrCodes) CollectTerrCodes(set, v);
-    CollectParseFindings(set, v);
-    progress(0, steps, done + 1, "Ход сверки");
-
-    if (run.FCompareWithList) {
-      CompareWithList(set, v, hasAtLeastOneInitPack);
-      WriteLogEntry("***анализ результата сверки сэта");
-      v.fECode = SetResultCode(v, redSearchMessages);
-      WriteLogEntry("---результат по сэту ,eCode=" + std::to_string(v.fECode));
-      WriteLogEntry("***анализ результата сверки сэта завершен");
-      WriteLogEntry("***работа с сэтом №" + std::to_string(i) + " завершена");
-    } else {
-      // The territorial check alone: its findings decide the code all the same.
-      v.fECode = SetResultCode(v, redSearchMessages);
-    }
-    progress(0, steps, done + 2, "Ход сверки");
-
-    for (auto* results : {&v.FErrorResults, &v.fWarningResults})
-      for (auto& r : *results)
-        if (auto* table = dynamic_cast<TTableResult*>(r.get())) table->TagRecords();
-    if (set.FList)
-      v.fListData = TListData{set.FList->fFileName, set.FList->fOrgName, static_cast<int>(set.FList->fWorkers.size())};
     former.fVerifiedPeople += set.CountVerifiedpeople();
 
     WriteLogEntry("***анализ результатов сверок сэтов");
