@@ -103,17 +103,20 @@ class FindingsRunTest : public ::testing::Test {
       // table's name holds quotes).
       const std::string open = "<b>", close = "</b><br/>";
       EXPECT_TRUE(p.CaptionLine.starts_with(open) && p.CaptionLine.ends_with(close)) << p.CaptionLine;
-      if (p.CaptionLine.size() >= open.size() + close.size())
+      if (p.CaptionLine.size() >= open.size() + close.size()) {
         EXPECT_EQ(HtmlToText(p.CaptionLine.substr(open.size(), p.CaptionLine.size() - open.size() - close.size())),
                   "Таблица " + f["number"].get<std::string>() + " " + f["caption"].get<std::string>());
+      }
       EXPECT_EQ(static_cast<int>(f["rows"].size()), p.Total) << p.Id;
       EXPECT_EQ(f["rows"].size(), p.Rows.size()) << p.Id;
       if (f["rows"].size() != p.Rows.size()) continue;
       for (size_t r = 0; r < p.Rows.size(); ++r) {
         EXPECT_EQ(f["rows"][r].size(), p.Rows[r].size()) << p.Id << " row " << r;
-        if (f["rows"][r].size() == p.Rows[r].size())
-          for (size_t c = 0; c < p.Rows[r].size(); ++c)
+        if (f["rows"][r].size() == p.Rows[r].size()) {
+          for (size_t c = 0; c < p.Rows[r].size(); ++c) {
             EXPECT_EQ(f["rows"][r][c].get<std::string>(), HtmlToText(p.Rows[r][c])) << p.Id << " " << r << "," << c;
+          }
+        }
       }
       rows[p.Id] += static_cast<int>(p.Rows.size());
       (f["kind"] == "error" ? errors : warnings) += static_cast<int>(p.Rows.size());

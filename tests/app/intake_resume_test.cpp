@@ -176,7 +176,7 @@ TEST_F(IntakeResumeTest, ALaterIntakeRedoesAnEmployerWhoseFilesAreNotThoseItsRun
 TEST_F(IntakeResumeTest, AnInterruptedAgainIsFinishedByTheNextPlainRun) {
   std::vector<std::string> numbers;
   for (int i = 1; i <= 8; ++i) {
-    char n[16];
+    char n[33];  // room for the format with any two ints
     std::snprintf(n, sizeof n, "0%02d-000-0000%02d", i, i);
     numbers.push_back(n);
     test::WriteFile(is / (numbers.back() + ".xml"), ISFileOf(numbers.back()));
@@ -255,7 +255,7 @@ TEST_F(IntakeResumeTest, SummarizeShowsAnEmployerWhoseFilesChangedSinceItsRunAsS
 TEST_F(IntakeResumeTest, AListServerDownStopsTheIntakeAndTheNextIntakeRedoesEveryEmployer) {
   std::vector<std::string> numbers;
   for (int i = 1; i <= 6; ++i) {
-    char n[16];
+    char n[33];  // room for the format with any two ints
     std::snprintf(n, sizeof n, "0%02d-000-0000%02d", i, i);
     numbers.push_back(n);
     test::WriteFile(is / (numbers.back() + ".xml"), ISFileOf(numbers.back()));

@@ -319,7 +319,7 @@ TEST_F(IntakeTest, ASecondRunSkipsWhatIsCurrentAndRedoesWhatChanged) {
 TEST_F(IntakeTest, InterruptedItStopsStartingRunsAndLeavesASummary) {
   std::vector<std::string> numbers;
   for (int i = 1; i <= 12; ++i) {
-    char n[16];
+    char n[33];  // room for the format with any two ints
     std::snprintf(n, sizeof n, "0%02d-000-0000%02d", i, i);
     numbers.push_back(n);
     test::WriteFile(is / (numbers.back() + ".xml"), ISFileOf(numbers.back()));

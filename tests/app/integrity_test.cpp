@@ -210,7 +210,7 @@ TEST_F(IntegrityTest, FilesReadOnTwoThreadsGiveTheSameProtocolAndLogAsOnOne) {
   // last name is read first) and slowest, so that the others are done before it.
   std::string many = whole.substr(0, first);
   for (int copy = 0; copy < 300; ++copy) {
-    char prefix[8];
+    char prefix[12];  // room for any int
     std::snprintf(prefix, sizeof prefix, "%03d", 600 + copy);
     many += std::regex_replace(whole.substr(first, end - first), std::regex(R"(<СНИЛС>\d\d\d)"),
                                std::string("<СНИЛС>") + prefix);

@@ -109,7 +109,12 @@ TEST_F(NameListMatchTest, TablesFollowTheirFixedOrder) {
 }
 
 TEST_F(NameListMatchTest, TerritorialOnlyBenefitLowersTheFirstPackSummaryOfItsNumber) {
-  auto pack = [](const char* num, int count) { return TPDPackData{.fNum = num, .fLgotWorkers = count}; };
+  auto pack = [](const char* num, int count) {
+    TPDPackData p;
+    p.fNum = num;
+    p.fLgotWorkers = count;
+    return p;
+  };
   ver.fPDData.FInitPacks = {pack("1", 3), pack("5", 4), pack("5", 4)};
   ver.fPDData.FCorrPacks = {pack("5", 2), pack("6", 2)};
   TWorker* village = IS("111-111-111 11", "ИВАНОВ", "5");

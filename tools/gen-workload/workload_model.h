@@ -69,7 +69,7 @@ struct TPeriod {
   int EndDay = 0;    // inclusive
   double Rate = 1;   // IS: ДоляСтавки of a ВЛ job (ОУТ jobs carry none: full rate); list: Ставка
   bool Tariff = false;  // list: ДополнительныйТариф "ДТ"
-  std::string Class;    // list: КлассУТ
+  std::string Class{};  // list: КлассУТ
 };
 
 // A payment of the additional tariff in a СЗВ-ИСХ.
