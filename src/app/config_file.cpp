@@ -115,7 +115,9 @@ const std::vector<TConfigKey>& ConfigKeys() {
        },
        [](const TSettings& s, TIniFile& ini) { ini.WriteInteger(kVariables, "Year", s.FYear); }},
       {kVariables, "Period",
-       [](TSettings& s, const TIniFile& ini, const std::string&) { s.FPeriod = ini.ReadInteger(kVariables, "Period", 4); },
+       [](TSettings& s, const TIniFile& ini, const std::string&) {
+         s.FPeriod = ini.ReadInteger(kVariables, "Period", 4);
+       },
        [](const TSettings& s, TIniFile& ini) { ini.WriteInteger(kVariables, "Period", s.FPeriod); }},
       Flag(kVariables, "PENS", &TSettings::fPensOption, false),
 

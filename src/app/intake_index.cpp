@@ -216,7 +216,8 @@ std::string IndexPage(const TSummary& summary) {
   }
   h += "</tbody>\n</table>\n";
   if (!summary.Unassigned.empty()) {
-    h += "<h3>Не распределены или пропущены</h3>\n<table id=\"unassigned\">\n<thead><tr><th>Файл</th><th>Причина</th></tr></thead>\n"
+    h += "<h3>Не распределены или пропущены</h3>\n<table "
+         "id=\"unassigned\">\n<thead><tr><th>Файл</th><th>Причина</th></tr></thead>\n"
          "<tbody>\n";
     for (const TUnassignedFile& file : summary.Unassigned)
       h += "<tr><td>" + HtmlEscape(ShownPath(file.Path)) + "</td><td>" + HtmlEscape(ShownReason(file)) + "</td></tr>\n";

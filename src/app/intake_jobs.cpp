@@ -5,9 +5,9 @@
 #include <set>
 #include <stdexcept>
 
+#include "app/intake_inputs.h"
 #include "app/intake_looking.h"
 #include "base/strings.h"
-#include "app/intake_inputs.h"
 #include "base/utils.h"
 #include "report/findings.h"
 #include "search/staged_names.h"

@@ -159,7 +159,7 @@ void StageArchiveEntries(const std::vector<TIntakeEntry>& entries, const fs::pat
       auto r = refused.find(e->Name);
       names.Refused.emplace_back(e->Shown().string(), r != refused.end() ? r->second
                                                       : result.Failure   ? result.Failure->Text
-                                                                         : "архив изменился после распределения");
+                                                                       : "архив изменился после распределения");
     }
   }
 }

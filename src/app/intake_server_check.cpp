@@ -33,7 +33,8 @@ std::optional<std::string> CheckListServer(const TSettings& settings, const std:
   limits.ConnectTimeoutMs = std::min(limits.ConnectTimeoutMs, timeoutMs);
   TProbe probe(settings, nullptr, limits);
   // Any year does: the reply's form is judged, not its content. This year's is one the server knows.
-  const auto today = std::chrono::year_month_day(std::chrono::floor<std::chrono::days>(std::chrono::system_clock::now()));
+  const auto today =
+      std::chrono::year_month_day(std::chrono::floor<std::chrono::days>(std::chrono::system_clock::now()));
   const int year = settings.FYear > 0 ? settings.FYear : static_cast<int>(today.year());
   probe.QueryListServer(settings.GetULQueryURL(regNum, year, 4), year, -1, 4);
   if (!probe.Failed()) return std::nullopt;

@@ -135,7 +135,7 @@ TSummaryRow MakeSummaryRow(const TIntakeLayout& layout, const std::string& regNu
   if (outcome && (outcome->Signal != 0 || outcome->TimedOut || !findings || findings->ExitCode != outcome->ExitCode)) {
     // The run ended without findings of its own: its exit code is all there is.
     row.ExitCode = outcome->Signal != 0 || outcome->TimedOut ? static_cast<int>(ecCritical) : outcome->ExitCode;
-    row.Meaning = outcome->TimedOut      ? std::string("прервана: превышено время сверки работодателя")
+    row.Meaning = outcome->TimedOut ? std::string("прервана: превышено время сверки работодателя")
                   : outcome->Signal != 0 ? "прервана сигналом " + std::to_string(outcome->Signal)
                                          : std::string(ExitCodeMeaning(*row.ExitCode));
     // Every run that reaches a verdict leaves its findings: one that left none did not finish,

@@ -15,7 +15,7 @@ namespace zz {
 // How a child run ended, as the intake saw it.
 struct TRunOutcome {
   int ExitCode = 0;
-  int Signal = 0;  // non-zero when the run was ended by a signal
+  int Signal = 0;         // non-zero when the run was ended by a signal
   bool TimedOut = false;  // ended by the intake for taking longer than its limit
   double Seconds = 0;
 };

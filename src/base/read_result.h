@@ -11,9 +11,9 @@
 namespace zz {
 
 struct TReadError {
-  std::string Text;  // in Russian, complete: it names no file unless the file is its subject
-  std::string File;
-  int Line = 0;      // 0: not known, or not a matter of one line
+  std::string Text{};  // in Russian, complete: it names no file unless the file is its subject
+  std::string File{};
+  int Line = 0;  // 0: not known, or not a matter of one line
 };
 
 // The value a reader gives, or why there is none.

@@ -161,7 +161,8 @@ std::optional<TBaseData> TBaseDataReader::Read(const std::string& searchRegNum, 
 
   if (efs1) {
     // ЕФС-1 reports whole years; each person's subsections say which.
-    if (searchYear != 0 && searchYear < 2023) return Skip("ЕФС-1 не подаётся за " + std::to_string(searchYear) + " год");
+    if (searchYear != 0 && searchYear < 2023)
+      return Skip("ЕФС-1 не подаётся за " + std::to_string(searchYear) + " год");
     if (searchPeriod != 0 && searchPeriod != 4) return Skip("ЕФС-1 подаётся только за год");
     fData.FPDType = pdtEFS1;
     fData.FPeriod = fData.FCorrPeriod = 4;

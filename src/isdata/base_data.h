@@ -40,7 +40,6 @@ TIsPrefixes PrefixesOf(TUtModeFormat mode);
 enum TUtDataType { udtBaseBase, udtCorrCorr, udtStagBase, udtStagAdd, udtStagPens };
 std::string UtDataTypeName(TUtDataType type);
 
-
 class TBaseData {
  public:
   TBaseData() = default;

@@ -44,9 +44,9 @@ std::string ChildText(const TMyNode* node, std::string_view name) {
 TDate DateOf(const TMyNode* node, std::string_view attribute, std::string_view text) {
   std::optional<TDate> date = TryParseDate(Trim(text));
   if (!date)
-    throw TListFieldError("'" + std::string(text) + "' не является датой (атрибут " + std::string(attribute) + " у " +
-                              Where(node) + ")",
-                          node);
+    throw TListFieldError(
+        "'" + std::string(text) + "' не является датой (атрибут " + std::string(attribute) + " у " + Where(node) + ")",
+        node);
   return *date;
 }
 TDate RequiredDate(const TMyNode* node, std::string_view attribute) {
@@ -57,9 +57,8 @@ double ListNumber(const TMyNode* node, std::string_view what) {
   double value = 0;
   const std::string_view text = node->text();
   if (!TryParseListNumber(text, value))
-    throw TListFieldError("'" + std::string(text) + "' не является числом (" + std::string(what) + ", " + Where(node) +
-                              ")",
-                          node);
+    throw TListFieldError(
+        "'" + std::string(text) + "' не является числом (" + std::string(what) + ", " + Where(node) + ")", node);
   return value;
 }
 

@@ -21,12 +21,12 @@ struct TISFileQuery {
 };
 
 struct TISFileRead {
-  TLogBuffer Log;               // every log entry of the reading, in order
+  TLogBuffer Log;                        // every log entry of the reading, in order
   std::optional<TReadError> Unreadable;  // why the file could not be read whole; nothing else is set then
-  bool Accepted = false;        // an IS file of the run's employer, year and quarter
-  TMessageList HeaderMessages;  // on the pack's header, whether or not a pack came of it
-  std::unique_ptr<TPack> Pack;  // none when not accepted or the header could not be read
-  std::exception_ptr Failure;   // what ended the reading early, if anything did
+  bool Accepted = false;                 // an IS file of the run's employer, year and quarter
+  TMessageList HeaderMessages;           // on the pack's header, whether or not a pack came of it
+  std::unique_ptr<TPack> Pack;           // none when not accepted or the header could not be read
+  std::exception_ptr Failure;            // what ended the reading early, if anything did
 };
 
 // `path` is the file read; `displayName` names it in the pack and the messages.

@@ -7,11 +7,11 @@
 #include <locale.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cctype>
+#include <cerrno>
 #include <cstring>
-#include <string_view>
 #include <memory>
+#include <string_view>
 
 namespace zz {
 

@@ -29,8 +29,7 @@ struct TTerritoryRights {
 // One entry of the territory-code rights list.
 class TTerritoryCode {
  public:
-  TTerritoryCode(std::string Num, const TTerritoryRights& rights, std::string DateBegin = {},
-                 std::string DateEnd = {});
+  TTerritoryCode(std::string Num, const TTerritoryRights& rights, std::string DateBegin = {}, std::string DateEnd = {});
   // The codes in the order of the rights file's flags and of the settings grid's columns.
   static constexpr int kCodeCount = 8;
   static constexpr const char* kCodes[kCodeCount] = {"МКС", "РКС", "Ч31", "Ч33", "Ч34", "Ч35", "Ч36", "СЕЛО"};

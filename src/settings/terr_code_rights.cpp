@@ -55,8 +55,7 @@ bool& TTerritoryCode::Flag(int index) {
 std::optional<TTerritoryCode> TTerritoryCode::FromLine(const std::string& line) {
   if (Trim(line).empty()) return std::nullopt;
   size_t slash = line.find('/');
-  if (slash == std::string::npos)
-    return TTerritoryCode(Trim(line), TTerritoryRights::All());
+  if (slash == std::string::npos) return TTerritoryCode(Trim(line), TTerritoryRights::All());
 
   std::string num = Trim(line.substr(0, slash));
   // The flags run from the slash to the first blank; the rest holds the dates.
@@ -123,7 +122,7 @@ std::vector<std::string> TRunParams::TerrCodeRightListGetList() const {
 }
 
 bool TRunParams::hasNordRight(const std::string& parTerrCode, TDate workPeriodBeginDate, TDate workPeriodEndDate,
-                             int year, int period) const {
+                              int year, int period) const {
   if (parTerrCode == "all") {
     workPeriodBeginDate = kFarPast;
     workPeriodEndDate = kFarFuture;

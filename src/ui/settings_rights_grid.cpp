@@ -56,7 +56,8 @@ void TSettingsForm::ShowRights() {
     SetCell(sgRegNums, r, 0, QString::number(r + 1));
     SetCell(sgRegNums, r, 1, QS(e.FNum));
     TTerritoryCode copy = e;
-    for (int c = 0; c < TTerritoryCode::kCodeCount; ++c) SetCell(sgRegNums, r, 2 + c, copy.Flag(c) ? "X" : "", Qt::AlignCenter);
+    for (int c = 0; c < TTerritoryCode::kCodeCount; ++c)
+      SetCell(sgRegNums, r, 2 + c, copy.Flag(c) ? "X" : "", Qt::AlignCenter);
     SetCell(sgRegNums, r, kDateBeginColumn, e.FDateBegin.empty() ? kUnlimited : QS(e.FDateBegin));
     SetCell(sgRegNums, r, kDateEndColumn, e.FDateEnd.empty() ? kUnlimited : QS(e.FDateEnd));
   }
@@ -128,7 +129,8 @@ void TSettingsForm::bbAddRegNum_AdvClick() {
     ShowError(this, "Дата начала периода активности больше даты окончания периода активности!");
     return;
   }
-  TTerritoryCode entry(NormalizeRegNumPrefix(text), TTerritoryRights{}, dtpBegin->Unlimited() ? "" : SS(FormatPickerDate(dtpBegin->Date())),
+  TTerritoryCode entry(NormalizeRegNumPrefix(text), TTerritoryRights{},
+                       dtpBegin->Unlimited() ? "" : SS(FormatPickerDate(dtpBegin->Date())),
                        dtpEnd->Unlimited() ? "" : SS(FormatPickerDate(dtpEnd->Date())));
   for (int c = 0; c < TTerritoryCode::kCodeCount; ++c) entry.Flag(c) = cbCode[c]->isChecked();
   AddRightsEntry(entry);

@@ -8,8 +8,8 @@
 
 #include "base/strings.h"
 #include "base/utils.h"
-#include "support/program_process.h"
 #include "support/liverto_stub_process.h"
+#include "support/program_process.h"
 #include "support/test_support.h"
 
 namespace zz::test {
@@ -79,13 +79,13 @@ class VerificationRunTest : public BatchRunTest {
   // The Perechen of the fourth quarter of `year`, one subdivision, served by the stand-in server.
   void WritePerechen(const std::string& regNum, int year, const std::string& workers) {
     WriteFile(lists / "perechen.xml",
-                    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Перечень ОтчетныйГод=\"" + std::to_string(year) +
-                        "\" ОтчетныйПериод=\"12\" НакопитИтогом=\"0\" Тип=\"ИСХОДНЫЙ\">\n<Предприятие "
-                        "Наименование=\"Опытный завод\" РегНомер=\"" +
-                        regNum +
-                        "\">\n<Подразделение Номер=\"1\" "
-                        "Наименование=\"Цех\">\n<ПоименныйСписок>\n" +
-                        workers + "</ПоименныйСписок>\n</Подразделение>\n</Предприятие>\n</Перечень>\n");
+              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Перечень ОтчетныйГод=\"" + std::to_string(year) +
+                  "\" ОтчетныйПериод=\"12\" НакопитИтогом=\"0\" Тип=\"ИСХОДНЫЙ\">\n<Предприятие "
+                  "Наименование=\"Опытный завод\" РегНомер=\"" +
+                  regNum +
+                  "\">\n<Подразделение Номер=\"1\" "
+                  "Наименование=\"Цех\">\n<ПоименныйСписок>\n" +
+                  workers + "</ПоименныйСписок>\n</Подразделение>\n</Предприятие>\n</Перечень>\n");
   }
   static std::string ListWorker(const std::string& snils, const std::string& periods) {
     return "<Работник СтраховойНомер=\"" + snils + "\" Фамилия=\"Ветлугин\" Имя=\"Степан\" Отчество=\"Аркадьевич\">" +

@@ -12,8 +12,8 @@
 #include "base/strings.h"
 #include "base/utils.h"
 #include "results/html.h"
-#include "support/program_process.h"
 #include "support/liverto_stub_process.h"
+#include "support/program_process.h"
 #include "support/test_support.h"
 
 namespace zz {

@@ -18,8 +18,8 @@
 #include <sstream>
 #include <thread>
 
-#include "base/strings.h"
 #include "app/intake_fixture.h"
+#include "base/strings.h"
 #include "support/liverto_stub_process.h"
 #include "support/program_process.h"
 #include "support/test_support.h"

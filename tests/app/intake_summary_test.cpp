@@ -228,9 +228,7 @@ class IntakeSummaryTest : public test::IntakeFixture {
     start.ErrorOutput = work / "err.txt";
     return test::RunProgramProcess(start);
   }
-  int Intake(const std::string& extra = "") {
-    return Run(IntakeArgs(reports, extra));
-  }
+  int Intake(const std::string& extra = "") { return Run(IntakeArgs(reports, extra)); }
   std::string Output() { return test::ReadFile(work / "out.txt") + test::ReadFile(work / "err.txt"); }
 };
 

@@ -16,10 +16,10 @@
 #include <sstream>
 #include <thread>
 
+#include "app/intake_fixture.h"
 #include "app/intake_summary.h"
 #include "base/strings.h"
 #include "base/utils.h"
-#include "app/intake_fixture.h"
 #include "support/liverto_stub_process.h"
 #include "support/test_support.h"
 #include "support/zip_writer.h"

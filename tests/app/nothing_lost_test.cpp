@@ -12,9 +12,9 @@
 #include "base/ini_file.h"
 #include "base/strings.h"
 #include "base/utils.h"
-#include "support/program_process.h"
 #include "support/liverto_stub_process.h"
 #include "support/process_state.h"
+#include "support/program_process.h"
 #include "support/test_support.h"
 
 namespace zz {

@@ -16,8 +16,8 @@
 #include <nlohmann/json.hpp>
 
 #include "content_forms.h"
-#include "support/program_process.h"
 #include "support/liverto_stub_process.h"
+#include "support/program_process.h"
 #include "support/test_support.h"
 
 namespace zz {

@@ -27,9 +27,9 @@
 #include "search/list_acquisition.h"
 #include "search/searcher.h"
 #include "settings/classifiers.h"
-#include "support/program_process.h"
 #include "support/liverto_stub_process.h"
 #include "support/process_state.h"
+#include "support/program_process.h"
 #include "support/test_support.h"
 #include "support/zip_writer.h"
 

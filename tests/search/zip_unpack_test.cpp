@@ -50,7 +50,8 @@ TEST(ZipUnpackTest, NamesAreReadInEveryEncodingWhateverTheProcessLocale) {
     EXPECT_TRUE(r.Ok()) << Why(r);
     EXPECT_TRUE(r.Refused.empty());
     std::vector<std::string> names;
-    for (const fs::path& f : r.Files) names.push_back(f.lexically_relative(dir / target).string() + "=" + test::ReadFile(f));
+    for (const fs::path& f : r.Files)
+      names.push_back(f.lexically_relative(dir / target).string() + "=" + test::ReadFile(f));
     return names;
   };
   const std::vector<std::string> batch = unpacked("C", "batch");

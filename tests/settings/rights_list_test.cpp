@@ -54,7 +54,8 @@ TEST_F(RightsListTest, LinesReadIntoEntries) {
 }
 
 TEST_F(RightsListTest, SaveAndReloadKeepsEveryField) {
-  s.FTerrCodeRightList.emplace_back("123-456", TTerritoryRights{.MKS = true, .CZ1 = true, .CZ4 = true, .CZ6 = true}, "", "15.01.2023");
+  s.FTerrCodeRightList.emplace_back("123-456", TTerritoryRights{.MKS = true, .CZ1 = true, .CZ4 = true, .CZ6 = true}, "",
+                                    "15.01.2023");
   s.FTerrCodeRightList.emplace_back("123", TTerritoryRights{.Country = true}, "01.02.2020");
   s.FTerrCodeRightList.emplace_back("9", TTerritoryRights::All());
   test::TempDir dir;

@@ -12,14 +12,14 @@
 namespace zz::test {
 
 struct TProgramStart {
-  std::vector<std::string> Args;  // Args[0]: the program's path
+  std::vector<std::string> Args{};  // Args[0]: the program's path
   // The child's XDG_CONFIG_HOME; empty: the test's own environment.
-  std::filesystem::path ConfigHome;
-  std::vector<std::string> Env;       // more "NAME=value" for the child
-  std::filesystem::path Cwd;          // empty: the test's
-  std::filesystem::path Output;       // standard output, and error unless ErrorOutput is set
-  std::filesystem::path ErrorOutput;  // standard error apart
-  bool NoCoreFile = false;            // a run that crashes on purpose leaves no core
+  std::filesystem::path ConfigHome{};
+  std::vector<std::string> Env{};       // more "NAME=value" for the child
+  std::filesystem::path Cwd{};          // empty: the test's
+  std::filesystem::path Output{};       // standard output, and error unless ErrorOutput is set
+  std::filesystem::path ErrorOutput{};  // standard error apart
+  bool NoCoreFile = false;              // a run that crashes on purpose leaves no core
 };
 
 // "<build directory>/<name>": zazoru, zazoru-batch, liverto-stub, gen-workload.

@@ -9,9 +9,9 @@
 
 #include "list/the_list.h"
 #include "results/result_tables.h"
+#include "settings/settings.h"
 #include "support/process_state.h"
 #include "verify/verification.h"
-#include "settings/settings.h"
 
 namespace zz::test {
 

@@ -82,7 +82,8 @@ void SampleSettings(zz::TSettings& s, const QString& isDir) {
   s.FCompareTerrCodesExtMode = true;
   s.FCheckPerFormat = true;
   s.FTerrCodeRightList.emplace_back("123-456-789012", zz::TTerritoryRights{.MKS = true, .RKS = true});
-  s.FTerrCodeRightList.emplace_back("123-456", zz::TTerritoryRights{.CZ1 = true, .CZ3 = true, .CZ4 = true, .Country = true},
+  s.FTerrCodeRightList.emplace_back("123-456",
+                                    zz::TTerritoryRights{.CZ1 = true, .CZ3 = true, .CZ4 = true, .Country = true},
                                     "01.01.2020", "31.12.2022");
   s.FTerrCodeRightList.emplace_back("077-001", zz::TTerritoryRights{.MKS = true}, "", "30.06.2024");
   s.FCrossList.emplace_back("123-456-000001", "123-456-789012", 2021, 3);

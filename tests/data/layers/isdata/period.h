@@ -1,3 +1,3 @@
 #pragma once
-#include "settings/settings.h"
 #include "isdata/worker.h"
+#include "settings/settings.h"
