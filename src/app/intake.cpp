@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "app/command_line.h"
+#include "app/config_file.h"
 #include "app/intake_grouping.h"
 #include "app/intake_inputs.h"
 #include "app/intake_jobs.h"
@@ -25,14 +26,12 @@
 #include "app/work_manager.h"
 #include "base/exit_code.h"
 #include "base/report_dir_lock.h"
-#include "base/run_cancel.h"
 #include "base/singleton.h"
 #include "base/strings.h"
 #include "base/utils.h"
 #include "report/findings.h"
 #include "search/staged_names.h"
 #include "settings/classifiers.h"
-#include "settings/process_state.h"
 #include "settings/settings.h"
 #include "xml/http_get.h"
 
@@ -102,18 +101,27 @@ std::string ParseOptions(const std::vector<std::string>& args, TIntakeOptions& o
   return {};
 }
 
-// The settings every child will read, checked once here as the batch mode checks them, so that a
-// configuration no run can use is refused before thousands of runs are each refused alone.
-std::vector<std::string> CheckSharedSettings(const fs::path& isRoot, const fs::path& reportRoot,
-                                             const std::string& regNum, bool portable) {
-  TWorkManagerBPI manager(portable);
-  manager.ReadIni();
-  FillClassifiers();
-  TSettings& s = TSettings::GetInstance();
+// The configuration every child will read, read into a value of the intake's own and checked as
+// the batch mode checks it, so that a configuration no run can use is refused before thousands of
+// runs are each refused alone. None of it is left in this process for the forked runs to find.
+struct TSharedConfiguration {
+  std::unique_ptr<TSettings> Settings;
+  std::vector<std::string> Problems;
+};
+
+TSharedConfiguration CheckSharedSettings(const fs::path& isRoot, const fs::path& reportRoot, const std::string& regNum,
+                                         bool portable) {
+  TSharedConfiguration shared{TSettings::Apart(), {}};
+  TSettings& s = *shared.Settings;
+  const fs::path dataDir = TWorkManager::DataDirectory(portable);
+  const std::optional<TReadError> error = ReadConfiguration(s, dataDir);
+  s.FHasXMLClassifiers = ClassifierDataAvailable();
   s.FRegNum = regNum;
   s.FDirPD = isRoot.string();
   s.FDirReport = reportRoot.string();
-  return manager.CheckSettings();
+  shared.Problems = TWorkManagerBPI::BatchSettingsProblems(
+      s, error ? TWorkManager::ConfigErrorMessage(dataDir, error->Text) : std::string());
+  return shared;
 }
 
 // The runs start from the build without the windows when it lies beside this program: it is the same
@@ -126,11 +134,10 @@ fs::path ChildProgram() {
   return self;
 }
 
-// A forked run starts from what a fresh program has: none of the settings, log or classifiers of
-// the intake's own check, no exit code, no stop request. The rest is the batch mode itself.
+// A forked run is the batch mode itself: the intake keeps its own configuration apart, so the run
+// finds no settings, log or classifiers but its own. Only its clock starts anew.
 int RunForkedJob(const std::vector<std::string>& argv) {
   RestartProcessSeconds();
-  ResetProcessWideState();
   int code = RunProgram(argv);
   TSingleton::DestroyAll();
   return code;
@@ -341,17 +348,17 @@ int RunIntake(const std::vector<std::string>& args) {
   if (!o.Only.empty() && std::none_of(groups.Employers.begin(), groups.Employers.end(),
                                       [&](const TIntakeEmployer& e) { return e.RegNum == o.Only; }))
     return Refuse("под " + layout.ISRoot.string() + " нет файлов работодателя " + o.Only);
-  std::vector<std::string> refused =
+  const TSharedConfiguration shared =
       CheckSharedSettings(layout.ISRoot, layout.ReportRoot,
                           groups.Employers.empty() ? "000-000-000000" : groups.Employers.front().RegNum, o.Portable);
-  if (!refused.empty()) {
+  if (!shared.Problems.empty()) {
     std::cerr << "zazoru intake: настройки не позволяют сверку:\n";
-    for (const std::string& m : refused) std::cerr << "  " << m << "\n";
+    for (const std::string& m : shared.Problems) std::cerr << "  " << m << "\n";
     return ecSettingsOrServer;
   }
-  // Read before the forked runs' state is dropped below.
-  const std::chrono::seconds runLimit(TSettings::GetInstance().FIntakeRunLimitSeconds);
-  const int serverFailureLimit = TSettings::GetInstance().FIntakeServerFailures;
+  const TSettings& settings = *shared.Settings;
+  const std::chrono::seconds runLimit(settings.FIntakeRunLimitSeconds);
+  const int serverFailureLimit = settings.FIntakeServerFailures;
   // What an intake killed while writing its summary or manifest left behind.
   RemoveStaleAtomicTemps(layout.ReportRoot);
   RemoveStaleAtomicTemps(layout.WorkDir());
@@ -446,8 +453,7 @@ int RunIntake(const std::vector<std::string>& args) {
 
   // With the server down or silent every run would end with 21, each after the full timeout.
   if (!jobs.empty()) {
-    if (std::optional<std::string> reason = CheckListServer(TSettings::GetInstance(), jobs.front().RegNum,
-                                                            TSettings::GetInstance().FIntakeServerTimeoutSeconds)) {
+    if (std::optional<std::string> reason = CheckListServer(settings, jobs.front().RegNum, settings.FIntakeServerTimeoutSeconds)) {
       std::cerr << "zazoru intake: сервер Перечней недоступен (" << *reason << "); сверка не начата\n";
       for (size_t row : rowOfJob) {
         summary.Rows[row].ExitCode = ecSettingsOrServer;
@@ -463,11 +469,9 @@ int RunIntake(const std::vector<std::string>& args) {
   WriteSummary(layout, summary);
 
   if (!o.Exec) {
-    // What every forked run would otherwise do alike is done once here; the rest of this process's
-    // state (settings, log) goes, so that each run begins with none of it.
+    // What every forked run would otherwise do alike is done once here.
     InitHttp();
     PreloadClassifiers();
-    TSingleton::DestroyAll();
   }
   fs::create_directories(layout.WorkDir() / "output", ec);
   const unsigned parallel = o.Jobs ? o.Jobs : std::max(1u, std::thread::hardware_concurrency());

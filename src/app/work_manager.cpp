@@ -95,14 +95,19 @@ void TWorkManager::Prepare() {
 }
 
 std::string TWorkManager::ConfigErrorMessage() const {
-  return "Файл настроек " + (FAppDataDir / kConfigFileName).string() + " не прочитан (" + fConfigError +
+  return fConfigError.empty() ? std::string() : ConfigErrorMessage(FAppDataDir, fConfigError);
+}
+
+std::string TWorkManager::ConfigErrorMessage(const fs::path& dataDir, const std::string& error) {
+  return "Файл настроек " + (dataDir / kConfigFileName).string() + " не прочитан (" + error +
          "). Исправьте или удалите его: пока он не читается, сверка не выполняется и настройки не сохраняются.";
 }
 
-std::vector<std::string> TWorkManager::CheckSettings() {
+std::vector<std::string> TWorkManager::CheckSettings() { return SettingsProblems(fSettings, ConfigErrorMessage()); }
+
+std::vector<std::string> TWorkManager::SettingsProblems(const TSettings& s, const std::string& configErrorMessage) {
   std::vector<std::string> messages;
-  if (!fConfigError.empty()) messages.push_back(ConfigErrorMessage());
-  const TSettings& s = fSettings;
+  if (!configErrorMessage.empty()) messages.push_back(configErrorMessage);
   std::error_code ec;
   if (s.FRegNum.empty() || s.FRegNum.find(' ') != std::string::npos)
     messages.push_back("Перед началом сверки укажите корректный регистрационный номер предприятия!");
@@ -133,15 +138,20 @@ std::vector<std::string> TWorkManager::CheckSettings() {
 }
 
 std::vector<std::string> TWorkManagerBPI::CheckSettings() {
-  std::vector<std::string> messages = TWorkManager::CheckSettings();
-  if (fSettings.FCompareWithList && !fSettings.UseUL())
+  return BatchSettingsProblems(fSettings, ConfigErrorMessage());
+}
+
+std::vector<std::string> TWorkManagerBPI::BatchSettingsProblems(const TSettings& s,
+                                                                const std::string& configErrorMessage) {
+  std::vector<std::string> messages = SettingsProblems(s, configErrorMessage);
+  if (s.FCompareWithList && !s.UseUL())
     messages.push_back(
         "В режиме БПИ файл Перечня берется только из БД \"Ливерто\", поэтому при осуществлении сверки с Перечнем (в "
         "конфигурационном файле параметр WithList=1) необходимо установить параметр Connect=1 и указать параметры "
         "подключения к БД!");
-  if (fSettings.FAccumulateOption)
+  if (s.FAccumulateOption)
     messages.push_back("В режиме БПИ опция \"Накопительным итогом\" не может быть использована!");
-  if (fSettings.FGetLastListFromUL)
+  if (s.FGetLastListFromUL)
     messages.push_back("В режиме БПИ опция \"Брать последний актуальный Перечень\" не может быть использована!");
   return messages;
 }

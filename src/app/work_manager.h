@@ -31,6 +31,8 @@ class TWorkManager : public TLoggingObject {
   ~TWorkManager() override;
 
   virtual std::vector<std::string> CheckSettings();
+  // What keeps `settings` from any run; `configErrorMessage` is said first when the file was unreadable.
+  static std::vector<std::string> SettingsProblems(const TSettings& settings, const std::string& configErrorMessage);
   virtual void Prepare();
 
   // Creates the searcher of the next run when there is none.
@@ -49,8 +51,9 @@ class TWorkManager : public TLoggingObject {
   const std::filesystem::path& AppDataDir() const { return FAppDataDir; }
   // Why the configuration file could not be read; empty when it was read or does not exist.
   const std::string& ConfigError() const { return fConfigError; }
-  // The message that says so, naming the file.
+  // The message that says so, naming the file; empty when there is nothing to say.
   std::string ConfigErrorMessage() const;
+  static std::string ConfigErrorMessage(const std::filesystem::path& dataDir, const std::string& error);
   const std::string& ReportFile() const { return fLastRun.ReportFile; }
 
   // The data directory: the executable's directory in portable mode, otherwise
@@ -69,6 +72,9 @@ class TWorkManagerBPI : public TWorkManager {
  public:
   using TWorkManager::TWorkManager;
   std::vector<std::string> CheckSettings() override;
+  // SettingsProblems and what the batch mode alone refuses.
+  static std::vector<std::string> BatchSettingsProblems(const TSettings& settings,
+                                                        const std::string& configErrorMessage);
   void Prepare() override;
   void ProgressBPI(int Min, int Max, int Curr, const std::string& Messag);
 };

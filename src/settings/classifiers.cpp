@@ -150,6 +150,8 @@ void PreloadClassifiers() {
   }
 }
 
+bool ClassifierDataAvailable() { return Preloaded() ? Preloaded()->HasData : ReadClassifierFiles().HasData; }
+
 void FillClassifiers() {
   TClassifierMap& map = Classifiers();
   Announce("*** Классификатор дополнительных сведений исчисления стажа");

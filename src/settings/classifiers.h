@@ -42,4 +42,8 @@ void FillClassifiers();
 // fails as it would have.
 void PreloadClassifiers();
 
+// Whether the additional-data file is there to be read, as FillClassifiers would find it (and
+// throwing as it does), without building the process's lists.
+bool ClassifierDataAvailable();
+
 }  // namespace zz

@@ -140,6 +140,10 @@ class TSettings : public TSingleton, public TRunParams {
  public:
   static TSettings& GetInstance() { return TSingleton::GetInstance<TSettings>(); }
 
+  // A configuration apart from the process's one: for a check made before any run starts, which
+  // must leave nothing behind that the run would find.
+  static std::unique_ptr<TSettings> Apart() { return std::unique_ptr<TSettings>(new TSettings()); }
+
   // The run's part of the configuration, as a value.
   TRunParams RunParams() const { return *this; }
 

@@ -18,8 +18,11 @@
 
 #include "app/intake_fixture.h"
 #include "app/intake_summary.h"
+#include "app/program.h"
+#include "base/singleton.h"
 #include "base/strings.h"
 #include "base/utils.h"
+#include "settings/classifiers.h"
 #include "support/liverto_stub_process.h"
 #include "support/test_support.h"
 #include "support/zip_writer.h"
@@ -425,6 +428,30 @@ TEST_F(IntakeTest, RefusesBadArgumentsAndSettingsWith21) {
   EXPECT_NE(test::ReadFile(work / "intake.txt").find("Хоть один из параметров должен быть включенным"),
             std::string::npos);
   EXPECT_FALSE(fs::exists(reports / kExampleRegNum));
+}
+
+// The runs are forked from the intake's process: its own reading and check of the configuration
+// must leave there no settings, log or classifiers for a run to inherit.
+TEST_F(IntakeTest, ItsCheckLeavesNoRunStateInTheProcessItForksFrom) {
+  test::WriteFile(is / (kExampleRegNum + ".xml"), ISFileOf(kExampleRegNum));
+  fs::create_directories(reports);
+  const char* saved = std::getenv("XDG_CONFIG_HOME");
+  const std::string savedValue = saved ? saved : "";
+  setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+  // In this process, not started again as the intake is to have large pages.
+  setenv("ZAZORU_LARGE_PAGES", "0", 1);
+  TSingleton::DestroyAll();
+  Classifiers().clear();
+  testing::internal::CaptureStdout();
+  // The plan stops where the runs would be forked.
+  const int code = RunProgram({"zazoru", "intake", is.string(), reports.string(), "--plan"});
+  const std::string plan = testing::internal::GetCapturedStdout();
+  saved ? setenv("XDG_CONFIG_HOME", savedValue.c_str(), 1) : unsetenv("XDG_CONFIG_HOME");
+  unsetenv("ZAZORU_LARGE_PAGES");
+  EXPECT_EQ(code, 0);
+  EXPECT_NE(plan.find(kExampleRegNum), std::string::npos) << plan;
+  EXPECT_EQ(TSingleton::Count(), 0u);
+  EXPECT_TRUE(Classifiers().empty());
 }
 
 }  // namespace

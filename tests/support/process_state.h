@@ -7,12 +7,16 @@
 #include "base/run_cancel.h"
 #include "base/singleton.h"
 #include "settings/classifiers.h"
-#include "settings/process_state.h"
 
 namespace zz::test {
 
-// The same reset as a forked intake run's.
-inline void ResetProcessState() { ResetProcessWideState(); }
+// What a run leaves behind in its process: the settings and log instances, the classifiers and the
+// stop request. A program runs once; the tests run many times in one process.
+inline void ResetProcessState() {
+  TSingleton::DestroyAll();
+  Classifiers().clear();
+  ResetRunCancel();
+}
 
 // Resets in the constructor, so that members of derived fixtures may already hold the fresh singletons.
 class FreshProcessTest : public ::testing::Test {
