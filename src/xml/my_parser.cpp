@@ -20,6 +20,8 @@
 #include <memory>
 #include <mutex>
 
+#include "xml/error_capture.h"
+
 namespace zz {
 
 namespace {
@@ -189,21 +191,14 @@ void OnEntityDecl(void* ctx, const xmlChar* name, int type, const xmlChar* publi
 
 xmlParserInputPtr OnResolveEntity(void*, const xmlChar*, const xmlChar*) { return nullptr; }
 
-void Silent(void*, const char*, ...) {}
-
-#if LIBXML_VERSION >= 21200
-void KeepFirstError(void* ctx, const xmlError* e) {
-#else
-void KeepFirstError(void* ctx, xmlError* e) {
-#endif
-  auto* st = static_cast<TParseState*>(ctx);
-  if (!st || !e || st->hasError || e->level < XML_ERR_ERROR) return;
-  st->hasError = true;
-  st->errorCode = e->code;
-  st->errorLine = e->line;
-  st->errorColumn = e->int2;
-  st->errorMessage = e->message ? e->message : "";
-  st->errorAfterRoot = st->builder.RootClosed();
+void KeepFirstError(TParseState& st, const xmlError& e) {
+  if (st.hasError) return;
+  st.hasError = true;
+  st.errorCode = e.code;
+  st.errorLine = e.line;
+  st.errorColumn = e.int2;
+  st.errorMessage = e.message ? e.message : "";
+  st.errorAfterRoot = st.builder.RootClosed();
 }
 
 xmlParserInputPtr RefuseExternalEntity(const char*, const char*, xmlParserCtxtPtr) { return nullptr; }
@@ -221,38 +216,11 @@ xmlSAXHandler MakeHandler() {
   sax.internalSubset = &OnInternalSubset;
   sax.entityDecl = &OnEntityDecl;
   sax.resolveEntity = &OnResolveEntity;
-  sax.warning = &Silent;
-  sax.error = &Silent;
-  sax.fatalError = &Silent;
+  sax.warning = &DropXmlMessage;
+  sax.error = &DropXmlMessage;
+  sax.fatalError = &DropXmlMessage;
   return sax;
 }
-
-// For the duration of one parse: no message reaches standard error or a handler installed by
-// someone else. The error handlers are the calling thread's own in libxml2, so parses may run on
-// several threads at once; the entity loader is not (see PrepareXmlReading).
-class TQuietScope {
- public:
-  explicit TQuietScope(TParseState* errors)
-      : fGeneric(xmlGenericError),
-        fGenericCtx(xmlGenericErrorContext),
-        fStructured(xmlStructuredError),
-        fStructuredCtx(xmlStructuredErrorContext) {
-    xmlSetGenericErrorFunc(nullptr, &Silent);
-    xmlSetStructuredErrorFunc(errors, &KeepFirstError);
-  }
-  ~TQuietScope() {
-    xmlSetStructuredErrorFunc(fStructuredCtx, fStructured);
-    xmlSetGenericErrorFunc(fGenericCtx, fGeneric);
-  }
-  TQuietScope(const TQuietScope&) = delete;
-  TQuietScope& operator=(const TQuietScope&) = delete;
-
- private:
-  xmlGenericErrorFunc fGeneric;
-  void* fGenericCtx;
-  xmlStructuredErrorFunc fStructured;
-  void* fStructuredCtx;
-};
 
 // Reads up to n bytes into buf; 0 at the end or on a failure.
 using TSource = std::function<size_t(char* buf, size_t n)>;
@@ -301,7 +269,10 @@ struct TParseOutcome {
 TMyTreePtr ParseSource(const TSource& read, TParseOutcome& out) {
   PrepareXmlReading();
   TParseState st;
-  TQuietScope quiet(&st);
+  // No message reaches standard error or a handler installed by someone else. The handlers are the
+  // calling thread's own in libxml2, so parses may run on several threads at once; the entity
+  // loader is not (see PrepareXmlReading).
+  TXmlErrorCapture capture([&st](const xmlError& e) { KeepFirstError(st, e); });
   xmlSAXHandler sax = MakeHandler();
   auto buf = std::make_unique_for_overwrite<char[]>(kChunk);
 

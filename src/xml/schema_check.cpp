@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "base/strings.h"
+#include "xml/error_capture.h"
 #include "xml/my_parser.h"
 #include "xml/xml_dom.h"
 
@@ -29,54 +30,21 @@ struct TFirstError {
   bool NodeIsAttribute = false;
 };
 
-#if LIBXML_VERSION >= 21200
-void KeepFirstError(void* ctx, const xmlError* e) {
-#else
-void KeepFirstError(void* ctx, xmlError* e) {
-#endif
-  auto* first = static_cast<TFirstError*>(ctx);
-  if (!e || first->Set || e->level < XML_ERR_ERROR) return;
-  first->Set = true;
-  first->Message = e->message ? Trim(e->message) : std::string("ошибка");
-  first->Line = e->line;
-  first->Column = e->int2;
-  if (auto* node = static_cast<xmlNode*>(e->node)) {
+void KeepFirstError(TFirstError& first, const xmlError& e) {
+  if (first.Set) return;
+  first.Set = true;
+  first.Message = e.message ? Trim(e.message) : std::string("ошибка");
+  first.Line = e.line;
+  first.Column = e.int2;
+  if (auto* node = static_cast<xmlNode*>(e.node)) {
     if (node->type == XML_ELEMENT_NODE || node->type == XML_ATTRIBUTE_NODE) {
       long line = xmlGetLineNo(node->type == XML_ATTRIBUTE_NODE && node->parent ? node->parent : node);
-      if (line > 0) first->Line = static_cast<int>(line);
-      first->NodeName = node->name ? reinterpret_cast<const char*>(node->name) : "";
-      first->NodeIsAttribute = node->type == XML_ATTRIBUTE_NODE;
+      if (line > 0) first.Line = static_cast<int>(line);
+      first.NodeName = node->name ? reinterpret_cast<const char*>(node->name) : "";
+      first.NodeIsAttribute = node->type == XML_ATTRIBUTE_NODE;
     }
   }
 }
-
-void SilentGeneric(void*, const char*, ...) {}
-
-// For the lifetime of the object every libxml2 error goes to `first` and nothing to standard
-// error; the handlers installed before are restored afterwards.
-class TErrorCapture {
- public:
-  explicit TErrorCapture(TFirstError* first)
-      : fGeneric(xmlGenericError),
-        fGenericCtx(xmlGenericErrorContext),
-        fStructured(xmlStructuredError),
-        fStructuredCtx(xmlStructuredErrorContext) {
-    xmlSetGenericErrorFunc(nullptr, &SilentGeneric);
-    xmlSetStructuredErrorFunc(first, KeepFirstError);
-  }
-  ~TErrorCapture() {
-    xmlSetStructuredErrorFunc(fStructuredCtx, fStructured);
-    xmlSetGenericErrorFunc(fGenericCtx, fGeneric);
-  }
-  TErrorCapture(const TErrorCapture&) = delete;
-  TErrorCapture& operator=(const TErrorCapture&) = delete;
-
- private:
-  xmlGenericErrorFunc fGeneric;
-  void* fGenericCtx;
-  xmlStructuredErrorFunc fStructured;
-  void* fStructuredCtx;
-};
 
 // Character position (1-based) of the node's name within its line; 1 when it cannot be found.
 int ColumnOfNode(const std::string& bytes, int line, const std::string& name, bool attribute) {
@@ -116,11 +84,11 @@ TXmlSchema::TXmlSchema(const std::string& bytes, const std::string& name) : fImp
   PrepareXmlReading();
   TFirstError ignored;
   {
-    TErrorCapture capture(&ignored);
+    TXmlErrorCapture capture([&ignored](const xmlError& e) { KeepFirstError(ignored, e); });
     std::unique_ptr<xmlSchemaParserCtxt, TSchemaParserFree> parser(
         xmlSchemaNewMemParserCtxt(bytes.data(), static_cast<int>(bytes.size())));
     if (!parser) return;
-    xmlSchemaSetParserStructuredErrors(parser.get(), KeepFirstError, &ignored);
+    xmlSchemaSetParserStructuredErrors(parser.get(), capture.Handler(), capture.Context());
     fImpl->Schema.reset(xmlSchemaParse(parser.get()));
     if (!fImpl->Schema) throw std::runtime_error("схема " + name + " не разобрана: " + ignored.Message);
   }
@@ -137,11 +105,11 @@ std::optional<TSchemaViolation> TXmlSchema::Validate(const std::string& bytes, c
   TFirstError first;
   TXmlDocPtr doc;
   {
-    TErrorCapture capture(&first);
+    TXmlErrorCapture capture([&first](const xmlError& e) { KeepFirstError(first, e); });
     doc.reset(xmlReadMemory(bytes.data(), static_cast<int>(bytes.size()), name.c_str(), nullptr,
                             XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_BIG_LINES));
     if (doc) {
-      xmlSchemaSetValidStructuredErrors(fImpl->Validator.get(), KeepFirstError, &first);
+      xmlSchemaSetValidStructuredErrors(fImpl->Validator.get(), capture.Handler(), capture.Context());
       int rc = xmlSchemaValidateDoc(fImpl->Validator.get(), doc.get());
       if (rc != 0 && !first.Set) {
         first.Set = true;

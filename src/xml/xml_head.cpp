@@ -5,6 +5,7 @@
 #include <libxml/parser.h>
 #include <libxml/parserInternals.h>
 
+#include "xml/error_capture.h"
 #include "xml/my_parser.h"
 
 namespace zz {
@@ -113,8 +114,6 @@ void OnEntityDecl(void* ctx, const xmlChar* name, int type, const xmlChar* publi
 
 xmlParserInputPtr OnResolveEntity(void*, const xmlChar*, const xmlChar*) { return nullptr; }
 
-void Silent(void*, const char*, ...) {}
-
 }  // namespace
 
 TXmlHeadReader::TXmlHeadReader(TEvents events) : fState(std::make_unique<TState>()) {
@@ -147,9 +146,9 @@ bool TXmlHeadReader::Feed(std::string_view bytes) {
     sax.internalSubset = &OnInternalSubset;
     sax.entityDecl = &OnEntityDecl;
     sax.resolveEntity = &OnResolveEntity;
-    sax.warning = &Silent;
-    sax.error = &Silent;
-    sax.fatalError = &Silent;
+    sax.warning = &DropXmlMessage;
+    sax.error = &DropXmlMessage;
+    sax.fatalError = &DropXmlMessage;
     st.ctxt = xmlCreatePushParserCtxt(&sax, &st, st.pending.data(), 4, nullptr);
     if (!st.ctxt) {
       st.error = "недостаточно памяти для чтения документа";
@@ -167,7 +166,7 @@ bool TXmlHeadReader::Feed(std::string_view bytes) {
     // No message of libxml2 reaches standard error; the thread's handler is put back after.
     xmlGenericErrorFunc generic = xmlGenericError;
     void* genericCtx = xmlGenericErrorContext;
-    xmlSetGenericErrorFunc(nullptr, &Silent);
+    xmlSetGenericErrorFunc(nullptr, &DropXmlMessage);
     if (!bytes.empty()) xmlParseChunk(st.ctxt, bytes.data(), static_cast<int>(bytes.size()), 0);
     xmlSetGenericErrorFunc(genericCtx, generic);
   }
