@@ -453,7 +453,8 @@ int RunIntake(const std::vector<std::string>& args) {
 
   // With the server down or silent every run would end with 21, each after the full timeout.
   if (!jobs.empty()) {
-    if (std::optional<std::string> reason = CheckListServer(settings, jobs.front().RegNum, settings.FIntakeServerTimeoutSeconds)) {
+    if (std::optional<std::string> reason =
+            CheckListServer(settings, jobs.front().RegNum, settings.FIntakeServerTimeoutSeconds)) {
       std::cerr << "zazoru intake: сервер Перечней недоступен (" << *reason << "); сверка не начата\n";
       for (size_t row : rowOfJob) {
         summary.Rows[row].ExitCode = ecSettingsOrServer;
