@@ -348,6 +348,8 @@ int RunIntake(const std::vector<std::string>& args) {
   if (!o.Only.empty() && std::none_of(groups.Employers.begin(), groups.Employers.end(),
                                       [&](const TIntakeEmployer& e) { return e.RegNum == o.Only; }))
     return Refuse("под " + layout.ISRoot.string() + " нет файлов работодателя " + o.Only);
+  // Read once here, for the check and for every forked run.
+  PreloadClassifiers();
   const TSharedConfiguration shared =
       CheckSharedSettings(layout.ISRoot, layout.ReportRoot,
                           groups.Employers.empty() ? "000-000-000000" : groups.Employers.front().RegNum, o.Portable);
@@ -472,7 +474,6 @@ int RunIntake(const std::vector<std::string>& args) {
   if (!o.Exec) {
     // What every forked run would otherwise do alike is done once here.
     InitHttp();
-    PreloadClassifiers();
   }
   fs::create_directories(layout.WorkDir() / "output", ec);
   const unsigned parallel = o.Jobs ? o.Jobs : std::max(1u, std::thread::hardware_concurrency());
